@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace vlm {
+
+// Loads the picture files a collection may hold (BMP, DIB, JPEG, GIF, ICO, WMF, EMF).
+// A missing, unreadable, truncated, oversized or unsupported file gives a null image, fast and
+// without exhausting memory. Metafiles are rasterised to fit targetSize, keeping their aspect.
+class PictureLoader {
+public:
+    // metafileHelper: path of the vlm-metafile executable; empty means metafiles fail.
+    PictureLoader(QString metafileHelper, QSize targetSize);
+
+    QImage load(const QString& path) const;
+
+    // The helper beside the executable, else the installed one, else $VLM_METAFILE_HELPER.
+    static QString findMetafileHelper(const QString& executableFolder);
+
+private:
+    QString metafileHelper_;
+    QSize targetSize_;
+};
+
+} // namespace vlm

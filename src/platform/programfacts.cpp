@@ -1,0 +1,52 @@
+#include "platform/programfacts.h"
+
+#include "common/addbackslash.h"
+#include "version.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace vlm {
+
+QString ProgramFacts::placeholderPicturePath() const {
+    const QString beside = AddBackslash(executableFolder) + QStringLiteral("noimage.jpg");
+    if (QFileInfo::exists(beside) || installedDataFolder.isEmpty())
+        return beside;
+    const QString installed = AddBackslash(installedDataFolder) + QStringLiteral("noimage.jpg");
+    return QFileInfo::exists(installed) ? installed : beside;
+}
+
+QString ProgramFacts::wallpaperBitmapPath() const {
+    // Appended directly, as the bitmap always was.
+    return writableFolder + QStringLiteral("/vlmimage.bmp");
+}
+
+QString ProgramFacts::favouritesFilePath() const {
+    return AddBackslash(writableFolder) + QStringLiteral("favpath.inf");
+}
+
+QString chooseWritableFolder(const QString& executableFolder) {
+    const QFileInfo folder(executableFolder);
+    if (folder.isDir() && folder.isWritable())
+        return executableFolder;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                         QStringLiteral("/vlm");
+    QDir().mkpath(data);
+    return data;
+}
+
+ProgramFacts detectProgramFacts(const QStringList& arguments) {
+    ProgramFacts facts;
+    facts.executableFolder = QCoreApplication::applicationDirPath();
+    facts.writableFolder = chooseWritableFolder(facts.executableFolder);
+    facts.installedDataFolder = QStringLiteral(VLM_INSTALL_DATADIR);
+    facts.argumentString = arguments.mid(1).join(u' ');
+    facts.versionMajor = kVersionMajor;
+    facts.versionMinor = kVersionMinor;
+    facts.versionRevision = kVersionRevision;
+    return facts;
+}
+
+} // namespace vlm

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace vlm {
+
+// Where the program is and what it was started with.
+struct ProgramFacts {
+    QString executableFolder; // folder of the running executable, without a trailing separator
+    QString writableFolder;   // where vlmimage.bmp and favpath.inf go (see detectProgramFacts)
+    QString installedDataFolder;
+    QString argumentString; // the command line without the program's own path
+    int versionMajor = 0;
+    int versionMinor = 0;
+    int versionRevision = 0;
+
+    // The placeholder picture: beside the executable, else in the installed data folder.
+    QString placeholderPicturePath() const;
+    QString wallpaperBitmapPath() const; // writable folder + "/vlmimage.bmp"
+    QString favouritesFilePath() const;  // writable folder + "/favpath.inf"
+};
+
+// The executable's folder when the user may write there (a portable copy or a build tree),
+// otherwise ${XDG_DATA_HOME:-~/.local/share}/vlm, created on demand.
+QString chooseWritableFolder(const QString& executableFolder);
+
+// Reads the facts of the running program (QCoreApplication must exist).
+ProgramFacts detectProgramFacts(const QStringList& arguments);
+
+} // namespace vlm

@@ -1,0 +1,126 @@
+#include "platform/settingsstore.h"
+
+#include "common/linefile.h"
+#include "common/safewrite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <utility>
+#include <vector>
+
+namespace vlm {
+namespace {
+
+const QString kSection = QStringLiteral("options");
+constexpr qint64 kMaxStoreBytes = 4 * 1024 * 1024;
+
+struct Entry {
+    QString key;
+    QString value;
+};
+
+QString escapeValue(const QString& value) {
+    QString out;
+    out.reserve(value.size());
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case u'\\': out += QStringLiteral("\\\\"); break;
+        case u'\r': out += QStringLiteral("\\r"); break;
+        case u'\n': out += QStringLiteral("\\n"); break;
+        case u'\0': out += QStringLiteral("\\0"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QString unescapeValue(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const QChar next = text[++i];
+        out += next == u'r' ? QChar(u'\r') : next == u'n' ? QChar(u'\n') : next == u'0' ? QChar(u'\0') : next;
+    }
+    return out;
+}
+
+Entry* findEntry(std::vector<Entry>& entries, const QString& key) {
+    for (Entry& entry : entries) {
+        if (entry.key.compare(key, Qt::CaseInsensitive) == 0)
+            return &entry;
+    }
+    return nullptr;
+}
+
+// Reads the entries of [options]; lines elsewhere are kept out of the program's view.
+std::vector<Entry> readEntries(const QString& path) {
+    std::vector<Entry> entries;
+    QFile file(path);
+    if (QFileInfo(path).size() > kMaxStoreBytes || !file.open(QIODevice::ReadOnly))
+        return entries;
+    const QString text = decodeText(file.readAll());
+    bool inSection = false;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.startsWith(u'[')) {
+            inSection = line.trimmed().compare(QStringLiteral("[options]"), Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (!inSection || equals <= 0)
+            continue;
+        const QString key = line.left(equals).trimmed().toString();
+        const QString value = unescapeValue(line.mid(equals + 1));
+        if (Entry* existing = findEntry(entries, key))
+            existing->value = value; // the last of duplicate keys wins
+        else
+            entries.push_back({key, value});
+    }
+    return entries;
+}
+
+} // namespace
+
+IniSettingsStore::IniSettingsStore(QString filePath) : filePath_(std::move(filePath)) {}
+
+QString IniSettingsStore::defaultPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/vlm/vlm.ini");
+}
+
+QString IniSettingsStore::read(const QString& key) const {
+    std::vector<Entry> entries = readEntries(filePath_);
+    const Entry* entry = findEntry(entries, key);
+    return entry ? entry->value : QString();
+}
+
+bool IniSettingsStore::save(const QString& key, const QString& value) {
+    std::vector<Entry> entries = readEntries(filePath_);
+    if (Entry* existing = findEntry(entries, key))
+        *existing = {key, value};
+    else
+        entries.push_back({key, value});
+
+    QByteArray bytes = "[" + kSection.toUtf8() + "]\n";
+    for (const Entry& entry : entries)
+        bytes += entry.key.toUtf8() + '=' + escapeValue(entry.value).toUtf8() + '\n';
+    QDir().mkpath(QFileInfo(filePath_).absolutePath());
+    return writeFileAtomically(filePath_, bytes);
+}
+
+bool IniSettingsStore::deleteAll() {
+    if (!QFileInfo::exists(filePath_))
+        return true;
+    const bool removed = QFile::remove(filePath_);
+    QDir().rmdir(QFileInfo(filePath_).absolutePath()); // only when nothing else is in it
+    return removed;
+}
+
+} // namespace vlm

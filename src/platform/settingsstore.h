@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace vlm {
+
+// The per-user option store of application "vlm", section "options". Keys match without
+// regard to case; an absent key reads as the empty text; values round-trip exactly.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    virtual QString read(const QString& key) const = 0;
+    // Returns false when the value could not be stored; the old store is then intact.
+    virtual bool save(const QString& key, const QString& value) = 0;
+    // Removes every key of the application.
+    virtual bool deleteAll() = 0;
+};
+
+// INI file "[options]" with one "key=value" line per option. Values are escaped so that any
+// text (CR, LF, backslashes, leading blanks, non-ASCII) comes back exactly; every save
+// rewrites the file atomically.
+class IniSettingsStore final : public SettingsStore {
+public:
+    explicit IniSettingsStore(QString filePath);
+
+    // ${XDG_CONFIG_HOME:-~/.config}/vlm/vlm.ini
+    static QString defaultPath();
+
+    QString read(const QString& key) const override;
+    bool save(const QString& key, const QString& value) override;
+    bool deleteAll() override;
+
+    const QString& filePath() const { return filePath_; }
+
+private:
+    QString filePath_;
+};
+
+} // namespace vlm
