@@ -1,6 +1,50 @@
+#include "app/form1.h"
+#include "platform/ui/qtfiledialogs.h"
+#include "platform/ui/qtmessagebox.h"
+
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+// Autostart is written by the desktop integration; until a store exists nothing is recorded.
+class NoAutostart final : public vlm::AutostartStore {
+public:
+    bool SetRunValue(const QString&, const QString&) override { return false; }
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("vlm"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
+    QApplication::setQuitOnLastWindowClosed(true);
+
+    const vlm::ProgramFacts facts = vlm::detectProgramFacts(QApplication::arguments());
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->size() * screen->devicePixelRatio() : QSize(1920, 1080);
+
+    vlm::QtMessageBox messages;
+    vlm::IniSettingsStore settings(vlm::IniSettingsStore::defaultPath());
+    vlm::QtFileDialogs dialogs;
+    vlm::SystemClock clock;
+    vlm::MersenneRandom random;
+    const std::unique_ptr<vlm::WallpaperBackend> wallpaper =
+        vlm::createWallpaperBackend(QProcessEnvironment::systemEnvironment());
+    const vlm::PictureLoader pictures(vlm::PictureLoader::findMetafileHelper(facts.executableFolder),
+                                      screenSize);
+    NoAutostart autostart;
+
+    vlm::Form1 form({messages, settings, dialogs, clock, random, *wallpaper, autostart, pictures,
+                     facts, QLocale::system()});
+    messages.setParent(&form);
+    dialogs.setParent(&form);
+    form.Form_Load();
+    if (form.uninstalled())
+        return 0;
+    if (!form.hiddenAtStart())
+        form.show();
+    return QApplication::exec();
 }

@@ -16,6 +16,7 @@ struct FileDialogRequest {
     QString title;
     QString filter; // "Name (*.ext)|*.ext|" pairs
     int flags = 0;
+    QString defaultSuffix; // appended by the save dialog to a name typed without one
 };
 
 // Returns the chosen full path, or nullopt when the user cancelled.

@@ -1,0 +1,252 @@
+#include "app/form1.h"
+
+#include "app/controltable.h"
+#include "app/hovereffects.h"
+#include "app/options.h"
+#include "app/startup.h"
+#include "collection/ui/collectionlist.h"
+#include "platform/ui/widgets.h"
+#include "schedule/ui/schedule.h"
+#include "wallpaper/ui/wallpaperchange.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <cmath>
+
+// The artwork lives in the core library's resources; a static library must register them.
+static void initResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace vlm {
+namespace {
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+double screenDpi() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchX() : 96.0;
+}
+
+QFont controlFont(const QFont& windowFont, const ControlSpec& spec) {
+    QFont font = windowFont;
+    if (spec.fontPoints > 0)
+        font.setPointSizeF(spec.fontPoints);
+    font.setBold((spec.flags & kBold) != 0);
+    return font;
+}
+
+void setTextColour(QWidget* widget, QRgb colour) {
+    if (qAlpha(colour) == 0)
+        return;
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, QColor::fromRgb(colour));
+    palette.setColor(QPalette::Text, QColor::fromRgb(colour));
+    palette.setColor(QPalette::ButtonText, QColor::fromRgb(colour));
+    widget->setPalette(palette);
+}
+
+QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
+    switch (spec.kind) {
+    case ControlKind::Label: {
+        auto* label = new ClickableLabel(text(spec.caption), parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment((spec.flags & kRightAligned ? Qt::AlignRight : Qt::AlignLeft) |
+                            Qt::AlignTop);
+        return label;
+    }
+    case ControlKind::Image: {
+        auto* image = new ImageBox(parent);
+        image->setStretch((spec.flags & kStretch) != 0);
+        image->setBorder((spec.flags & kBorder) != 0);
+        if (*spec.caption)
+            image->setPicture(QImage(text(spec.caption)));
+        return image;
+    }
+    case ControlKind::ListBox:
+    case ControlKind::FolderList: {
+        auto* list = new QListWidget(parent);
+        list->setSortingEnabled((spec.flags & kSorted) != 0);
+        list->setUniformItemSizes(true); // keeps 32,767 entries fast
+        return list;
+    }
+    case ControlKind::FileList: {
+        auto* list = new QListWidget(parent);
+        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        list->setUniformItemSizes(true);
+        return list;
+    }
+    case ControlKind::TextBox: {
+        auto* edit = new QLineEdit(text(spec.caption), parent);
+        edit->setValidator(new MaxLengthValidator(3, edit));
+        return edit;
+    }
+    case ControlKind::ComboBox: {
+        auto* combo = new QComboBox(parent);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->addItems({QStringLiteral("sekund"), QStringLiteral("minut"), QStringLiteral("hodin")});
+        combo->setEditText(text(spec.caption));
+        return combo;
+    }
+    case ControlKind::DriveList: return new QComboBox(parent);
+    case ControlKind::CheckBox: {
+        auto* check = new QCheckBox(text(spec.caption), parent);
+        check->setChecked((spec.flags & kChecked) != 0);
+        return check;
+    }
+    case ControlKind::Frame: {
+        auto* frame = new QGroupBox(text(spec.caption), parent);
+        frame->setFlat(true);
+        return frame;
+    }
+    case ControlKind::Panel: {
+        auto* panel = new QFrame(parent);
+        panel->setAutoFillBackground(true);
+        QPalette palette = panel->palette();
+        palette.setColor(QPalette::Window, QColor(255, 255, 192));
+        panel->setPalette(palette);
+        return panel;
+    }
+    case ControlKind::Line: return new LineControl(parent, QColor::fromRgb(spec.colour));
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int twipsToPixels(int twips, double dotsPerInch) {
+    return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
+}
+
+Form1::Form1(Services services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      services_(std::move(services)) {
+    initResources();
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Velmora"));
+    setWindowIcon(QIcon(QStringLiteral(":/vlm/velmora.png")));
+    QFont font(QStringLiteral("Comic Sans MS"));
+    font.setPointSizeF(8.25);
+    setFont(font);
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+    const double dpi = screenDpi();
+    setFixedSize(twipsToPixels(kForm1Width, dpi), twipsToPixels(kForm1Height, dpi));
+    setMouseTracking(true);
+
+    timer1_.setObjectName(QStringLiteral("Timer1"));
+    timer1_.setInterval(100);
+
+    buildControls();
+    buildTrayMenu();
+    collection_ = std::make_unique<CollectionList>(*this);
+    schedule_ = std::make_unique<Schedule>(*this);
+    change_ = std::make_unique<WallpaperChange>(*this);
+    options_ = std::make_unique<Options>(*this);
+    hover_ = std::make_unique<HoverEffects>(*this);
+    wireEvents();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls() {
+    const double dpi = screenDpi();
+    for (const ControlSpec& spec : form1Controls()) {
+        QWidget* parent = spec.parent ? findChild<QWidget*>(text(spec.parent)) : this;
+        Q_ASSERT(parent);
+        QWidget* widget = createControl(spec, parent);
+        widget->setObjectName(text(spec.name));
+        widget->setGeometry(twipsToPixels(spec.left, dpi), twipsToPixels(spec.top, dpi),
+                            qMax(1, twipsToPixels(spec.width, dpi)),
+                            qMax(1, twipsToPixels(spec.height, dpi)));
+        if (spec.kind != ControlKind::Line)
+            setTextColour(widget, spec.colour);
+        widget->setFont(controlFont(font(), spec));
+        if (*spec.tooltip)
+            widget->setToolTip(text(spec.tooltip));
+        widget->setAccessibleName(widget->objectName());
+        if (spec.flags & kDisabled)
+            widget->setEnabled(false);
+        if (spec.flags & kHidden)
+            widget->setVisible(false);
+    }
+}
+
+void Form1::buildTrayMenu() {
+    trayMenu_ = new QMenu(QStringLiteral("trayMENU"), this);
+    trayMenu_->setObjectName(QStringLiteral("mnuTray"));
+    struct Item {
+        const char* name;
+        const char* caption;
+    };
+    const Item items[] = {
+        {"mnuNastaveni", "&Zobrazit nastavení"},
+        {"mnuChangeNow", "Z&měnit tapetu ihned"},
+        {"mnuSep001", "-"},
+        {"mnuZmenaTap", "změna tapety za XX:XX:XX"},
+        {"mnuSep002", "-"},
+        {"mnuBar_Quit", "&Ukončit aplikaci Velmora"},
+    };
+    for (const Item& item : items) {
+        QAction* action = trayMenu_->addAction(text(item.caption));
+        action->setObjectName(text(item.name));
+        action->setSeparator(qstrcmp(item.caption, "-") == 0);
+    }
+}
+
+QAction* Form1::menuItem(const char* name) const {
+    return trayMenu_->findChild<QAction*>(QString::fromLatin1(name));
+}
+
+void Form1::wireEvents() {
+    connect(&timer1_, &QTimer::timeout, this, [this] { schedule_->Timer1_Timer(); });
+    connect(control<ImageBox>("Image9"), &ImageBox::clicked, this, [this] { Image9_Click(); });
+    connect(menuItem("mnuNastaveni"), &QAction::triggered, this, [this] { mnuNastaveni_Click(); });
+}
+
+void Form1::centreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize frame = frameGeometry().size();
+    move(area.x() + (area.width() - frame.width()) / 2,
+         area.y() + (area.height() - frame.height()) / 2);
+}
+
+void Form1::mnuNastaveni_Click() {
+    setVisible(false);
+    show();
+    raise();
+    activateWindow();
+}
+
+void Form1::Image9_Click() {
+    hide();
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* event) {
+    // Only the bare window background counts; moves over controls are theirs.
+    if (!childAt(event->position().toPoint()))
+        hover_->Form_MouseMove();
+    QWidget::mouseMoveEvent(event);
+}
+
+void Form1::Form_Load() {
+    Startup(*this).Form_Load();
+}
+
+} // namespace vlm

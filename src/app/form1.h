@@ -1,0 +1,84 @@
+#pragma once
+
+#include "app/services.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class QMenu;
+class QAction;
+
+namespace vlm {
+
+class CollectionList;
+class Schedule;
+class WallpaperChange;
+class HoverEffects;
+class Options;
+
+// The settings window: builds its controls from the control table, owns the timer and the
+// tray menu, and wires each control's events to the class that owns them.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(Services services, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The program's start: uninstall test, restoring options, reopening the collection.
+    void Form_Load();
+
+    // Whether start-up left the window hidden (the hide option) or ended the program.
+    bool hiddenAtStart() const { return hiddenAtStart_; }
+    bool uninstalled() const { return uninstalled_; }
+
+    // Looks up a control by its name; the control table guarantees it exists.
+    template <typename T> T* control(const char* name) const {
+        T* widget = findChild<T*>(QString::fromLatin1(name));
+        Q_ASSERT(widget);
+        return widget;
+    }
+
+    Services& services() { return services_; }
+    QTimer& Timer1() { return timer1_; }
+    QMenu* mnuTray() const { return trayMenu_; }
+    QAction* menuItem(const char* name) const;
+
+    CollectionList& collection() { return *collection_; }
+    Schedule& schedule() { return *schedule_; }
+    WallpaperChange& change() { return *change_; }
+    Options& options() { return *options_; }
+
+    // Show: set invisible, then show, so a hidden window appears and a visible one comes to
+    // the front.
+    void mnuNastaveni_Click();
+    // Hide to the tray; the timer and the tray icon stay.
+    void Image9_Click();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildTrayMenu();
+    void wireEvents();
+    void centreOnScreen();
+
+    Services services_;
+    QTimer timer1_;
+    QMenu* trayMenu_ = nullptr;
+    std::unique_ptr<CollectionList> collection_;
+    std::unique_ptr<Schedule> schedule_;
+    std::unique_ptr<WallpaperChange> change_;
+    std::unique_ptr<HoverEffects> hover_;
+    std::unique_ptr<Options> options_;
+    bool hiddenAtStart_ = false;
+    bool uninstalled_ = false;
+
+    friend class Startup;
+};
+
+// Twips to pixels at the given dots per inch, rounded to the nearest pixel.
+int twipsToPixels(int twips, double dotsPerInch);
+
+} // namespace vlm

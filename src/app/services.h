@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/autostart.h"
+#include "platform/clock.h"
+#include "platform/filedialogs.h"
+#include "platform/messagebox.h"
+#include "platform/pictureloader.h"
+#include "platform/programfacts.h"
+#include "platform/randomsource.h"
+#include "platform/settingsstore.h"
+#include "wallpaper/wallpaperbackend.h"
+
+#include <QLocale>
+
+namespace vlm {
+
+// Everything the window asks of the outside world. The program passes the real services;
+// tests pass fakes.
+struct Services {
+    MessageBox& messages;
+    SettingsStore& settings;
+    FileDialogs& dialogs;
+    Clock& clock;
+    RandomSource& random;
+    WallpaperBackend& wallpaper;
+    AutostartStore& autostart;
+    const PictureLoader& pictures;
+    ProgramFacts facts;
+    QLocale locale;
+};
+
+} // namespace vlm

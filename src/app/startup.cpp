@@ -1,0 +1,134 @@
+#include "app/startup.h"
+
+#include "app/form1.h"
+#include "app/options.h"
+#include "collection/ui/collectionlist.h"
+#include "common/numbers.h"
+#include "schedule/interval.h"
+#include "schedule/ui/schedule.h"
+#include "wallpaper/ui/wallpaperchange.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace vlm {
+
+QString messageText(std::initializer_list<const char*> lines) {
+    QStringList texts;
+    for (const char* line : lines)
+        texts.append(QString::fromUtf8(line));
+    return texts.join(kMessageLineBreak);
+}
+
+QString Startup::option(const char* key) const {
+    return form_.services().settings.read(QString::fromLatin1(key));
+}
+
+void Startup::Form_Load() {
+    if (runUninstallIfAsked())
+        return;
+    Services& services = form_.services();
+    CollectionList& collection = form_.collection();
+
+    form_.centreOnScreen();
+    collection.setCollectionFile(QString());
+    collection.setCount(QString());
+    form_.control<QLabel>("AktPozice")->setText(QString());
+
+    form_.control<QLabel>("verze")->setText(QStringLiteral("verze: %1.%2.%3a")
+                                                .arg(services.facts.versionMajor)
+                                                .arg(services.facts.versionMinor)
+                                                .arg(services.facts.versionRevision));
+
+    form_.options().restore();
+    if (form_.control<QCheckBox>("Check2")->isChecked()) {
+        form_.Image9_Click();
+        form_.hiddenAtStart_ = true;
+    }
+    form_.options().applyAutostart();
+
+    form_.Timer1().start();
+
+    collection.setCollectionFile(option("lastfile"));
+    form_.control<QLineEdit>("Text1")->setText(option("cas"));
+    auto* combo1 = form_.control<QComboBox>("Combo1");
+    combo1->setEditText(currentUnitName(option("jednotky")));
+    form_.control<QLabel>("PosledniZmena")->setText(option("lastCh"));
+    form_.control<QLabel>("DalsiZmena")->setText(option("nextCh"));
+
+    if (collection.collectionFile().isEmpty())
+        greetFirstStart();
+    else
+        reopenCollection();
+}
+
+bool Startup::runUninstallIfAsked() {
+    Services& services = form_.services();
+    if (services.facts.argumentString != kUninstallSwitch)
+        return false;
+    form_.options().Command2_Click();
+    QFile::remove(services.facts.wallpaperBitmapPath());
+    services.settings.deleteAll();
+    services.messages.show(messageText({"command.provided=<uninstall>.<app.name>", "used services:",
+                                        "DelReg", "DelCfg", "DelAppTemp", "",
+                                        "POKRAČUJTE STISKNUTÍM OK"}),
+                           kStyleNotice, QStringLiteral("Velmora CommandLine"));
+    form_.uninstalled_ = true;
+    return true;
+}
+
+void Startup::greetFirstStart() {
+    form_.services().messages.show(
+        messageText({"Vítejte v aplikaci.", "",
+                     "Při posledním spuštění aplikace nebyla vybrána kolekce se soubory,",
+                     "které by mohly být použity jako pozadí operačního systému.",
+                     "Standartně se naposledy otevřený soubor použije při příštím spuštění.", "",
+                     "Nemáte-li žádnou kolekci vytvořenou:",
+                     "- kilkněte na odkaz VYTVOŘIT NOVOU KOLEKCI",
+                     "- vyberte soubory, které chcete mít v kolekci",
+                     "  (soubory můžou být z různých umístění ve vašem počítači)",
+                     "- klikněte na storno", "- ULOŽTE kolekci obrázků a fotografií na disk", "",
+                     "Později můžete přidat další obrázky do kolekce kliknutím na odkaz",
+                     "PŘIDAT DALŠÍ OBRÁZKY.", "", "DŮLEŽITÉ UPOZORNĚNÍ:",
+                     "po každé manipulaci s obsahem kolekce (přidání nebo odebrání souborů)",
+                     "je nutno ji znovu ULOŽIT na disk pomocí odkazu ULOŽIT KOLEKCI!"}),
+        kStyleNotice, QStringLiteral("Velmora"));
+    form_.mnuNastaveni_Click();
+    form_.hiddenAtStart_ = false;
+    form_.control<QLineEdit>("Text1")->setText(QStringLiteral("30"));
+    form_.control<QComboBox>("Combo1")->setEditText(kUnitMinutes);
+}
+
+void Startup::reopenCollection() {
+    Services& services = form_.services();
+    CollectionList& collection = form_.collection();
+    collection.setChanged(false);
+    collection.clear();
+    collection.setCommandsEnabled(true);
+    if (!collection.ReadCollectionLines(collection.collectionFile(), true)) {
+        // The remembered file is gone or unreadable (a removed medium, a deleted file). Keep
+        // its path and the stored position so nothing of the user's place is lost, say so,
+        // and leave the wallpaper as it is.
+        collection.rememberUnreadPlace(option("index"));
+        const QStringList lines = {
+            QStringLiteral("Naposledy otevřenou kolekci se nepodařilo načíst:"), QString(),
+            collection.collectionFile(), QString(),
+            QStringLiteral("Kolekce zůstává prázdná a tapeta se nemění. Jakmile bude soubor "
+                           "opět dostupný, otevřete jej odkazem NAHRÁT KOLEKCI.")};
+        services.messages.show(lines.join(kMessageLineBreak), kStyleNotice,
+                               QStringLiteral("Velmora"));
+        form_.mnuNastaveni_Click();
+        form_.hiddenAtStart_ = false;
+        return;
+    }
+    const std::optional<int> index = wholeNumber(option("index"), services.locale);
+    if (index && *index >= 0 && *index < collection.ListCount())
+        collection.setListIndex(*index);
+    collection.Kolekce_Click();
+    form_.change().Nahled_Click();
+}
+
+} // namespace vlm

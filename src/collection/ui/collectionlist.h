@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+
+namespace vlm {
+
+class Form1;
+class ImageBox;
+struct Services;
+
+// The open collection: the list Kolekce with its count, position, path and file labels, the
+// preview and the unsaved flag.
+class CollectionList : public QObject {
+    Q_OBJECT
+public:
+    explicit CollectionList(Form1& form);
+
+    // Shows the selected entry: its picture in the preview (the placeholder when it cannot be
+    // loaded), its 1-based position and its path.
+    void Kolekce_Click();
+
+    // Appends the file's lines as entries. With countInPocet the count label counts up as the
+    // lines arrive (start-up). Returns false when the file could not be read; no entry is
+    // added then. Entries past the list's limit are not added (see addEntries).
+    bool ReadCollectionLines(const QString& path, bool countInPocet = false);
+    // Writes every entry to the file atomically; false leaves the old file intact.
+    bool WriteCollectionLines(const QString& path, QString* error = nullptr);
+
+    // Appends entries up to the list's limit; returns how many did not fit.
+    int addEntries(const QStringList& entries);
+
+    int ListCount() const;
+    int ListIndex() const;
+    void setListIndex(int index); // runs Kolekce_Click when the selection changes
+    QString entry(int index) const;
+    QStringList entries() const;
+    void clear();
+    void removeEntry(int index);
+
+    bool changed() const;
+    void setChanged(bool changed);
+    QString collectionFile() const;
+    void setCollectionFile(const QString& path);
+    void setCount(const QString& text);
+    void showCount(); // Pocet := the entry count
+    void setCommandsEnabled(bool enabled); // Label26 and Label24
+    void showPlaceholder();
+    void clearPreview();
+
+    // A remembered collection that could not be read keeps its stored position here, so that
+    // storing the place at quit does not replace it with "no entry" while the list is empty.
+    void rememberUnreadPlace(const QString& storedIndex) { unreadIndex_ = storedIndex; }
+    std::optional<QString> unreadPlace() const;
+
+private:
+    QImage loadOrPlaceholder(const QString& path) const;
+
+    const Services& services_;
+    QListWidget* kolekce_;
+    QLabel* pocet_;
+    QLabel* aktPozice_;
+    QLabel* label35_;
+    QLabel* souborKolekce_;
+    std::optional<QString> unreadIndex_;
+    ImageBox* nahled_;
+    QCheckBox* changes_;
+    QLabel* label24_;
+    QLabel* label26_;
+};
+
+} // namespace vlm

@@ -1,0 +1,79 @@
+#include "schedule/nextchange.h"
+
+#include "common/timetext.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace vlm {
+namespace {
+
+constexpr qint64 kSecondsPerDay = 86400;
+
+qint64 secondOfDay(const QString& text, const QLocale& locale) {
+    const std::optional<QTime> time = parseTimeText(text, locale);
+    return time ? time->msecsSinceStartOfDay() / 1000 : 0;
+}
+
+QString twoDigits(qint64 value) {
+    return value < 0 ? QStringLiteral("-") + QString::number(-value).rightJustified(2, u'0')
+                     : QString::number(value).rightJustified(2, u'0');
+}
+
+qint64 floorDiv(qint64 value, qint64 divisor) {
+    const qint64 quotient = value / divisor;
+    return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
+}
+
+} // namespace
+
+QString NextChangeTime(const QDateTime& now, double seconds, const QLocale& locale) {
+    // Beyond about 300 years QDateTime arithmetic stops being meaningful for a time of day.
+    if (!now.isValid() || !std::isfinite(seconds) || std::fabs(seconds) > 1e10)
+        return {};
+    const qint64 msecs = std::llround(seconds * 1000.0);
+    QDateTime moment = now.addMSecs(msecs);
+    if (!moment.isValid())
+        return {};
+    moment = moment.addMSecs(moment.time().msec() >= 500 ? 1000 - moment.time().msec()
+                                                         : -moment.time().msec());
+    return renderLongTime(moment.time(), locale);
+}
+
+QString RemainingTime(const QString& currentTime, const QString& nextChange,
+                      const QLocale& locale) {
+    const qint64 current = secondOfDay(currentTime, locale);
+    const qint64 next = secondOfDay(nextChange, locale);
+    const qint64 day = QString::compare(nextChange, currentTime) < 0 ? kSecondsPerDay : 0;
+    const auto diff = static_cast<std::int32_t>(day + next - current);
+    // Whole hours and minutes are floored; the remainders (C++ %) keep the dividend's sign.
+    const qint64 hours = floorDiv(diff, 3600) % 24;
+    const qint64 minutes = floorDiv(diff, 60) % 60;
+    const qint64 seconds = diff % 60;
+    return twoDigits(hours) + u':' + twoDigits(minutes) + u':' + twoDigits(seconds);
+}
+
+bool isChangeDue(const QString& schedule, const QDateTime& previousTick, const QDateTime& now,
+                 const QLocale& locale) {
+    if (schedule.isEmpty())
+        return false;
+    if (schedule == renderLongTime(now.time(), locale))
+        return true;
+    if (!previousTick.isValid())
+        return false;
+    const std::optional<QTime> due = parseTimeText(schedule, locale);
+    if (!due)
+        return false;
+    const qint64 previousSecond = previousTick.toSecsSinceEpoch();
+    const qint64 elapsed = now.toSecsSinceEpoch() - previousSecond;
+    if (elapsed <= 1)
+        return false; // no whole second lies strictly between the two ticks
+    if (elapsed > kSecondsPerDay)
+        return true;
+    const qint64 previousOfDay = previousTick.time().msecsSinceStartOfDay() / 1000;
+    const qint64 dueOfDay = due->msecsSinceStartOfDay() / 1000;
+    const qint64 ahead = ((dueOfDay - previousOfDay) % kSecondsPerDay + kSecondsPerDay) % kSecondsPerDay;
+    return ahead > 0 && ahead < elapsed;
+}
+
+} // namespace vlm

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace vlm {
+
+class Form1;
+class MaxLengthValidator;
+struct Services;
+
+// The interval fields, the schedule Text2 and the 100 ms tick with its clock and countdown.
+class Schedule : public QObject {
+    Q_OBJECT
+public:
+    explicit Schedule(Form1& form);
+
+    // Runs one wallpaper change when the tick finds the schedule due.
+    void setChangeHandler(std::function<void()> handler) { runChange_ = std::move(handler); }
+
+    void CheckTime_Click();
+    void Text1_Change();
+    void Combo1_Click();
+    void Text1_Click(); // also on focus: select the whole text so typing replaces it
+    void ScheduleNextChange();
+    void Text2_Change();
+    void Timer1_Timer();
+
+    QString nextChangeText() const; // Text2
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setMaxLength(int length);
+
+    Services& services_;
+    QLineEdit* text1_;
+    QComboBox* combo1_;
+    QLineEdit* text2_;
+    QLabel* dalsiZmena_;
+    QLabel* aktCas_;
+    QLabel* label5_;
+    QAction* mnuZmenaTap_;
+    MaxLengthValidator* maxLength_;
+    int pendingMaxLength_ = 0;
+    QDateTime previousTick_;
+    std::function<void()> runChange_;
+};
+
+} // namespace vlm

@@ -1,0 +1,58 @@
+#include "wallpaper/ui/wallpaperchange.h"
+
+#include "app/form1.h"
+#include "collection/ui/collectionlist.h"
+#include "common/timetext.h"
+#include "platform/picturesave.h"
+#include "platform/ui/widgets.h"
+#include "schedule/ui/schedule.h"
+#include "wallpaper/bitmapheader.h"
+#include "wallpaper/randomindex.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+
+namespace vlm {
+
+WallpaperChange::WallpaperChange(Form1& form)
+    : QObject(&form), services_(form.services()), collection_(form.collection()),
+      schedule_(form.schedule()), nahled_(form.control<ImageBox>("Nahled")),
+      posledniZmena_(form.control<QLabel>("PosledniZmena")),
+      label17_(form.control<QLabel>("Label17")), check3_(form.control<QCheckBox>("Check3")) {
+    connect(nahled_, &ImageBox::clicked, this, [this] { Nahled_Click(); });
+    connect(form.menuItem("mnuChangeNow"), &QAction::triggered, this,
+            [this] { mnuChangeNow_Click(); });
+    schedule_.setChangeHandler([this] { Zmenit_Click(); });
+}
+
+void WallpaperChange::Zmenit_Click() {
+    // Every step stands alone: a failed step is skipped and the next one runs.
+    schedule_.ScheduleNextChange();
+
+    const QString bitmap = services_.facts.wallpaperBitmapPath();
+    saveWindowsBitmap(nahled_->picture(), bitmap); // on failure the bitmap on disk is applied
+    services_.wallpaper.apply(bitmap, nahled_->picture());
+
+    posledniZmena_->setText(renderHms(services_.clock.now().time()));
+
+    const int count = collection_.ListCount();
+    const int current = collection_.ListIndex();
+    if (current == count - 1) {
+        if (count == 0)
+            return; // an empty collection has nothing to advance, store or describe
+        collection_.setListIndex(0);
+    } else if (!check3_->isChecked()) {
+        collection_.setListIndex(current + 1);
+    } else {
+        collection_.setListIndex(RandomIndex(count - 1, 0, services_.random,
+                                             secondsSinceMidnight(services_.clock.now())));
+    }
+
+    services_.settings.save(QStringLiteral("lastfile"), collection_.collectionFile());
+    services_.settings.save(QStringLiteral("index"), QString::number(collection_.ListIndex()));
+
+    label17_->setText(bitmapInfoLine(readBitmapHeader(bitmap)));
+}
+
+} // namespace vlm
