@@ -43,16 +43,15 @@ constexpr std::array kControls = {
                 "nahrát kolekci ze souboru", 9.75, kBlue, kBold},
 
     // Collection band.
-    ControlSpec{"Label34", L, nullptr, 120, 1170, 2145, 240, "aktuálně otevřená kolekce:", "",
-                8.25, kDefaultColour, kBold},
-    ControlSpec{"SouborKolekce", L, nullptr, 120, 1370, 2205, 225, "SouborKolekce##AutoInput",
-                "", 0, kDefaultColour, 0},
+    ControlSpec{"Label34", L, nullptr, 120, 1170, 2145, 240, "aktuálně otevřená kolekce:", "", 8.25,
+                kDefaultColour, kBold},
+    ControlSpec{"SouborKolekce", L, nullptr, 120, 1370, 2205, 225, "SouborKolekce##AutoInput", "",
+                0, kDefaultColour, 0},
     ControlSpec{"Label25", L, nullptr, 120, 1560, 1440, 225, "záznamů v kolekci:", "", 0,
                 kDefaultColour, 0},
     ControlSpec{"Pocet", L, nullptr, 1560, 1545, 285, 240, ".__", "", 8.25, kDarkBlue,
                 kBold | kRightAligned},
-    ControlSpec{"Label16", L, nullptr, 3720, 1560, 660, 225, "aktuální:", "", 0, kDefaultColour,
-                0},
+    ControlSpec{"Label16", L, nullptr, 3720, 1560, 660, 225, "aktuální:", "", 0, kDefaultColour, 0},
     ControlSpec{"AktPozice", L, nullptr, 4440, 1560, 255, 225, ".__", "", 0, kDarkBlue,
                 kRightAligned},
     ControlSpec{"Kolekce", ControlKind::ListBox, nullptr, 120, 1800, 4575, 3630, "",
@@ -119,8 +118,8 @@ constexpr std::array kControls = {
     ControlSpec{"Label35", L, nullptr, 0, 10320, 495, 195, "pc_info", "", 6.75, kBlack, kHidden},
     ControlSpec{"Label15", L, nullptr, 0, 10440, 2430, 225, "poslední změna tapety proběhla:", "",
                 0, kDefaultColour, kHidden},
-    ControlSpec{"PosledniZmena", L, nullptr, 2520, 10425, 780, 240, "00:00:00", "", 8.25,
-                kDarkBlue, kBold | kHidden},
+    ControlSpec{"PosledniZmena", L, nullptr, 2520, 10425, 780, 240, "00:00:00", "", 8.25, kDarkBlue,
+                kBold | kHidden},
 
     // The file picker panel and its children.
     ControlSpec{"NewOrAdd", ControlKind::Panel, nullptr, 8280, 1800, 5055, 7695, "", "", 0,
@@ -147,10 +146,10 @@ constexpr std::array kControls = {
                 0, kDefaultColour, kMultiSelect},
     ControlSpec{"Nahled2", ControlKind::Image, "NewOrAdd", 3120, 5640, 1815, 1695, "",
                 "náhled obrázku", 0, kDefaultColour, kStretch | kBorder},
-    ControlSpec{"Label30", L, "NewOrAdd", 120, 7320, 2265, 285, "Přidat výběr do kolekce", "",
-                9.75, kBlue, kBold},
-    ControlSpec{"Label29", L, "NewOrAdd", 4320, 7320, 630, 285, "Storno", "Návrat zpět", 9.75,
-                kRed, kBold | kRightAligned},
+    ControlSpec{"Label30", L, "NewOrAdd", 120, 7320, 2265, 285, "Přidat výběr do kolekce", "", 9.75,
+                kBlue, kBold},
+    ControlSpec{"Label29", L, "NewOrAdd", 4320, 7320, 630, 285, "Storno", "Návrat zpět", 9.75, kRed,
+                kBold | kRightAligned},
 };
 
 } // namespace

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
 
     const vlm::ProgramFacts facts = vlm::detectProgramFacts(QApplication::arguments());
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize screenSize = screen ? screen->size() * screen->devicePixelRatio() : QSize(1920, 1080);
+    const QSize screenSize =
+        screen ? screen->size() * screen->devicePixelRatio() : QSize(1920, 1080);
 
     vlm::QtMessageBox messages;
     vlm::IniSettingsStore settings(vlm::IniSettingsStore::defaultPath());
@@ -33,8 +34,8 @@ int main(int argc, char** argv) {
     vlm::MersenneRandom random;
     const std::unique_ptr<vlm::WallpaperBackend> wallpaper =
         vlm::createWallpaperBackend(QProcessEnvironment::systemEnvironment());
-    const vlm::PictureLoader pictures(vlm::PictureLoader::findMetafileHelper(facts.executableFolder),
-                                      screenSize);
+    const vlm::PictureLoader pictures(
+        vlm::PictureLoader::findMetafileHelper(facts.executableFolder), screenSize);
     NoAutostart autostart;
 
     vlm::Form1 form({messages, settings, dialogs, clock, random, *wallpaper, autostart, pictures,

@@ -31,8 +31,8 @@ Options::Options(Form1& form)
 }
 
 void Options::store(const char* key, const QCheckBox* box) {
-    services_.settings.save(QString::fromLatin1(key), box->isChecked() ? QStringLiteral("1")
-                                                                       : QStringLiteral("0"));
+    services_.settings.save(QString::fromLatin1(key),
+                            box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void Options::Check1_Click() {

@@ -20,8 +20,7 @@ Schedule::Schedule(Form1& form)
       combo1_(form.control<QComboBox>("Combo1")), text2_(form.control<QLineEdit>("Text2")),
       dalsiZmena_(form.control<QLabel>("DalsiZmena")), aktCas_(form.control<QLabel>("AktCas")),
       label5_(form.control<QLabel>("Label5")), mnuZmenaTap_(form.menuItem("mnuZmenaTap")),
-      maxLength_(qobject_cast<MaxLengthValidator*>(
-          const_cast<QValidator*>(text1_->validator()))) {
+      maxLength_(qobject_cast<MaxLengthValidator*>(const_cast<QValidator*>(text1_->validator()))) {
     connect(text1_, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
     connect(combo1_, &QComboBox::activated, this, [this] { Combo1_Click(); });
     connect(text2_, &QLineEdit::textChanged, this, [this] { Text2_Change(); });
@@ -29,8 +28,8 @@ Schedule::Schedule(Form1& form)
 }
 
 bool Schedule::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == text1_ && (event->type() == QEvent::FocusIn ||
-                              event->type() == QEvent::MouseButtonRelease)) {
+    if (watched == text1_ &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonRelease)) {
         Text1_Click();
         return event->type() == QEvent::MouseButtonRelease; // keep the selection we just made
     }
@@ -82,7 +81,11 @@ void Schedule::ScheduleNextChange() {
         intervalSeconds(combo1_->currentText(), text1_->text(), services_.locale);
     if (!seconds)
         return;
-    text2_->setText(NextChangeTime(services_.clock.now(), *seconds, services_.locale));
+    const QString next = NextChangeTime(services_.clock.now(), *seconds, services_.locale);
+    if (next == text2_->text())
+        Text2_Change(); // same text, no change event: the label may show a stale restored time
+    else
+        text2_->setText(next);
 }
 
 void Schedule::Text2_Change() {

@@ -1,0 +1,183 @@
+// The interval fields, the schedule and the tick, driven with a settable clock.
+#include "collection/ui/collectionlist.h"
+#include "schedule/ui/schedule.h"
+#include "support/fakes.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+using vlmtest::FormFixture;
+
+namespace {
+
+// A loaded window with three solid pictures, interval `value` `unit`, at 10:00:00.
+struct Running : FormFixture {
+    Running(const QString& value, const QString& unit, const QLocale& locale = QLocale::c())
+        : FormFixture(locale) {
+        settings->save(QStringLiteral("lastfile"),
+                       collectionFile(QStringLiteral("c.vlk"),
+                                      {solidPicture(QStringLiteral("0.png"), Qt::red),
+                                       solidPicture(QStringLiteral("1.png"), Qt::green),
+                                       solidPicture(QStringLiteral("2.png"), Qt::blue)}));
+        settings->save(QStringLiteral("cas"), value);
+        settings->save(QStringLiteral("jednotky"), unit);
+        settings->save(QStringLiteral("index"), QStringLiteral("0"));
+        load();
+    }
+    QLineEdit* text1() { return control<QLineEdit>("Text1"); }
+    QComboBox* combo1() { return control<QComboBox>("Combo1"); }
+    void chooseUnit(int item) {
+        combo1()->setCurrentIndex(item);
+        Q_EMIT combo1()->activated(item);
+    }
+    void tickAt(const QTime& time) {
+        clock.current.setTime(time);
+        tick();
+    }
+};
+
+} // namespace
+
+TEST(Schedule, TimedChangeAndCountdown) {
+    Running f(QStringLiteral("5"), QStringLiteral("minut"));
+    ASSERT_EQ(f.backend.paths.size(), 1u); // start-up applied picture 0
+    EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("10:05:00"));
+
+    f.tickAt(QTime(10, 0, 0));
+    EXPECT_EQ(f.text("Label5"), QStringLiteral("00:05:00"));
+    EXPECT_EQ(f.form().menuItem("mnuZmenaTap")->text(), QStringLiteral("další změna za 00:05:00"));
+    f.tickAt(QTime(10, 4, 59));
+    EXPECT_EQ(f.text("Label5"), QStringLiteral("00:00:01"));
+    EXPECT_EQ(f.backend.paths.size(), 1u);
+
+    f.tickAt(QTime(10, 5, 0));
+    ASSERT_EQ(f.backend.paths.size(), 2u);
+    EXPECT_EQ(f.backend.pictures[1].pixelColor(0, 0), QColor(Qt::green));
+    EXPECT_EQ(f.text("DalsiZmena"), QStringLiteral("10:10:00"));
+    EXPECT_EQ(f.text("Label5"), QStringLiteral("00:05:00"));
+    f.clock.advance(100);
+    f.tick(); // further ticks in the same second do not change again
+    EXPECT_EQ(f.backend.paths.size(), 2u);
+    EXPECT_EQ(f.settings->read(QStringLiteral("index")), QStringLiteral("2"));
+}
+
+TEST(Schedule, ALateTickFiresAMissedChangeOnceInsteadOfADayLater) {
+    Running f(QStringLiteral("5"), QStringLiteral("minut"));
+    f.tickAt(QTime(10, 4, 58));
+    f.tickAt(QTime(10, 5, 3)); // the machine slept through 10:05:00
+    ASSERT_EQ(f.backend.paths.size(), 2u);
+    EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("10:10:03"));
+    f.tickAt(QTime(10, 5, 4));
+    EXPECT_EQ(f.backend.paths.size(), 2u);
+
+    // A suspend across midnight: scheduled 23:59:00, next tick at 00:30:00 the next day.
+    Running g(QStringLiteral("5"), QStringLiteral("minut"));
+    g.clock.current = QDateTime(QDate(2026, 12, 6), QTime(23, 54, 0));
+    g.form().schedule().ScheduleNextChange();
+    g.tick();
+    g.clock.current = QDateTime(QDate(2026, 12, 7), QTime(0, 30, 0));
+    g.tick();
+    EXPECT_EQ(g.backend.paths.size(), 2u);
+}
+
+TEST(Schedule, IntervalOfZeroAndBelowKeepTheirRules) {
+    Running f(QStringLiteral("0"), QStringLiteral("sekund"));
+    f.tickAt(QTime(10, 0, 0));
+    const size_t afterFirst = f.backend.paths.size();
+    EXPECT_GT(afterFirst, 1u); // due in the current second: every tick of it changes
+    f.clock.advance(1000);
+    f.tick();
+    EXPECT_EQ(f.backend.paths.size(), afterFirst); // and not in the next one
+
+    Running g(QStringLiteral("-5"), QStringLiteral("sekund"));
+    EXPECT_EQ(g.form().schedule().nextChangeText(), QStringLiteral("09:59:55"));
+    g.tickAt(QTime(10, 0, 1));
+    g.tickAt(QTime(10, 0, 3));
+    EXPECT_EQ(g.backend.paths.size(), 1u);
+    EXPECT_EQ(g.text("Label5"), QStringLiteral("23:59:52"));
+}
+
+TEST(Schedule, ValidationCorrectsTheFieldAndReschedules) {
+    Running f(QStringLiteral("30"), QStringLiteral("minut"));
+    f.text1()->setText(QString());
+    EXPECT_EQ(f.text1()->text(), QStringLiteral("1"));
+    EXPECT_EQ(f.text1()->selectedText(), QStringLiteral("1"));
+    EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("10:01:00"));
+
+    f.text1()->setText(QStringLiteral("60"));
+    EXPECT_EQ(f.text1()->text(), QStringLiteral("60"));
+    f.text1()->setText(QStringLiteral("45"));
+    f.chooseUnit(2); // hodin
+    EXPECT_EQ(f.text1()->text(), QStringLiteral("23"));
+    EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("09:00:00"));
+    f.chooseUnit(0); // sekund
+    f.text1()->setText(QStringLiteral("75"));
+    EXPECT_EQ(f.text1()->text(), QStringLiteral("60"));
+
+    // A program-set text longer than two characters stays whole; only typing is limited.
+    f.text1()->setText(QStringLiteral("abc"));
+    EXPECT_EQ(f.text1()->text(), QStringLiteral("abc"));
+    EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("10:01:00")); // unchanged
+    f.chooseUnit(1); // minut: the leading number of "abc" is 0
+    EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("10:00:00"));
+
+    f.combo1()->setEditText(QStringLiteral("týdnů")); // unknown unit: nothing happens
+    f.text1()->setText(QStringLiteral("7"));
+    EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("10:00:00"));
+}
+
+TEST(Schedule, OverMidnightAndRandomOrder) {
+    Running f(QStringLiteral("2"), QStringLiteral("hodin"));
+    f.clock.current.setTime(QTime(23, 30, 0));
+    f.form().schedule().ScheduleNextChange();
+    EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("01:30:00"));
+    f.tickAt(QTime(23, 58, 0));
+    EXPECT_EQ(f.text("Label5"), QStringLiteral("01:32:00"));
+}
+
+TEST(WallpaperChange, RandomOrderWrapsAfterTheLastEntryAndMayRepeat) {
+    Running f(QStringLiteral("5"), QStringLiteral("minut"));
+    ASSERT_EQ(f.form().collection().ListIndex(), 1);
+    f.control<QCheckBox>("Check3")->setChecked(true);
+    EXPECT_EQ(f.settings->read(QStringLiteral("random")), QStringLiteral("1"));
+
+    f.random.values = {0.99f, 0.0f};
+    f.form().change().Nahled_Click();
+    EXPECT_EQ(f.form().collection().ListIndex(), 2);
+    ASSERT_EQ(f.random.seeds.size(), 1u);
+    EXPECT_DOUBLE_EQ(f.random.seeds[0], 36000.0);
+    f.form().change().Nahled_Click(); // the last entry wraps to 0 without a draw
+    EXPECT_EQ(f.form().collection().ListIndex(), 0);
+    EXPECT_EQ(f.random.seeds.size(), 1u);
+    f.form().change().mnuChangeNow_Click(); // draws 0 again: the same picture twice is allowed
+    EXPECT_EQ(f.form().collection().ListIndex(), 0);
+    EXPECT_EQ(f.settings->read(QStringLiteral("index")), QStringLiteral("0"));
+}
+
+TEST(WallpaperChange, EmptyCollectionStillAppliesThePreviewButStoresNothing) {
+    FormFixture f;
+    f.load();
+    f.messages.shown.clear();
+    f.form().change().Nahled_Click();
+    ASSERT_EQ(f.backend.paths.size(), 1u);
+    EXPECT_EQ(f.backend.paths[0], f.programFolder() + QStringLiteral("/vlmimage.bmp"));
+    EXPECT_EQ(f.settings->read(QStringLiteral("lastfile")), QString());
+    EXPECT_EQ(f.settings->read(QStringLiteral("index")), QString());
+    EXPECT_EQ(f.text("Label17"), QStringLiteral("pc_info"));
+    EXPECT_EQ(f.text("PosledniZmena"), QStringLiteral("10:00:00"));
+}
+
+TEST(WallpaperChange, WritesARealBitmapAndReappliesTheOldOneWhenThePreviewIsEmpty) {
+    Running f(QStringLiteral("5"), QStringLiteral("minut"));
+    const QImage written(f.facts.wallpaperBitmapPath());
+    ASSERT_FALSE(written.isNull());
+    EXPECT_EQ(written.pixelColor(0, 0), QColor(Qt::red));
+    // An entry that is not a picture previews the placeholder, which then becomes the wallpaper.
+    f.form().collection().addEntries({f.path(QStringLiteral("missing.jpg"))});
+    f.form().collection().setListIndex(3);
+    f.form().change().Zmenit_Click();
+    EXPECT_EQ(f.backend.pictures.back().size(), QImage(f.facts.placeholderPicturePath()).size());
+}

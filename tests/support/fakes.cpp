@@ -1,0 +1,100 @@
+#include "support/fakes.h"
+
+#include "common/linefile.h"
+#include "support/testfiles.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace vlmtest {
+
+int FakeMessageBox::show(const QString& prompt, int style, const QString& title) {
+    shown.push_back({prompt, style, title});
+    if (style != vlm::kStyleQuestion)
+        return vlm::kAnswerOk;
+    if (answers.empty())
+        return vlm::kAnswerYes;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::optional<QString> FakeFileDialogs::open(const vlm::FileDialogRequest& request) {
+    requests.push_back(request);
+    if (openResults.empty())
+        return std::nullopt;
+    auto result = openResults.front();
+    openResults.pop_front();
+    return result;
+}
+
+std::optional<QString> FakeFileDialogs::save(const vlm::FileDialogRequest& request) {
+    requests.push_back(request);
+    if (saveResults.empty())
+        return std::nullopt;
+    auto result = saveResults.front();
+    saveResults.pop_front();
+    return result;
+}
+
+float FakeRandom::next() {
+    if (values.empty())
+        return 0.0f;
+    const float value = values.front();
+    values.pop_front();
+    return value;
+}
+
+void RecordingBackend::apply(const QString& bitmapPath, const QImage& picture) {
+    paths.push_back(bitmapPath);
+    pictures.push_back(picture);
+}
+
+bool FakeAutostart::SetRunValue(const QString& valueName, const QString& data) {
+    writes.emplace_back(valueName, data);
+    return true;
+}
+
+FormFixture::FormFixture(const QLocale& locale, const QString& arguments) {
+    QDir().mkpath(programFolder());
+    settings = std::make_unique<vlm::IniSettingsStore>(path(QStringLiteral("config/vlm.ini")));
+    pictures = std::make_unique<vlm::PictureLoader>(QString(), QSize(640, 480));
+    facts.executableFolder = programFolder();
+    facts.writableFolder = programFolder();
+    facts.versionMajor = 2;
+    facts.versionMinor = 0;
+    facts.versionRevision = 4;
+    facts.argumentString = arguments;
+    QImage(QStringLiteral(":/vlm/velmora.png"))
+        .save(programFolder() + QStringLiteral("/noimage.jpg"), "JPG");
+    form_ = std::make_unique<vlm::Form1>(vlm::Services{
+        messages, *settings, dialogs, clock, random, backend, autostart, *pictures, facts, locale});
+}
+
+FormFixture::~FormFixture() = default;
+
+QString FormFixture::solidPicture(const QString& name, const QColor& colour, QSize size) const {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    const QString file = path(name);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    image.save(file);
+    return file;
+}
+
+QString FormFixture::collectionFile(const QString& name, const QStringList& entries) const {
+    const QString file = path(name);
+    writeBytes(file, vlm::encodeLines(entries));
+    return file;
+}
+
+QString FormFixture::text(const char* name) const {
+    if (auto* label = form_->findChild<QLabel*>(QString::fromLatin1(name)))
+        return label->text();
+    if (auto* edit = form_->findChild<QLineEdit*>(QString::fromLatin1(name)))
+        return edit->text();
+    return {};
+}
+
+} // namespace vlmtest
