@@ -3,8 +3,11 @@
 #include "app/controltable.h"
 #include "app/hovereffects.h"
 #include "app/options.h"
+#include "app/quit.h"
 #include "app/startup.h"
 #include "collection/ui/collectionlist.h"
+#include "desktop/ui/tray.h"
+#include "desktop/ui/updatelinks.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
 #include "wallpaper/ui/wallpaperchange.h"
@@ -159,6 +162,9 @@ Form1::Form1(Services services, QWidget* parent)
     schedule_ = std::make_unique<Schedule>(*this);
     change_ = std::make_unique<WallpaperChange>(*this);
     options_ = std::make_unique<Options>(*this);
+    tray_ = std::make_unique<Tray>(*this);
+    quit_ = std::make_unique<Quit>(*this);
+    links_ = std::make_unique<UpdateLinks>(*this);
     hover_ = std::make_unique<HoverEffects>(*this);
     wireEvents();
 }
@@ -238,7 +244,14 @@ void Form1::mnuNastaveni_Click() {
 }
 
 void Form1::Image9_Click() {
-    hide();
+    if (tray_->canHideWindow())
+        hide();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    quit_->Form_QueryUnload();
+    tray_->NoTray_Click();
+    QWidget::closeEvent(event);
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {

@@ -16,6 +16,9 @@ class Schedule;
 class WallpaperChange;
 class HoverEffects;
 class Options;
+class Quit;
+class Tray;
+class UpdateLinks;
 
 // The settings window: builds its controls from the control table, owns the timer and the
 // tray menu, and wires each control's events to the class that owns them.
@@ -48,15 +51,20 @@ public:
     Schedule& schedule() { return *schedule_; }
     WallpaperChange& change() { return *change_; }
     Options& options() { return *options_; }
+    Tray& tray() { return *tray_; }
+    Quit& quit() { return *quit_; }
+    UpdateLinks& links() { return *links_; }
 
     // Show: set invisible, then show, so a hidden window appears and a visible one comes to
     // the front.
     void mnuNastaveni_Click();
-    // Hide to the tray; the timer and the tray icon stay.
+    // Hide to the tray; the timer and the tray icon stay. Without a tray to bring it back the
+    // window stays on screen.
     void Image9_Click();
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildControls();
@@ -72,6 +80,9 @@ private:
     std::unique_ptr<WallpaperChange> change_;
     std::unique_ptr<HoverEffects> hover_;
     std::unique_ptr<Options> options_;
+    std::unique_ptr<Tray> tray_;
+    std::unique_ptr<Quit> quit_;
+    std::unique_ptr<UpdateLinks> links_;
     bool hiddenAtStart_ = false;
     bool uninstalled_ = false;
 

@@ -1,4 +1,6 @@
 #include "app/form1.h"
+#include "app/quit.h"
+#include "desktop/autostartentry.h"
 #include "platform/ui/qtfiledialogs.h"
 #include "platform/ui/qtmessagebox.h"
 
@@ -8,10 +10,12 @@
 
 namespace {
 
-// Autostart is written by the desktop integration; until a store exists nothing is recorded.
-class NoAutostart final : public vlm::AutostartStore {
+// The per-user autostart entry.
+class SessionAutostart final : public vlm::AutostartStore {
 public:
-    bool SetRunValue(const QString&, const QString&) override { return false; }
+    bool SetRunValue(const QString& valueName, const QString& data) override {
+        return vlm::SetRunValue(valueName, data);
+    }
 };
 
 } // namespace
@@ -36,12 +40,15 @@ int main(int argc, char** argv) {
         vlm::createWallpaperBackend(QProcessEnvironment::systemEnvironment());
     const vlm::PictureLoader pictures(
         vlm::PictureLoader::findMetafileHelper(facts.executableFolder), screenSize);
-    NoAutostart autostart;
+    SessionAutostart autostart;
 
     vlm::Form1 form({messages, settings, dialogs, clock, random, *wallpaper, autostart, pictures,
                      facts, QLocale::system()});
     messages.setParent(&form);
     dialogs.setParent(&form);
+    // Logging off may end the program without closing the window: keep the options then too.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form] { form.quit().Form_QueryUnload(); });
     form.Form_Load();
     if (form.uninstalled())
         return 0;

@@ -1,25 +1,17 @@
 #include "app/options.h"
 
 #include "app/form1.h"
-#include "common/addbackslash.h"
 #include "common/numbers.h"
+#include "desktop/autostartentry.h"
 
 #include <QCheckBox>
 
 namespace vlm {
 namespace {
 
-const QString kRunValueName = QStringLiteral("Velmora");
+const QString kRunValueName = QString::fromUtf16(kAutostartValueName);
 
 } // namespace
-
-QString autostartCommand(const QString& executableFolder) {
-#ifdef Q_OS_WIN
-    return AddBackslash(executableFolder, u'\\') + QStringLiteral("vlm.exe");
-#else
-    return AddBackslash(executableFolder) + QStringLiteral("vlm");
-#endif
-}
 
 Options::Options(Form1& form)
     : QObject(&form), services_(form.services()), check1_(form.control<QCheckBox>("Check1")),
@@ -53,7 +45,7 @@ void Options::Check3_Click() {
 
 void Options::Command1_Click() {
     services_.autostart.SetRunValue(kRunValueName,
-                                    autostartCommand(services_.facts.executableFolder));
+                                    autostartCommandPath(services_.facts.executableFolder));
 }
 
 void Options::Command2_Click() {

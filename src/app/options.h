@@ -37,7 +37,4 @@ private:
     QCheckBox* check3_;
 };
 
-// The command the session starts: the program's folder joined with the fixed name "vlm".
-QString autostartCommand(const QString& executableFolder);
-
 } // namespace vlm

@@ -27,6 +27,8 @@ struct Services {
     const PictureLoader& pictures;
     ProgramFacts facts;
     QLocale locale;
+    // Whether a tray can show the icon; null asks the platform.
+    bool (*trayAvailable)() = nullptr;
 };
 
 } // namespace vlm

@@ -4,6 +4,7 @@
 #include "app/options.h"
 #include "collection/ui/collectionlist.h"
 #include "common/numbers.h"
+#include "desktop/ui/tray.h"
 #include "schedule/interval.h"
 #include "schedule/ui/schedule.h"
 #include "wallpaper/ui/wallpaperchange.h"
@@ -43,10 +44,12 @@ void Startup::Form_Load() {
                                                 .arg(services.facts.versionMinor)
                                                 .arg(services.facts.versionRevision));
 
+    form_.tray().CreateTray_Click();
+
     form_.options().restore();
     if (form_.control<QCheckBox>("Check2")->isChecked()) {
         form_.Image9_Click();
-        form_.hiddenAtStart_ = true;
+        form_.hiddenAtStart_ = form_.tray().canHideWindow();
     }
     form_.options().applyAutostart();
 

@@ -68,8 +68,9 @@ FormFixture::FormFixture(const QLocale& locale, const QString& arguments) {
     facts.argumentString = arguments;
     QImage(QStringLiteral(":/vlm/velmora.png"))
         .save(programFolder() + QStringLiteral("/noimage.jpg"), "JPG");
-    form_ = std::make_unique<vlm::Form1>(vlm::Services{
-        messages, *settings, dialogs, clock, random, backend, autostart, *pictures, facts, locale});
+    form_ = std::make_unique<vlm::Form1>(vlm::Services{messages, *settings, dialogs, clock, random,
+                                                       backend, autostart, *pictures, facts, locale,
+                                                       [] { return true; }});
 }
 
 FormFixture::~FormFixture() = default;

@@ -1,5 +1,4 @@
 #include <QGuiApplication>
-
 #include <gtest/gtest.h>
 
 // Logic tests get a QGuiApplication on the offscreen platform so picture plugins and fonts

@@ -1,0 +1,66 @@
+#include "app/quit.h"
+
+#include "app/form1.h"
+#include "app/startup.h"
+#include "collection/ui/collectionlist.h"
+#include "desktop/ui/tray.h"
+#include "platform/ui/widgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace vlm {
+
+Quit::Quit(Form1& form) : QObject(&form), form_(form) {
+    connect(form.control<ImageBox>("Image3"), &ImageBox::clicked, this, [this] { Image3_Click(); });
+    connect(form.menuItem("mnuBar_Quit"), &QAction::triggered, this,
+            [this] { mnuBar_Quit_Click(); });
+}
+
+void Quit::Image3_Click() {
+    MessageBox& messages = form_.services().messages;
+    if (form_.collection().changed() &&
+        messages.show(messageText({"Kolekce, se kterou momentálně pracujete, nebyla pravděpodobně "
+                                   "uložena.",
+                                   "Kolekci je nutno uložit, aby aplikace mohla při příštím "
+                                   "spuštění načíst obrázky.",
+                                   "Chcete přesto aplikaci ukončit?"}),
+                      kStyleQuestion, QStringLiteral("Upozornění")) == kAnswerNo)
+        return;
+    if (messages.show(QStringLiteral("Opravdu chcete ukončit činost aplikace?"), kStyleQuestion,
+                      QStringLiteral("Konec aplikace")) == kAnswerNo)
+        return;
+    storeOptions();
+    form_.tray().NoTray_Click();
+    form_.close();
+}
+
+void Quit::Form_QueryUnload() {
+    if (!form_.uninstalled())
+        storeOptions();
+}
+
+void Quit::storeOptions() {
+    if (stored_)
+        return;
+    stored_ = true;
+    SettingsStore& settings = form_.services().settings;
+    const CollectionList& collection = form_.collection();
+    const std::optional<QString> unreadIndex = collection.unreadPlace();
+    const std::pair<const char*, QString> values[] = {
+        {"lastfile", collection.collectionFile()},
+        {"index", unreadIndex ? *unreadIndex : QString::number(collection.ListIndex())},
+        {"lastCh", form_.control<QLabel>("PosledniZmena")->text()},
+        {"NextCh", form_.control<QLabel>("DalsiZmena")->text()},
+        {"start", form_.control<QCheckBox>("Check1")->isChecked() ? QStringLiteral("1")
+                                                                  : QStringLiteral("0")},
+        {"cas", form_.control<QLineEdit>("Text1")->text()},
+        {"jednotky", form_.control<QComboBox>("Combo1")->currentText()},
+    };
+    for (const auto& [key, value] : values)
+        settings.save(QString::fromLatin1(key), value);
+}
+
+} // namespace vlm

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+
+namespace vlm {
+
+class Form1;
+
+// Quitting: the questions, storing the place and the interval, removing the tray icon.
+class Quit : public QObject {
+    Q_OBJECT
+public:
+    explicit Quit(Form1& form);
+
+    void Image3_Click();
+    void mnuBar_Quit_Click() { Image3_Click(); }
+
+    // Any other close (the title bar, logging off): no questions, but the options are stored
+    // so the interval and the place are not lost. Not after the uninstall mode.
+    void Form_QueryUnload();
+
+    // Stores lastfile, index, lastCh, NextCh, start, cas and jednotky; a value the store
+    // refuses does not stop the others.
+    void storeOptions();
+
+private:
+    Form1& form_;
+    bool stored_ = false;
+};
+
+} // namespace vlm

@@ -1,0 +1,43 @@
+#include "desktop/ui/tray.h"
+
+#include "app/form1.h"
+
+#include <QSystemTrayIcon>
+
+namespace vlm {
+
+Tray::Tray(Form1& form) : QObject(&form), form_(form) {}
+
+void Tray::CreateTray_Click() {
+    if (icon_)
+        return;
+    icon_ = new QSystemTrayIcon(form_.windowIcon(), this);
+    icon_->setObjectName(QStringLiteral("trayIcon"));
+    icon_->setToolTip(QStringLiteral("Velmora (aktivní)"));
+    icon_->setContextMenu(form_.mnuTray());
+    connect(icon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick)
+                    form_.mnuNastaveni_Click();
+            });
+    icon_->show();
+}
+
+void Tray::NoTray_Click() {
+    if (!icon_)
+        return;
+    icon_->hide();
+    icon_->deleteLater();
+    icon_ = nullptr;
+}
+
+bool Tray::isShown() const {
+    return icon_ && icon_->isVisible();
+}
+
+bool Tray::canHideWindow() const {
+    const auto available = form_.services().trayAvailable;
+    return icon_ && (available ? available() : QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+} // namespace vlm
