@@ -2,6 +2,7 @@
 
 #include "metafile/wireformat.h"
 #include "platform/metafileprocess.h"
+#include "platform/picturecomplete.h"
 #include "platform/picturekind.h"
 
 #include <QCoreApplication>
@@ -62,13 +63,16 @@ void jumpToLargestIcon(QImageReader& reader) {
 }
 
 QImage readQtPicture(QFile& file, PictureKind kind) {
+    if (!hasAllItsData(file, kind))
+        return {};
     QImageReader::setAllocationLimit(kAllocationLimitMb);
     QImageReader reader(&file, qtFormat(kind));
     reader.setAutoDetectImageFormat(false);
     if (kind == PictureKind::Ico)
         jumpToLargestIcon(reader);
-    // The header's claim is checked before anything is allocated for the pixels.
-    if (!reader.canRead() || !acceptableSize(reader.size()))
+    // The header's claim is checked before anything is allocated for the pixels. (canRead()
+    // is no help: the icon handler says no to icons it reads well.)
+    if (!acceptableSize(reader.size()))
         return {};
     return reader.read();
 }
