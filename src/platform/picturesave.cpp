@@ -2,18 +2,81 @@
 
 #include "common/safewrite.h"
 
-#include <QBuffer>
+#include <QPainter>
+#include <QtEndian>
+#include <cstring>
+#include <limits>
 
 namespace vlm {
 
-bool saveWindowsBitmap(const QImage& picture, const QString& path, QString* error) {
-    if (picture.isNull())
+namespace {
+
+constexpr quint32 kFileHeaderSize = 14;
+constexpr quint32 kInfoHeaderSize = 40;
+constexpr qint32 kPixelsPerMetre = 3780; // 96 dots per inch
+
+QImage opaqueBgr(const QImage& image) {
+    if (!image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_BGR888);
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return flat.convertToFormat(QImage::Format_BGR888);
+}
+
+template <typename T> void put(QByteArray& bytes, qsizetype offset, T value) {
+    qToLittleEndian(value, bytes.data() + offset);
+}
+
+} // namespace
+
+QByteArray encodeWindowsBitmap(const QImage& image) {
+    if (image.isNull())
+        return {};
+    const QImage bgr = opaqueBgr(image);
+    if (bgr.isNull())
+        return {};
+    const quint64 width = quint64(bgr.width());
+    const quint64 height = quint64(bgr.height());
+    const quint64 stride = (width * 3 + 3) & ~quint64{3};
+    const quint64 pixelBytes = stride * height;
+    const quint64 fileSize = kFileHeaderSize + kInfoHeaderSize + pixelBytes;
+    if (fileSize > std::numeric_limits<quint32>::max())
+        return {};
+
+    QByteArray bytes(qsizetype(fileSize), '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put<quint32>(bytes, 2, quint32(fileSize));
+    put<quint32>(bytes, 10, kFileHeaderSize + kInfoHeaderSize);
+    put<quint32>(bytes, 14, kInfoHeaderSize);
+    put<qint32>(bytes, 18, qint32(width));
+    put<qint32>(bytes, 22, qint32(height)); // positive: rows run bottom-up
+    put<quint16>(bytes, 26, 1);             // planes
+    put<quint16>(bytes, 28, 24);            // bits per pixel
+    put<quint32>(bytes, 30, 0);             // BI_RGB, uncompressed
+    put<quint32>(bytes, 34, quint32(pixelBytes));
+    put<qint32>(bytes, 38, kPixelsPerMetre);
+    put<qint32>(bytes, 42, kPixelsPerMetre);
+
+    char* rows = bytes.data() + kFileHeaderSize + kInfoHeaderSize;
+    for (quint64 y = 0; y < height; ++y) {
+        const uchar* line = bgr.constScanLine(int(height - 1 - y));
+        std::memcpy(rows + y * stride, line, width * 3); // padding stays zero
+    }
+    return bytes;
+}
+
+bool saveWindowsBitmap(const QImage& image, const QString& path, QString* error) {
+    const QByteArray bytes = encodeWindowsBitmap(image);
+    if (bytes.isEmpty()) {
+        if (error)
+            *error = image.isNull() ? QStringLiteral("there is no picture to save")
+                                    : QStringLiteral("the picture is too large for a bitmap");
         return false;
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!picture.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP"))
-        return false;
+    }
     return writeFileAtomically(path, bytes, error);
 }
 

@@ -7,7 +7,8 @@ namespace vlm {
 
 void MersenneRandom::reseed(double seed) {
     const auto bits = std::bit_cast<std::uint64_t>(seed);
-    std::seed_seq sequence{static_cast<std::uint32_t>(bits), static_cast<std::uint32_t>(bits >> 32)};
+    std::seed_seq sequence{static_cast<std::uint32_t>(bits),
+                           static_cast<std::uint32_t>(bits >> 32)};
     engine_.seed(sequence);
 }
 

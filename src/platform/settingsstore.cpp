@@ -26,11 +26,20 @@ QString escapeValue(const QString& value) {
     out.reserve(value.size());
     for (const QChar c : value) {
         switch (c.unicode()) {
-        case u'\\': out += QStringLiteral("\\\\"); break;
-        case u'\r': out += QStringLiteral("\\r"); break;
-        case u'\n': out += QStringLiteral("\\n"); break;
-        case u'\0': out += QStringLiteral("\\0"); break;
-        default: out += c;
+        case u'\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case u'\r':
+            out += QStringLiteral("\\r");
+            break;
+        case u'\n':
+            out += QStringLiteral("\\n");
+            break;
+        case u'\0':
+            out += QStringLiteral("\\0");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -45,7 +54,10 @@ QString unescapeValue(QStringView text) {
             continue;
         }
         const QChar next = text[++i];
-        out += next == u'r' ? QChar(u'\r') : next == u'n' ? QChar(u'\n') : next == u'0' ? QChar(u'\0') : next;
+        out += next == u'r'   ? QChar(u'\r')
+               : next == u'n' ? QChar(u'\n')
+               : next == u'0' ? QChar(u'\0')
+                              : next;
     }
     return out;
 }
@@ -70,7 +82,8 @@ std::vector<Entry> readEntries(const QString& path) {
         if (line.endsWith(u'\r'))
             line.chop(1);
         if (line.startsWith(u'[')) {
-            inSection = line.trimmed().compare(QStringLiteral("[options]"), Qt::CaseInsensitive) == 0;
+            inSection =
+                line.trimmed().compare(QStringLiteral("[options]"), Qt::CaseInsensitive) == 0;
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');

@@ -6,17 +6,18 @@
 namespace vlm {
 
 BitmapInfo readBitmapHeader(const QString& path) {
-    BitmapInfo info;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return info;
-    const QByteArray headers = file.read(54);
-    if (headers.size() < 54)
-        return info;
-    const auto* bytes = reinterpret_cast<const uchar*>(headers.constData());
-    info.width = qFromLittleEndian<qint32>(bytes + 18);
-    info.height = qFromLittleEndian<qint32>(bytes + 22);
-    info.bitsPerPixel = qFromLittleEndian<qint16>(bytes + 28);
+        return {};
+    const QByteArray fileHeader = file.read(14);
+    const QByteArray infoHeader = file.read(40);
+    if (fileHeader.size() != 14 || infoHeader.size() != 40)
+        return {};
+    // File offsets 18, 22 and 28 lie 4, 8 and 14 bytes into the information header.
+    BitmapInfo info;
+    info.width = qFromLittleEndian<qint32>(infoHeader.constData() + 4);
+    info.height = qFromLittleEndian<qint32>(infoHeader.constData() + 8);
+    info.bitsPerPixel = qFromLittleEndian<qint16>(infoHeader.constData() + 14);
     return info;
 }
 

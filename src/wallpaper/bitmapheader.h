@@ -5,13 +5,15 @@
 
 namespace vlm {
 
+// The fields of a Windows bitmap's BITMAPINFOHEADER that the info line shows.
 struct BitmapInfo {
     qint32 width = 0;
     qint32 height = 0;
     qint16 bitsPerPixel = 0;
 };
 
-// Reads the size and colour depth from a Windows bitmap's headers; zeros when unreadable.
+// Reads the 14-byte file header and the 40-byte information header after it. The fields
+// stay 0 when the file cannot be opened or is shorter than the two headers.
 BitmapInfo readBitmapHeader(const QString& path);
 
 // "aktuální tapeta na pozadí: W x H x Bbpp"

@@ -1,0 +1,81 @@
+// Picture loading and bitmap saving, the two halves of one wallpaper change.
+#include "platform/pictureloader.h"
+#include "platform/picturesave.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const QSize kScreen(3840, 2160);
+
+QImage photoLike() {
+    QImage image(kScreen, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = qRgb((x * 255) / image.width(), (y * 255) / image.height(), (x ^ y) & 0xff);
+    }
+    return image;
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    QString jpeg = dir.filePath(QStringLiteral("photo.jpg"));
+    QString bitmap = dir.filePath(QStringLiteral("vlmimage.bmp"));
+    Fixture() { photoLike().save(jpeg, "jpeg", 90); }
+};
+
+Fixture& fixture() {
+    static Fixture f;
+    return f;
+}
+
+void BM_LoadJpeg4K(benchmark::State& state) {
+    const vlm::PictureLoader loader(QString(), kScreen);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(loader.load(fixture().jpeg));
+}
+BENCHMARK(BM_LoadJpeg4K)->Unit(benchmark::kMillisecond);
+
+void BM_SaveBitmap4K(benchmark::State& state) {
+    const QImage image = vlm::PictureLoader(QString(), kScreen).load(fixture().jpeg);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vlm::saveWindowsBitmap(image, fixture().bitmap));
+}
+BENCHMARK(BM_SaveBitmap4K)->Unit(benchmark::kMillisecond);
+
+// A metafile rendered for a 4K screen by the helper process: VLM_METAFILE_HELPER and
+// VLM_SHARED_TESTDATA name the helper and the sample folder.
+void BM_RenderMetafile4K(benchmark::State& state, const char* sample) {
+    const QString helper = qEnvironmentVariable("VLM_METAFILE_HELPER");
+    const QString path = qEnvironmentVariable("VLM_SHARED_TESTDATA") +
+                         QLatin1String("/metafiles/") + QLatin1String(sample);
+    if (helper.isEmpty() || !QFile::exists(path)) {
+        state.SkipWithError("set VLM_METAFILE_HELPER and VLM_SHARED_TESTDATA");
+        return;
+    }
+    const vlm::PictureLoader loader(helper, kScreen);
+    for (auto _ : state) {
+        const QImage image = loader.load(path);
+        if (image.isNull())
+            state.SkipWithError("the metafile did not render");
+        benchmark::DoNotOptimize(image);
+    }
+}
+BENCHMARK_CAPTURE(BM_RenderMetafile4K, wmf, "wmf/burger.wmf")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RenderMetafile4K, emf, "emf/test-018.emf")->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,245 @@
+#include "metafile/wireformat.h"
+#include "platform/metafileoutput.h"
+#include "platform/pictureloader.h"
+#include "support/testfiles.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtEndian>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <uemf.h>
+#include <uwmf.h>
+
+using namespace Qt::Literals::StringLiterals;
+using vlm::PictureLoader;
+using vlmtest::writeBytes;
+namespace wire = vlm::metafilewire;
+
+namespace {
+
+QString helperPath() {
+    return qEnvironmentVariable("VLM_METAFILE_HELPER");
+}
+
+#define REQUIRE_HELPER()                                                                           \
+    if (helperPath().isEmpty())                                                                    \
+    GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)"
+
+// A 4:1 drawing, a red rectangle filling it, written as EMF by libUEMF.
+void writeEmf(const QString& path) {
+    EMFTRACK* track = nullptr;
+    EMFHANDLES* handles = nullptr;
+    ASSERT_EQ(emf_start(path.toLocal8Bit().constData(), 100000, 25000, &track), 0);
+    ASSERT_EQ(emf_htable_create(128, 128, &handles), 0);
+    const U_RECTL bounds = rectl_set(pointl_set(0, 0), pointl_set(399, 99));
+    const U_RECTL frame = rectl_set(pointl_set(0, 0), pointl_set(10000, 2500)); // 0.01 mm
+    emf_append(reinterpret_cast<U_ENHMETARECORD*>(U_EMRHEADER_set(bounds, frame, nullptr, 0,
+                                                                  nullptr, sizel_set(4000, 4000),
+                                                                  sizel_set(1000, 1000), 0)),
+               track, U_REC_FREE);
+    uint32_t brush = 0;
+    emf_append(reinterpret_cast<U_ENHMETARECORD*>(createbrushindirect_set(
+                   &brush, handles, logbrush_set(U_BS_SOLID, U_RGB(255, 0, 0), U_HS_SOLIDCLR))),
+               track, U_REC_FREE);
+    emf_append(reinterpret_cast<U_ENHMETARECORD*>(selectobject_set(brush, handles)), track,
+               U_REC_FREE);
+    emf_append(reinterpret_cast<U_ENHMETARECORD*>(U_EMRRECTANGLE_set(bounds)), track, U_REC_FREE);
+    emf_append(reinterpret_cast<U_ENHMETARECORD*>(U_EMREOF_set(0, nullptr, track)), track,
+               U_REC_FREE);
+    ASSERT_EQ(emf_finish(track, handles), 0);
+    emf_free(&track);
+    emf_htable_free(&handles);
+}
+
+// The same drawing as a placeable WMF, 4 x 1 inches at 100 units per inch.
+void writeWmf(const QString& path) {
+    WMFTRACK* track = nullptr;
+    WMFHANDLES* handles = nullptr;
+    ASSERT_EQ(wmf_start(path.toLocal8Bit().constData(), 100000, 25000, &track), 0);
+    ASSERT_EQ(wmf_htable_create(128, 128, &handles), 0);
+    U_PAIRF* size = U_PAIRF_set(4.0f, 1.0f);
+    wmf_header_append(reinterpret_cast<U_METARECORD*>(U_WMRHEADER_set(size, 100)), track,
+                      U_REC_FREE);
+    std::free(size);
+    wmf_append(reinterpret_cast<U_METARECORD*>(U_WMRSETWINDOWORG_set(point16_set(0, 0))), track,
+               U_REC_FREE);
+    wmf_append(reinterpret_cast<U_METARECORD*>(U_WMRSETWINDOWEXT_set(point16_set(400, 100))), track,
+               U_REC_FREE);
+    uint32_t brush = 0;
+    wmf_append(reinterpret_cast<U_METARECORD*>(wcreatebrushindirect_set(
+                   &brush, handles, U_WLOGBRUSH_set(U_BS_SOLID, U_RGB(255, 0, 0), 0))),
+               track, U_REC_FREE);
+    wmf_append(reinterpret_cast<U_METARECORD*>(wselectobject_set(brush, handles)), track,
+               U_REC_FREE);
+    wmf_append(reinterpret_cast<U_METARECORD*>(
+                   U_WMRRECTANGLE_set(U_RECT16_set(point16_set(0, 0), point16_set(400, 100)))),
+               track, U_REC_FREE);
+    wmf_append(reinterpret_cast<U_METARECORD*>(U_WMREOF_set()), track, U_REC_FREE);
+    ASSERT_EQ(wmf_finish(track), 0);
+    wmf_free(&track);
+    wmf_htable_free(&handles);
+}
+
+QByteArray wireHeader(quint32 width, quint32 height) {
+    QByteArray bytes(wire::kMagic, sizeof wire::kMagic);
+    bytes.resize(wire::kHeaderSize);
+    qToLittleEndian(width, bytes.data() + 8);
+    qToLittleEndian(height, bytes.data() + 12);
+    return bytes;
+}
+
+void writeScript(const QString& path, const QByteArray& body) {
+    writeBytes(path, "#!/bin/bash\n" + body + "\n");
+    QFile::setPermissions(path,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+QStringList metafiles(const QString& folder, const QString& pattern) {
+    const QDir dir(vlmtest::sharedTestData() + u"/metafiles/"_s + folder);
+    QStringList paths;
+    for (const QString& name : dir.entryList({pattern}, QDir::Files, QDir::Name))
+        paths << dir.filePath(name);
+    return paths;
+}
+
+} // namespace
+
+TEST(MetafileOutput, AcceptsOnlyAnExactWellFormedBuffer) {
+    QByteArray good = wireHeader(2, 1);
+    for (const quint32 pixel : {0xFFFF0000U, 0x80000000U + 0x00FF00U}) {
+        const auto at = good.size();
+        good.resize(at + 4);
+        qToLittleEndian(pixel, good.data() + at);
+    }
+    const QImage image = vlm::parseMetafileOutput(good);
+    ASSERT_EQ(image.size(), QSize(2, 1));
+    EXPECT_EQ(image.pixel(0, 0), 0xFFFF0000U);
+    EXPECT_EQ(image.pixel(1, 0), 0x8000FF00U);
+
+    QByteArray badMagic = good;
+    badMagic[0] = 'X';
+    const QByteArray bad[] = {
+        {},
+        good.left(15),
+        wireHeader(2, 1),
+        good.chopped(1),
+        good + '\0',
+        badMagic,
+        wireHeader(0, 1),
+        wireHeader(1, 0),
+        wireHeader(wire::kMaxSide + 1, 1) + QByteArray((wire::kMaxSide + 1) * 4, '\0'),
+        wireHeader(wire::kMaxSide, wire::kMaxSide), // over the pixel cap
+        wireHeader(0xFFFFFFFFU, 0xFFFFFFFFU),
+        wireHeader(0x40000000U, 4), // wraps to zero bytes in 32 bits
+    };
+    for (const QByteArray& bytes : bad)
+        EXPECT_TRUE(vlm::parseMetafileOutput(bytes).isNull()) << bytes.toHex().left(40).data();
+}
+
+TEST(MetafileHelper, RendersUemfDrawingsWithTheirAspect) {
+    REQUIRE_HELPER();
+    QTemporaryDir dir;
+    const QString emf = dir.filePath(u"wide.emf"_s);
+    const QString wmf = dir.filePath(u"wide.wmf"_s);
+    writeEmf(emf);
+    writeWmf(wmf);
+    for (const QString& path : {emf, wmf}) {
+        for (const QSize box : {QSize(800, 800), QSize(300, 600)}) {
+            const QImage image = PictureLoader(helperPath(), box).load(path);
+            ASSERT_FALSE(image.isNull()) << path.toStdString();
+            EXPECT_EQ(image.width(), box.width()) << path.toStdString();
+            EXPECT_NEAR(image.height(), box.width() / 4, box.width() / 50) << path.toStdString();
+            const QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
+            EXPECT_GT(qRed(centre), 200) << path.toStdString();
+            EXPECT_LT(qGreen(centre), 60) << path.toStdString();
+            EXPECT_EQ(qAlpha(centre), 255) << path.toStdString();
+        }
+    }
+}
+
+TEST(MetafileHelper, RendersRealFilesAndSurvivesCorruptOnes) {
+    REQUIRE_HELPER();
+    if (vlmtest::sharedTestData().isEmpty())
+        GTEST_SKIP() << "shared test data folder is absent";
+    const QSize box(640, 480);
+    const PictureLoader loader(helperPath(), box);
+    const auto renderedWithin = [&](const QString& path) {
+        QElapsedTimer timer;
+        timer.start();
+        const QImage image = loader.load(path);
+        EXPECT_LT(timer.elapsed(), 4000) << path.toStdString();
+        if (!image.isNull()) {
+            EXPECT_TRUE(image.width() == box.width() || image.height() == box.height());
+            EXPECT_TRUE(QRect(QPoint(), box).contains(image.rect())) << path.toStdString();
+        }
+        return image;
+    };
+    const QStringList valid = metafiles(u"emf"_s, u"*.emf"_s);
+    ASSERT_FALSE(valid.isEmpty());
+    for (const QString& path : valid)
+        EXPECT_FALSE(renderedWithin(path).isNull()) << path.toStdString();
+    for (const QString& name : {u"beef.wmf"_s, u"burger.wmf"_s, u"chicken.wmf"_s})
+        EXPECT_FALSE(renderedWithin(metafiles(u"wmf"_s, name).value(0)).isNull())
+            << name.toStdString();
+    // libwmf rejects this one ("Bad record"): the caller shows its placeholder.
+    renderedWithin(metafiles(u"wmf"_s, u"test_libuemf_ref.wmf"_s).value(0));
+    const QStringList corrupted = metafiles(u"emf-corrupted"_s, u"*.emf"_s);
+    ASSERT_FALSE(corrupted.isEmpty());
+    for (const QString& path : corrupted)
+        renderedWithin(path);
+}
+
+class FakeHelperTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QByteArray emf(88, '\0');
+        emf[0] = 1;
+        emf.replace(40, 4, " EMF");
+        writeBytes(drawing_, emf);
+    }
+    QImage loadWith(const QByteArray& script) {
+        writeScript(helper_, script);
+        return PictureLoader(helper_, QSize(640, 480)).load(drawing_);
+    }
+
+    QTemporaryDir dir_;
+    QString drawing_ = dir_.filePath(u"drawing.emf"_s);
+    QString helper_ = dir_.filePath(u"helper.sh"_s);
+};
+
+TEST_F(FakeHelperTest, RunsUnderLimitsAndItsOutputIsTaken) {
+    // The fake answers with one red pixel only when it sees the limits and its arguments.
+    const QImage image = loadWith(
+        "[ \"$*\" = 'emf 640 480' ] || exit 1\n"
+        "[ \"$(ulimit -c)\" = 0 ] && [ \"$(ulimit -f)\" = 0 ] && [ \"$(ulimit -t)\" = 5 ] || "
+        "exit 1\n"
+        "grep -q '^NoNewPrivs:[[:space:]]*1' /proc/self/status || exit 1\n"
+        "[ \"$(head -c 4 | od -An -tx1 | tr -d ' ')\" = 01000000 ] || exit 1\n"
+        "printf 'VLMPIX01\\001\\000\\000\\000\\001\\000\\000\\000\\000\\000\\377\\377'");
+    ASSERT_EQ(image.size(), QSize(1, 1));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+}
+
+TEST_F(FakeHelperTest, FailureExitOrBadOutputGivesANullImage) {
+    EXPECT_TRUE(loadWith("printf 'VLMPIX01\\001\\000\\000\\000\\001\\000\\000\\000\\000\\000"
+                         "\\377\\377'; exit 1")
+                    .isNull());
+    EXPECT_TRUE(loadWith("printf 'VLMPIX01\\001\\000\\000\\000\\002\\000\\000\\000'").isNull());
+    EXPECT_TRUE(loadWith("kill -SEGV $$").isNull());
+    EXPECT_TRUE(PictureLoader(dir_.filePath(u"absent"_s), QSize(640, 480)).load(drawing_).isNull());
+}
+
+TEST_F(FakeHelperTest, HungOrFloodingHelperIsKilled) {
+    QElapsedTimer timer;
+    timer.start();
+    // The child's own sleep is in the helper's process group and dies with it.
+    EXPECT_TRUE(loadWith("sleep 30 & wait").isNull());
+    EXPECT_GE(timer.elapsed(), 2500);
+    EXPECT_LT(timer.elapsed(), 6000);
+
+    timer.restart();
+    EXPECT_TRUE(loadWith("exec cat /dev/zero").isNull());
+    EXPECT_LT(timer.elapsed(), 6000);
+}
