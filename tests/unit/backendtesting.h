@@ -110,10 +110,13 @@ private:
 // A private D-Bus session bus, stopped by the destructor.
 class PrivateBus {
 public:
-    PrivateBus() {
+    // environment: what services the bus starts get (XDG_CONFIG_HOME for xfconfd).
+    explicit PrivateBus(
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         if (daemon.isEmpty())
             return;
+        process_.setProcessEnvironment(environment);
         process_.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
                                 QStringLiteral("--print-address=1"),
                                 QStringLiteral("--address=unix:dir=") + dir_.path()});

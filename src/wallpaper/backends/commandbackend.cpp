@@ -1,9 +1,53 @@
 #include "wallpaper/backends/commandbackend.h"
 
-#include <QProcess>
 #include <utility>
 
 namespace vlm {
+
+QStringList splitCommandLine(const QString& commandLine) {
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    enum class Quote { None, Single, Double } quote = Quote::None;
+    for (qsizetype i = 0; i < commandLine.size(); ++i) {
+        const QChar c = commandLine.at(i);
+        if (quote == Quote::Single) {
+            if (c == u'\'')
+                quote = Quote::None;
+            else
+                word += c;
+        } else if (quote == Quote::Double) {
+            if (c == u'"') {
+                quote = Quote::None;
+            } else if (c == u'\\' && i + 1 < commandLine.size() &&
+                       QStringView(u"\"\\$`").contains(commandLine.at(i + 1))) {
+                word += commandLine.at(++i);
+            } else {
+                word += c;
+            }
+        } else if (c.isSpace()) {
+            if (inWord)
+                words.append(word);
+            word.clear();
+            inWord = false;
+        } else {
+            inWord = true;
+            if (c == u'\'')
+                quote = Quote::Single;
+            else if (c == u'"')
+                quote = Quote::Double;
+            else if (c == u'\\' && i + 1 < commandLine.size())
+                word += commandLine.at(++i);
+            else
+                word += c;
+        }
+    }
+    if (quote != Quote::None)
+        return {};
+    if (inWord)
+        words.append(word);
+    return words;
+}
 
 QString swayQuoted(const QString& path) {
     QString quoted = QStringLiteral("\"");
@@ -29,7 +73,7 @@ std::unique_ptr<CommandBackend> CommandBackend::userCommand(const QString& comma
                                                             const QProcessEnvironment& environment,
                                                             std::chrono::milliseconds timeout,
                                                             FailureReporter::Sink sink) {
-    const QStringList words = QProcess::splitCommand(commandLine);
+    const QStringList words = splitCommandLine(commandLine);
     if (words.isEmpty())
         return nullptr;
     auto makeSteps = [words](const QString& path) {

@@ -22,9 +22,9 @@ public:
                    std::chrono::milliseconds timeout = std::chrono::seconds(5),
                    FailureReporter::Sink sink = {});
 
-    // commandLine: the user's VLM_WALLPAPER_COMMAND, split into arguments the way a shell
-    // would without running one; "%f" becomes the path, which is appended when no argument
-    // holds "%f". Null when the command line is empty.
+    // commandLine: the user's VLM_WALLPAPER_COMMAND, split by splitCommandLine; "%f" becomes
+    // the path, which is appended when no argument holds "%f". Null when the command line is
+    // empty or malformed.
     static std::unique_ptr<CommandBackend>
     userCommand(const QString& commandLine, const QProcessEnvironment& environment,
                 std::chrono::milliseconds timeout = std::chrono::seconds(10),
@@ -48,6 +48,12 @@ private:
     std::optional<AlternatingPath> links_;
     FailureReporter reporter_;
 };
+
+// Splits a command line into arguments the way a POSIX shell does for plain words, without
+// running one: blanks separate, '...' is literal, "..." keeps blanks and takes \" \\ \$ \`,
+// a backslash outside quotes takes the next character. Nothing is expanded. Empty when the
+// line is blank or a quote is left open.
+QStringList splitCommandLine(const QString& commandLine);
 
 // sway's command language quotes with double quotes; the path is one argument of "output".
 QString swayQuoted(const QString& path);
