@@ -3,7 +3,9 @@
 #include <QImage>
 #include <QProcessEnvironment>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <utility>
 
 namespace vlm {
 
@@ -17,9 +19,26 @@ public:
     // milliseconds: slow work (processes, D-Bus) runs asynchronously with a timeout. Failures
     // are never shown to the user; they are written to standard error once per kind.
     virtual void apply(const QString& bitmapPath, const QImage& picture) = 0;
+
+    // handler runs on the thread that called apply(), from its event loop, when the work of the
+    // latest apply() has ended; ok tells whether the desktop took the picture. Work superseded
+    // by a newer apply() does not report. Tests and benchmarks wait on this.
+    void setFinishedHandler(std::function<void(bool ok)> handler) {
+        finishedHandler_ = std::move(handler);
+    }
+
+protected:
+    void reportFinished(bool ok) const {
+        if (finishedHandler_)
+            finishedHandler_(ok);
+    }
+
+private:
+    std::function<void(bool)> finishedHandler_;
 };
 
-// Chooses the backend for the running session; VLM_WALLPAPER_BACKEND overrides the choice.
+// Chooses the backend for the running session; VLM_WALLPAPER_BACKEND overrides the choice and
+// VLM_WALLPAPER_COMMAND (when set) names a command that sets the wallpaper ("%f" = the path).
 std::unique_ptr<WallpaperBackend> createWallpaperBackend(const QProcessEnvironment& environment);
 
 } // namespace vlm

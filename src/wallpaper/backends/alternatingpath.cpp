@@ -1,0 +1,77 @@
+#include "wallpaper/backends/alternatingpath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <utility>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace vlm {
+namespace {
+
+bool hardLink(const QString& from, const QString& to) {
+#ifdef _WIN32
+    Q_UNUSED(from);
+    Q_UNUSED(to);
+    return false;
+#else
+    return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+
+} // namespace
+
+AlternatingPath::AlternatingPath(QString folder) : folder_(std::move(folder)) {}
+
+QString AlternatingPath::defaultFolder(const QString& xdgDataHome, const QString& home) {
+    const QString base =
+        QDir::isAbsolutePath(xdgDataHome) ? xdgDataHome : home + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/vlm/wallpaper");
+}
+
+QString AlternatingPath::nameFor(int slot, const QString& suffix) const {
+    return folder_ + QStringLiteral("/vlmimage-%1").arg(slot + 1) + suffix;
+}
+
+QString AlternatingPath::prepare(const QString& bitmapPath, QString* error) {
+    auto fail = [error](const QString& reason) {
+        if (error)
+            *error = reason;
+        return QString();
+    };
+    const QFileInfo bitmap(bitmapPath);
+    if (!bitmap.isFile())
+        return fail(QStringLiteral("the bitmap %1 does not exist").arg(bitmapPath));
+    if (!QDir().mkpath(folder_))
+        return fail(QStringLiteral("cannot create the folder %1").arg(folder_));
+    const QString suffix = bitmap.suffix().isEmpty() ? QString() : u'.' + bitmap.suffix().toLower();
+
+    int slot = 0;
+    if (current_ >= 0) {
+        slot = 1 - current_;
+    } else {
+        // After a restart the desktop may still show one of our names: take the other one.
+        const QFileInfo first(nameFor(0, suffix));
+        const QFileInfo second(nameFor(1, suffix));
+        if (first.exists() && (!second.exists() || first.lastModified() > second.lastModified()))
+            slot = 1;
+    }
+    const QString target = nameFor(slot, suffix);
+    QFile::remove(target);
+    if (!hardLink(bitmap.absoluteFilePath(), target) &&
+        !QFile::copy(bitmap.absoluteFilePath(), target))
+        return fail(QStringLiteral("cannot link or copy %1 to %2").arg(bitmapPath, target));
+    current_ = slot;
+    currentSuffix_ = suffix;
+    return target;
+}
+
+void AlternatingPath::dropPrevious() {
+    if (current_ >= 0)
+        QFile::remove(nameFor(1 - current_, currentSuffix_));
+}
+
+} // namespace vlm

@@ -1,0 +1,115 @@
+#include "wallpaper/backends/swaybgbackend.h"
+
+#include "wallpaper/backends/processrunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTimer>
+#include <csignal>
+#include <utility>
+
+#ifndef _WIN32
+#include <sys/types.h>
+#include <unistd.h>
+#endif
+
+namespace vlm {
+namespace {
+
+QByteArray readProc(qint64 pid, const char* entry) {
+    QFile file(QStringLiteral("/proc/%1/").arg(pid) + QLatin1String(entry));
+    return file.open(QIODevice::ReadOnly) ? file.read(1 << 16) : QByteArray();
+}
+
+bool alive(qint64 pid) {
+    const QByteArray stat = readProc(pid, "stat");
+    // The state follows the parenthesised name: "123 (swaybg) S ...".
+    const qsizetype close = stat.lastIndexOf(')');
+    return close >= 0 && close + 2 < stat.size() && stat.at(close + 2) != 'Z' &&
+           stat.at(close + 2) != 'X';
+}
+
+} // namespace
+
+QList<qint64> swaybgProcessesShowing(const QString& path) {
+    QList<qint64> found;
+#ifndef _WIN32
+    const QByteArray wanted = QFile::encodeName(path);
+    const uint user = ::getuid();
+    const QFileInfoList entries = QDir(QStringLiteral("/proc")).entryInfoList(QDir::Dirs);
+    for (const QFileInfo& entry : entries) {
+        bool number = false;
+        const qint64 pid = entry.fileName().toLongLong(&number);
+        if (!number || entry.ownerId() != user || !alive(pid))
+            continue;
+        if (readProc(pid, "comm").trimmed() != "swaybg")
+            continue;
+        const QList<QByteArray> arguments = readProc(pid, "cmdline").split('\0');
+        if (arguments.contains(wanted))
+            found.append(pid);
+    }
+#else
+    Q_UNUSED(path);
+#endif
+    return found;
+}
+
+SwaybgBackend::SwaybgBackend(const QProcessEnvironment& environment,
+                             std::chrono::milliseconds settleTime, FailureReporter::Sink sink)
+    : environment_(environment), settleTime_(settleTime),
+      reporter_(QStringLiteral("swaybg"), std::move(sink)) {}
+
+void SwaybgBackend::apply(const QString& bitmapPath, const QImage&) {
+    const quint64 sequence = ++sequence_;
+    const QString program = findProgramIn(environment_, QStringLiteral("swaybg"));
+    if (program.isEmpty()) {
+        reporter_.report(QStringLiteral("not-found"),
+                         QStringLiteral("swaybg is not installed (not found in PATH)"));
+        QTimer::singleShot(0, &context_, [this, sequence] {
+            if (sequence == sequence_)
+                reportFinished(false);
+        });
+        return;
+    }
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(
+        {QStringLiteral("-i"), bitmapPath, QStringLiteral("-m"), QStringLiteral("fill")});
+    process.setProcessEnvironment(environment_);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    qint64 pid = 0;
+    if (!process.startDetached(&pid)) {
+        reporter_.report(QStringLiteral("start"), QStringLiteral("swaybg could not be started"));
+        QTimer::singleShot(0, &context_, [this, sequence] {
+            if (sequence == sequence_)
+                reportFinished(false);
+        });
+        return;
+    }
+    QTimer::singleShot(settleTime_, &context_,
+                       [this, pid, bitmapPath, sequence] { settle(pid, bitmapPath, sequence); });
+}
+
+void SwaybgBackend::settle(qint64 pid, const QString& path, quint64 sequence) {
+    if (sequence != sequence_)
+        return; // a newer swaybg is settling; it ends this one too
+    if (!alive(pid)) {
+        // Keep the old picture rather than leave the desktop bare.
+        reporter_.report(QStringLiteral("exited"),
+                         QStringLiteral("swaybg ended at once (is this a wlroots compositor?)"));
+        reportFinished(false);
+        return;
+    }
+#ifndef _WIN32
+    for (const qint64 old : swaybgProcessesShowing(path)) {
+        if (old != pid)
+            ::kill(pid_t(old), SIGTERM);
+    }
+#endif
+    reportFinished(true);
+}
+
+} // namespace vlm

@@ -1,0 +1,265 @@
+#include "wallpaper/backends/coverimage.h"
+#include "wallpaper/backends/x11rootbackend.h"
+
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QScreen>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <utility>
+#include <xcb/xcb.h>
+#include <xcb/xproto.h>
+
+namespace vlm {
+namespace {
+
+// Largest PutImage we send; big requests allow more, but strips keep the server responsive.
+constexpr qint64 stripBytesLimit = 4 << 20;
+
+struct ConnectionCloser {
+    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+};
+using Connection = std::unique_ptr<xcb_connection_t, ConnectionCloser>;
+
+template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
+
+template <typename Reply> ReplyPtr<Reply> owned(Reply* reply) {
+    return ReplyPtr<Reply>(reply, &std::free);
+}
+
+xcb_screen_t* screenOf(xcb_connection_t* connection, int number) {
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (; it.rem; --number, xcb_screen_next(&it)) {
+        if (number == 0)
+            return it.data;
+    }
+    return nullptr;
+}
+
+std::optional<PixelLayout> layoutOf(xcb_connection_t* connection, const xcb_screen_t* screen) {
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    PixelLayout layout;
+    bool haveFormat = false;
+    for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem; xcb_format_next(&it)) {
+        if (it.data->depth == screen->root_depth) {
+            layout.bitsPerPixel = it.data->bits_per_pixel;
+            layout.scanlinePad = it.data->scanline_pad;
+            haveFormat = true;
+        }
+    }
+    layout.mostSignificantFirst = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
+    for (auto depth = xcb_screen_allowed_depths_iterator(screen); depth.rem;
+         xcb_depth_next(&depth)) {
+        for (auto visual = xcb_depth_visuals_iterator(depth.data); visual.rem;
+             xcb_visualtype_next(&visual)) {
+            if (visual.data->visual_id != screen->root_visual)
+                continue;
+            if (visual.data->_class != XCB_VISUAL_CLASS_TRUE_COLOR &&
+                visual.data->_class != XCB_VISUAL_CLASS_DIRECT_COLOR)
+                return std::nullopt;
+            layout.redMask = visual.data->red_mask;
+            layout.greenMask = visual.data->green_mask;
+            layout.blueMask = visual.data->blue_mask;
+            return haveFormat ? std::optional(layout) : std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
+    auto reply = owned(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+// The pixmap id stored in a root property, or XCB_NONE.
+xcb_pixmap_t pixmapProperty(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t atom) {
+    auto reply = owned(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, root, atom, XCB_ATOM_PIXMAP, 0, 1), nullptr));
+    if (!reply || reply->type != XCB_ATOM_PIXMAP || reply->format != 32 ||
+        xcb_get_property_value_length(reply.get()) < 4)
+        return XCB_NONE;
+    return *static_cast<const xcb_pixmap_t*>(xcb_get_property_value(reply.get()));
+}
+
+QImage loadPicture(const QString& path) {
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
+} // namespace
+
+X11RootBackend::X11RootBackend(QString display, FailureReporter::Sink sink)
+    : display_(std::move(display)), reporter_(QStringLiteral("x11"), std::move(sink)) {
+    pool_.setMaxThreadCount(1);
+}
+
+X11RootBackend::~X11RootBackend() {
+    {
+        std::lock_guard lock(mutex_);
+        pending_.reset();
+    }
+    pool_.waitForDone();
+}
+
+void X11RootBackend::setMonitors(QList<QRect> monitors) {
+    monitors_ = std::move(monitors);
+}
+
+void X11RootBackend::apply(const QString& bitmapPath, const QImage& picture) {
+    Job job{++sequence_, bitmapPath, picture, {}};
+    if (monitors_) {
+        job.monitors = *monitors_;
+    } else if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            const qreal ratio = screen->devicePixelRatio();
+            const QRect area = screen->geometry();
+            job.monitors.append(QRect(qRound(area.x() * ratio), qRound(area.y() * ratio),
+                                      qRound(area.width() * ratio), qRound(area.height() * ratio)));
+        }
+    }
+    std::lock_guard lock(mutex_);
+    // Only the newest picture matters when changes come faster than the X server takes them.
+    pending_ = std::move(job);
+    if (!working_) {
+        working_ = true;
+        pool_.start([this] { work(); });
+    }
+}
+
+void X11RootBackend::work() {
+    for (;;) {
+        Job job;
+        {
+            std::lock_guard lock(mutex_);
+            if (!pending_) {
+                working_ = false;
+                return;
+            }
+            job = std::move(*pending_);
+            pending_.reset();
+        }
+        const Result result = render(job);
+        QMetaObject::invokeMethod(
+            &context_, [this, sequence = job.sequence, result] { finishJob(sequence, result); },
+            Qt::QueuedConnection);
+    }
+}
+
+void X11RootBackend::finishJob(quint64 sequence, const Result& result) {
+    if (!result.ok)
+        reporter_.report(result.kind, result.message);
+    if (sequence == sequence_)
+        reportFinished(result.ok);
+}
+
+X11RootBackend::Result X11RootBackend::render(const Job& job) const {
+    const QImage picture = job.picture.isNull() ? loadPicture(job.path) : job.picture;
+    if (picture.isNull())
+        return {false, QStringLiteral("picture"),
+                QStringLiteral("cannot read the picture %1").arg(job.path)};
+    if (display_.isEmpty())
+        return {false, QStringLiteral("display"), QStringLiteral("DISPLAY is not set")};
+
+    int screenNumber = 0;
+    Connection connection(xcb_connect(display_.toLocal8Bit().constData(), &screenNumber));
+    if (xcb_connection_has_error(connection.get()))
+        return {false, QStringLiteral("connect"),
+                QStringLiteral("cannot connect to the X display %1").arg(display_)};
+    xcb_connection_t* c = connection.get();
+    const xcb_screen_t* screen = screenOf(c, screenNumber);
+    if (!screen)
+        return {false, QStringLiteral("screen"), QStringLiteral("the X screen does not exist")};
+    const std::optional<PixelLayout> layout = layoutOf(c, screen);
+    if (!layout)
+        return {false, QStringLiteral("visual"),
+                QStringLiteral("the root window's visual is not true colour (depth %1)")
+                    .arg(screen->root_depth)};
+
+    const QSize rootSize(screen->width_in_pixels, screen->height_in_pixels);
+    const QImage image = rootImage(picture, rootSize, job.monitors);
+    const int stride = layout->bytesPerLine(image.width());
+    const qint64 requestBytes =
+        std::min<qint64>(qint64(xcb_get_maximum_request_length(c)) * 4, stripBytesLimit);
+    const qint64 headerBytes = 24; // PutImage request without its data
+    const int rowsPerStrip =
+        int(std::min<qint64>((requestBytes - headerBytes) / stride, image.height()));
+    if (rowsPerStrip < 1)
+        return {false, QStringLiteral("request"),
+                QStringLiteral("the X server's request size is too small")};
+
+    const xcb_window_t root = screen->root;
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+    if (auto error = owned(xcb_request_check(
+            c, xcb_create_pixmap_checked(c, screen->root_depth, pixmap, root,
+                                         uint16_t(image.width()), uint16_t(image.height())))))
+        return {false, QStringLiteral("pixmap"),
+                QStringLiteral("the X server cannot create a %1x%2 pixmap (error %3)")
+                    .arg(image.width())
+                    .arg(image.height())
+                    .arg(error->error_code)};
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, pixmap, 0, nullptr);
+    for (int row = 0; row < image.height(); row += rowsPerStrip) {
+        const int rows = std::min(rowsPerStrip, image.height() - row);
+        const QByteArray bytes = packPixels(image, *layout, row, rows);
+        if (bytes.isEmpty())
+            return {false, QStringLiteral("format"),
+                    QStringLiteral("cannot write pixels of %1 bits").arg(layout->bitsPerPixel)};
+        xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, uint16_t(image.width()),
+                      uint16_t(rows), 0, int16_t(row), 0, screen->root_depth,
+                      uint32_t(bytes.size()), reinterpret_cast<const uint8_t*>(bytes.constData()));
+    }
+    xcb_free_gc(c, gc);
+    // Nothing on the root changes unless the picture arrived whole.
+    if (auto error = firstError(c))
+        return *error;
+
+    // The previous setter left its pixmap behind on purpose; free it as Esetroot does, but only
+    // when both properties agree, which marks a pixmap retained for exactly this.
+    const xcb_atom_t rootAtom = internAtom(c, "_XROOTPMAP_ID");
+    const xcb_atom_t esetrootAtom = internAtom(c, "ESETROOT_PMAP_ID");
+    if (rootAtom == XCB_ATOM_NONE || esetrootAtom == XCB_ATOM_NONE)
+        return {false, QStringLiteral("atoms"), QStringLiteral("cannot intern the root atoms")};
+    const xcb_pixmap_t oldRoot = pixmapProperty(c, root, rootAtom);
+    const xcb_pixmap_t oldEsetroot = pixmapProperty(c, root, esetrootAtom);
+    if (oldRoot != XCB_NONE && oldRoot == oldEsetroot)
+        xcb_kill_client(c, oldEsetroot);
+
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, rootAtom, XCB_ATOM_PIXMAP, 32, 1, &pixmap);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, esetrootAtom, XCB_ATOM_PIXMAP, 32, 1,
+                        &pixmap);
+    const uint32_t background = pixmap;
+    xcb_change_window_attributes(c, root, XCB_CW_BACK_PIXMAP, &background);
+    xcb_clear_area(c, 0, root, 0, 0, 0, 0);
+    xcb_set_close_down_mode(c, XCB_CLOSE_DOWN_RETAIN_PERMANENT);
+
+    if (auto error = firstError(c))
+        return *error;
+    return {true, {}, {}};
+}
+
+std::optional<X11RootBackend::Result> X11RootBackend::firstError(xcb_connection_t* c) {
+    // A round trip so every request sent so far was processed; then look for errors other than
+    // the expected one from killing a setter that is already gone.
+    auto sync = owned(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    if (!sync)
+        return Result{false, QStringLiteral("io"), QStringLiteral("the X connection broke")};
+    while (auto event = owned(xcb_poll_for_event(c))) {
+        if (event->response_type != 0)
+            continue;
+        const auto* error = reinterpret_cast<const xcb_generic_error_t*>(event.get());
+        if (error->major_code == XCB_KILL_CLIENT)
+            continue;
+        return Result{false, QStringLiteral("x-error-%1").arg(error->major_code),
+                      QStringLiteral("X error %1 in request %2")
+                          .arg(error->error_code)
+                          .arg(error->major_code)};
+    }
+    return std::nullopt;
+}
+
+} // namespace vlm

@@ -1,0 +1,238 @@
+#include "unit/backendtesting.h"
+#include "wallpaper/backends/coverimage.h"
+#include "wallpaper/backends/x11rootbackend.h"
+
+#include <QColor>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <memory>
+#include <xcb/xcb.h>
+
+using namespace vlm;
+
+namespace {
+
+QImage solid(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+template <typename T> std::unique_ptr<T, decltype(&std::free)> owned(T* p) {
+    return {p, &std::free};
+}
+
+// Reads the X server's view of the desktop: root window pixels and the root properties.
+class RootReader {
+public:
+    explicit RootReader(const QString& display)
+        : connection_(xcb_connect(display.toLocal8Bit().constData(), nullptr)) {
+        screen_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+    }
+    ~RootReader() { xcb_disconnect(connection_); }
+
+    // The colour at (x, y) of the root window, as 0xRRGGBB for depth 24 and the raw value
+    // otherwise.
+    quint32 pixel(int x, int y) const {
+        auto reply = owned(
+            xcb_get_image_reply(connection_,
+                                xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, screen_->root,
+                                              int16_t(x), int16_t(y), 1, 1, ~0u),
+                                nullptr));
+        if (!reply)
+            return 0xdeadbeef;
+        quint32 value = 0;
+        const int length = std::min(xcb_get_image_data_length(reply.get()), 4);
+        std::memcpy(&value, xcb_get_image_data(reply.get()), size_t(length));
+        return screen_->root_depth == 24 ? (value & 0xffffff) : value;
+    }
+
+    xcb_pixmap_t property(const char* name) const {
+        auto atom = owned(xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 1, uint16_t(std::strlen(name)), name),
+            nullptr));
+        if (!atom || atom->atom == XCB_ATOM_NONE)
+            return XCB_NONE;
+        auto reply = owned(xcb_get_property_reply(
+            connection_,
+            xcb_get_property(connection_, 0, screen_->root, atom->atom, XCB_ATOM_PIXMAP, 0, 1),
+            nullptr));
+        if (!reply || xcb_get_property_value_length(reply.get()) != 4)
+            return XCB_NONE;
+        return *static_cast<xcb_pixmap_t*>(xcb_get_property_value(reply.get()));
+    }
+
+    bool pixmapExists(xcb_pixmap_t pixmap) const {
+        xcb_generic_error_t* error = nullptr;
+        auto reply = owned(
+            xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, pixmap), &error));
+        std::free(error);
+        return reply != nullptr;
+    }
+
+private:
+    xcb_connection_t* connection_;
+    xcb_screen_t* screen_;
+};
+
+class X11RootBackendTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+            GTEST_SKIP() << "Xvfb is not installed";
+        server_ = std::make_unique<vlmtest::PrivateXServer>(320, 200, 24);
+        ASSERT_FALSE(server_->display().isEmpty()) << "Xvfb did not start";
+        bitmap_ = dir_.filePath(QStringLiteral("vlmimage.bmp"));
+    }
+
+    void writeBitmap(QColor colour, QSize size = {64, 48}) {
+        ASSERT_TRUE(solid(size, colour).save(bitmap_, "BMP"));
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<vlmtest::PrivateXServer> server_;
+    QString bitmap_;
+    QStringList reported_;
+};
+
+TEST_F(X11RootBackendTest, ReapplyingTheSamePathShowsTheNewPictureAndFreesTheOldPixmap) {
+    X11RootBackend backend(server_->display(),
+                           [this](const QString& line) { reported_.append(line); });
+    RootReader reader(server_->display());
+
+    writeBitmap(QColor(255, 0, 0));
+    backend.apply(bitmap_, QImage());
+    ASSERT_EQ(vlmtest::waitFinished(backend), true) << reported_.join(u'\n').toStdString();
+    EXPECT_EQ(reader.pixel(5, 5), 0xff0000u);
+    EXPECT_EQ(reader.pixel(319, 199), 0xff0000u);
+    const xcb_pixmap_t first = reader.property("_XROOTPMAP_ID");
+    EXPECT_NE(first, xcb_pixmap_t(XCB_NONE));
+    EXPECT_EQ(reader.property("ESETROOT_PMAP_ID"), first);
+    // Our connection is gone, yet the retained pixmap still backs the desktop.
+    EXPECT_TRUE(reader.pixmapExists(first));
+
+    writeBitmap(QColor(0, 0, 255));
+    backend.apply(bitmap_, QImage());
+    ASSERT_EQ(vlmtest::waitFinished(backend), true);
+    EXPECT_EQ(reader.pixel(160, 100), 0x0000ffu);
+    const xcb_pixmap_t second = reader.property("_XROOTPMAP_ID");
+    EXPECT_NE(second, first);
+    EXPECT_EQ(reader.property("ESETROOT_PMAP_ID"), second);
+    EXPECT_FALSE(reader.pixmapExists(first)) << "the previous pixmap was left behind";
+    EXPECT_TRUE(reported_.isEmpty());
+}
+
+TEST_F(X11RootBackendTest, PictureInMemoryWinsAndCoversTheScreenWithoutDistortion) {
+    X11RootBackend backend(server_->display());
+    RootReader reader(server_->display());
+    writeBitmap(QColor(0, 0, 255));
+
+    // 400x100 on 320x200: scaled to 800x200, only the middle 320 columns are shown.
+    QImage wide(400, 100, QImage::Format_RGB32);
+    wide.fill(QColor(0, 255, 0));
+    for (int y = 0; y < 100; ++y)
+        for (int x = 120; x < 280; ++x)
+            wide.setPixel(x, y, qRgb(255, 0, 0));
+    backend.apply(bitmap_, wide);
+    ASSERT_EQ(vlmtest::waitFinished(backend), true);
+    EXPECT_EQ(reader.pixel(2, 100), 0xff0000u);
+    EXPECT_EQ(reader.pixel(317, 100), 0xff0000u);
+    EXPECT_EQ(reader.pixel(160, 0), 0xff0000u);
+}
+
+TEST_F(X11RootBackendTest, EachMonitorIsCoveredOnItsOwn) {
+    X11RootBackend backend(server_->display());
+    backend.setMonitors({QRect(0, 0, 160, 200), QRect(160, 0, 160, 100)});
+    RootReader reader(server_->display());
+    // Left half red, right half green: a tall monitor shows the middle (the seam), a wide one
+    // shows the whole picture squeezed only in size.
+    QImage halves(200, 200, QImage::Format_RGB32);
+    halves.fill(QColor(255, 0, 0));
+    for (int y = 0; y < 200; ++y)
+        for (int x = 100; x < 200; ++x)
+            halves.setPixel(x, y, qRgb(0, 255, 0));
+    backend.apply(bitmap_, halves);
+    ASSERT_EQ(vlmtest::waitFinished(backend), true);
+    EXPECT_EQ(reader.pixel(10, 100), 0xff0000u);
+    EXPECT_EQ(reader.pixel(150, 100), 0x00ff00u);
+    EXPECT_EQ(reader.pixel(165, 50), 0xff0000u);
+    EXPECT_EQ(reader.pixel(315, 50), 0x00ff00u);
+    EXPECT_EQ(reader.pixel(200, 150), 0x000000u) << "outside every monitor stays black";
+}
+
+TEST(X11RootBackend, SixteenBitScreenGetsPackedPixels) {
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+        GTEST_SKIP() << "Xvfb is not installed";
+    vlmtest::PrivateXServer server(64, 48, 16);
+    ASSERT_FALSE(server.display().isEmpty());
+    X11RootBackend backend(server.display());
+    backend.apply(QStringLiteral("/nonexistent.bmp"), solid({10, 10}, QColor(255, 0, 0)));
+    ASSERT_EQ(vlmtest::waitFinished(backend), true);
+    EXPECT_EQ(RootReader(server.display()).pixel(30, 30) & 0xffff, 0xf800u);
+}
+
+TEST(X11RootBackend, FailuresAreReportedOncePerKindAndNeverThrow) {
+    QStringList lines;
+    X11RootBackend backend(QStringLiteral(":999"),
+                           [&lines](const QString& line) { lines.append(line); });
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("missing.bmp"));
+    backend.apply(missing, QImage());
+    EXPECT_EQ(vlmtest::waitFinished(backend), false);
+    backend.apply(missing, QImage());
+    EXPECT_EQ(vlmtest::waitFinished(backend), false);
+    backend.apply(missing, solid({4, 4}, Qt::red));
+    EXPECT_EQ(vlmtest::waitFinished(backend), false);
+    ASSERT_EQ(lines.size(), 2) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("missing.bmp")));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(":999")));
+}
+
+TEST(CoverImage, KeepsAspectCropsEvenlyAndFlattensTransparency) {
+    QImage tall(100, 400, QImage::Format_ARGB32);
+    tall.fill(Qt::transparent);
+    for (int y = 150; y < 250; ++y)
+        for (int x = 0; x < 100; ++x)
+            tall.setPixel(x, y, qRgba(0, 0, 255, 255));
+    const QImage covered = coverImage(tall, QSize(200, 100));
+    ASSERT_EQ(covered.size(), QSize(200, 100));
+    EXPECT_EQ(covered.format(), QImage::Format_RGB32);
+    // Scale 2: the middle 50 source rows (175..225) fill the target, all blue.
+    EXPECT_EQ(covered.pixel(0, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(covered.pixel(199, 99), qRgb(0, 0, 255));
+    // Transparent parts become black, not whatever colour the transparent pixels carry.
+    const QImage flattened = coverImage(tall, QSize(25, 100));
+    EXPECT_EQ(flattened.pixel(12, 5), qRgb(0, 0, 0));
+    EXPECT_TRUE(coverImage(QImage(), QSize(10, 10)).isNull());
+    EXPECT_TRUE(coverImage(tall, QSize(0, 10)).isNull());
+}
+
+TEST(PackPixels, GenericPackingMatchesTheServersLayouts) {
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.setPixel(0, 0, qRgb(0x12, 0x34, 0x56));
+    image.setPixel(1, 0, qRgb(255, 255, 255));
+    image.setPixel(2, 0, qRgb(0, 0, 0));
+    image.setPixel(0, 1, qRgb(255, 0, 0));
+    image.setPixel(1, 1, qRgb(0, 255, 0));
+    image.setPixel(2, 1, qRgb(0, 0, 255));
+
+    PixelLayout rgb32; // 32 bits, 0xRRGGBB, least significant byte first
+    // The server's usual layout is exactly QImage's RGB32 in memory.
+    EXPECT_EQ(packPixels(image, rgb32, 0, 1).toHex(), QByteArray("563412ffffffffff000000ff"));
+
+    PixelLayout packed24{24, 32, 0xff0000, 0xff00, 0xff, true};
+    // 3 pixels * 3 bytes = 9, padded to 12; most significant byte first.
+    EXPECT_EQ(packPixels(image, packed24, 0, 1).toHex(), QByteArray("123456ffffff000000000000"));
+
+    PixelLayout rgb565{16, 32, 0xf800, 0x07e0, 0x001f, false};
+    EXPECT_EQ(packPixels(image, rgb565, 1, 1).toHex(), QByteArray("00f8e0071f000000"));
+
+    PixelLayout bgr{32, 32, 0xff, 0xff00, 0xff0000, false};
+    EXPECT_EQ(packPixels(image, bgr, 1, 1).left(4).toHex(), QByteArray("ff000000"));
+
+    EXPECT_TRUE(packPixels(image, PixelLayout{12, 32, 0xf00, 0xf0, 0xf, false}, 0, 1).isEmpty());
+    EXPECT_TRUE(packPixels(image, rgb32, 1, 2).isEmpty()) << "rows beyond the image";
+}
+
+} // namespace
