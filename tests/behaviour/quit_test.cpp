@@ -23,8 +23,8 @@ struct Loaded : FormFixture {
     Loaded() {
         settings->save(QStringLiteral("lastfile"),
                        collectionFile(QStringLiteral("c.vlk"),
-                                      {solidPicture(QStringLiteral("a.png"), Qt::red),
-                                       solidPicture(QStringLiteral("b.png"), Qt::blue)}));
+                                      {solidPicture(QStringLiteral("a.bmp"), Qt::red),
+                                       solidPicture(QStringLiteral("b.bmp"), Qt::blue)}));
         settings->save(QStringLiteral("hide"), QStringLiteral("0"));
         load();
         form().show(); // as the program does after a start that does not hide

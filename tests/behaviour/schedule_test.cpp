@@ -19,9 +19,9 @@ struct Running : FormFixture {
         : FormFixture(locale) {
         settings->save(QStringLiteral("lastfile"),
                        collectionFile(QStringLiteral("c.vlk"),
-                                      {solidPicture(QStringLiteral("0.png"), Qt::red),
-                                       solidPicture(QStringLiteral("1.png"), Qt::green),
-                                       solidPicture(QStringLiteral("2.png"), Qt::blue)}));
+                                      {solidPicture(QStringLiteral("0.bmp"), Qt::red),
+                                       solidPicture(QStringLiteral("1.bmp"), Qt::green),
+                                       solidPicture(QStringLiteral("2.bmp"), Qt::blue)}));
         settings->save(QStringLiteral("cas"), value);
         settings->save(QStringLiteral("jednotky"), unit);
         settings->save(QStringLiteral("index"), QStringLiteral("0"));

@@ -59,9 +59,9 @@ TEST(Startup, FirstStartGreetsShowsTheWindowAndKeepsTheOddSchedule) {
 
 TEST(Startup, ReopensTheCollectionAppliesTheStoredEntryAndMovesOn) {
     FormFixture f;
-    const QStringList pictures = {f.solidPicture(QStringLiteral("a.png"), Qt::red),
-                                  f.solidPicture(QStringLiteral("b.png"), Qt::green), QString(),
-                                  f.solidPicture(QStringLiteral("c.png"), Qt::blue)};
+    const QStringList pictures = {f.solidPicture(QStringLiteral("a.bmp"), Qt::red),
+                                  f.solidPicture(QStringLiteral("b.bmp"), Qt::green), QString(),
+                                  f.solidPicture(QStringLiteral("c.bmp"), Qt::blue)};
     const QString file = f.collectionFile(QStringLiteral("my.vlk"), pictures);
     store(f, "lastfile", file);
     store(f, "index", QStringLiteral("1"));
@@ -95,8 +95,8 @@ TEST(Startup, StoredIndexOutOfRangeSelectsNothingBeforeTheChange) {
                                  QStringLiteral("1e9"), QString()}) {
         FormFixture f;
         const QString file = f.collectionFile(QStringLiteral("c.vlk"),
-                                              {f.solidPicture(QStringLiteral("a.png"), Qt::red),
-                                               f.solidPicture(QStringLiteral("b.png"), Qt::blue)});
+                                              {f.solidPicture(QStringLiteral("a.bmp"), Qt::red),
+                                               f.solidPicture(QStringLiteral("b.bmp"), Qt::blue)});
         store(f, "lastfile", file);
         store(f, "index", index);
         f.load();
