@@ -5,6 +5,9 @@
 #include "app/options.h"
 #include "app/startup.h"
 #include "collection/ui/collectionlist.h"
+#include "collection/ui/commands.h"
+#include "collection/ui/picker.h"
+#include "favorites/ui/favorites.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
 #include "wallpaper/ui/wallpaperchange.h"
@@ -30,11 +33,6 @@ namespace {
 
 QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
-}
-
-double screenDpi() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInchX() : 96.0;
 }
 
 QFont controlFont(const QFont& windowFont, const ControlSpec& spec) {
@@ -94,11 +92,13 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
         auto* combo = new QComboBox(parent);
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->addItems({QStringLiteral("sekund"), QStringLiteral("minut"), QStringLiteral("hodin")});
+        combo->addItems(
+            {QStringLiteral("sekund"), QStringLiteral("minut"), QStringLiteral("hodin")});
         combo->setEditText(text(spec.caption));
         return combo;
     }
-    case ControlKind::DriveList: return new QComboBox(parent);
+    case ControlKind::DriveList:
+        return new QComboBox(parent);
     case ControlKind::CheckBox: {
         auto* check = new QCheckBox(text(spec.caption), parent);
         check->setChecked((spec.flags & kChecked) != 0);
@@ -117,12 +117,18 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
         panel->setPalette(palette);
         return panel;
     }
-    case ControlKind::Line: return new LineControl(parent, QColor::fromRgb(spec.colour));
+    case ControlKind::Line:
+        return new LineControl(parent, QColor::fromRgb(spec.colour));
     }
     return nullptr;
 }
 
 } // namespace
+
+double screenDpi() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchX() : 96.0;
+}
 
 int twipsToPixels(int twips, double dotsPerInch) {
     return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
@@ -154,6 +160,9 @@ Form1::Form1(Services services, QWidget* parent)
     buildTrayMenu();
     collection_ = std::make_unique<CollectionList>(*this);
     schedule_ = std::make_unique<Schedule>(*this);
+    picker_ = std::make_unique<Picker>(*this, *collection_, *schedule_);
+    favorites_ = std::make_unique<Favorites>(*this, *picker_);
+    commands_ = std::make_unique<CollectionCommands>(*this, *collection_, *picker_, *schedule_);
     change_ = std::make_unique<WallpaperChange>(*this);
     options_ = std::make_unique<Options>(*this);
     hover_ = std::make_unique<HoverEffects>(*this);

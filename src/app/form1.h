@@ -12,6 +12,9 @@ class QAction;
 namespace vlm {
 
 class CollectionList;
+class CollectionCommands;
+class Favorites;
+class Picker;
 class Schedule;
 class WallpaperChange;
 class HoverEffects;
@@ -48,6 +51,9 @@ public:
     Schedule& schedule() { return *schedule_; }
     WallpaperChange& change() { return *change_; }
     Options& options() { return *options_; }
+    Picker& picker() { return *picker_; }
+    Favorites& favorites() { return *favorites_; }
+    CollectionCommands& commands() { return *commands_; }
 
     // Show: set invisible, then show, so a hidden window appears and a visible one comes to
     // the front.
@@ -69,6 +75,9 @@ private:
     QMenu* trayMenu_ = nullptr;
     std::unique_ptr<CollectionList> collection_;
     std::unique_ptr<Schedule> schedule_;
+    std::unique_ptr<Picker> picker_;
+    std::unique_ptr<Favorites> favorites_;
+    std::unique_ptr<CollectionCommands> commands_;
     std::unique_ptr<WallpaperChange> change_;
     std::unique_ptr<HoverEffects> hover_;
     std::unique_ptr<Options> options_;
@@ -80,5 +89,8 @@ private:
 
 // Twips to pixels at the given dots per inch, rounded to the nearest pixel.
 int twipsToPixels(int twips, double dotsPerInch);
+
+// The dots per inch the window's twips are converted with.
+double screenDpi();
 
 } // namespace vlm
