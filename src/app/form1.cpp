@@ -92,13 +92,11 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
         auto* combo = new QComboBox(parent);
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->addItems(
-            {QStringLiteral("sekund"), QStringLiteral("minut"), QStringLiteral("hodin")});
+        combo->addItems({QStringLiteral("sekund"), QStringLiteral("minut"), QStringLiteral("hodin")});
         combo->setEditText(text(spec.caption));
         return combo;
     }
-    case ControlKind::DriveList:
-        return new QComboBox(parent);
+    case ControlKind::DriveList: return new QComboBox(parent);
     case ControlKind::CheckBox: {
         auto* check = new QCheckBox(text(spec.caption), parent);
         check->setChecked((spec.flags & kChecked) != 0);
@@ -117,8 +115,7 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
         panel->setPalette(palette);
         return panel;
     }
-    case ControlKind::Line:
-        return new LineControl(parent, QColor::fromRgb(spec.colour));
+    case ControlKind::Line: return new LineControl(parent, QColor::fromRgb(spec.colour));
     }
     return nullptr;
 }

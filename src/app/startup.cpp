@@ -74,29 +74,29 @@ bool Startup::runUninstallIfAsked() {
     form_.options().Command2_Click();
     QFile::remove(services.facts.wallpaperBitmapPath());
     services.settings.deleteAll();
-    services.messages.show(
-        messageText({"command.provided=<uninstall>.<app.name>", "used services:", "DelReg",
-                     "DelCfg", "DelAppTemp", "", "POKRAČUJTE STISKNUTÍM OK"}),
-        kStyleNotice, QStringLiteral("Velmora CommandLine"));
+    services.messages.show(messageText({"command.provided=<uninstall>.<app.name>", "used services:",
+                                        "DelReg", "DelCfg", "DelAppTemp", "",
+                                        "POKRAČUJTE STISKNUTÍM OK"}),
+                           kStyleNotice, QStringLiteral("Velmora CommandLine"));
     form_.uninstalled_ = true;
     return true;
 }
 
 void Startup::greetFirstStart() {
     form_.services().messages.show(
-        messageText(
-            {"Vítejte v aplikaci.", "",
-             "Při posledním spuštění aplikace nebyla vybrána kolekce se soubory,",
-             "které by mohly být použity jako pozadí operačního systému.",
-             "Standartně se naposledy otevřený soubor použije při příštím spuštění.", "",
-             "Nemáte-li žádnou kolekci vytvořenou:", "- kilkněte na odkaz VYTVOŘIT NOVOU KOLEKCI",
-             "- vyberte soubory, které chcete mít v kolekci",
-             "  (soubory můžou být z různých umístění ve vašem počítači)", "- klikněte na storno",
-             "- ULOŽTE kolekci obrázků a fotografií na disk", "",
-             "Později můžete přidat další obrázky do kolekce kliknutím na odkaz",
-             "PŘIDAT DALŠÍ OBRÁZKY.", "", "DŮLEŽITÉ UPOZORNĚNÍ:",
-             "po každé manipulaci s obsahem kolekce (přidání nebo odebrání souborů)",
-             "je nutno ji znovu ULOŽIT na disk pomocí odkazu ULOŽIT KOLEKCI!"}),
+        messageText({"Vítejte v aplikaci.", "",
+                     "Při posledním spuštění aplikace nebyla vybrána kolekce se soubory,",
+                     "které by mohly být použity jako pozadí operačního systému.",
+                     "Standartně se naposledy otevřený soubor použije při příštím spuštění.", "",
+                     "Nemáte-li žádnou kolekci vytvořenou:",
+                     "- kilkněte na odkaz VYTVOŘIT NOVOU KOLEKCI",
+                     "- vyberte soubory, které chcete mít v kolekci",
+                     "  (soubory můžou být z různých umístění ve vašem počítači)",
+                     "- klikněte na storno", "- ULOŽTE kolekci obrázků a fotografií na disk", "",
+                     "Později můžete přidat další obrázky do kolekce kliknutím na odkaz",
+                     "PŘIDAT DALŠÍ OBRÁZKY.", "", "DŮLEŽITÉ UPOZORNĚNÍ:",
+                     "po každé manipulaci s obsahem kolekce (přidání nebo odebrání souborů)",
+                     "je nutno ji znovu ULOŽIT na disk pomocí odkazu ULOŽIT KOLEKCI!"}),
         kStyleNotice, QStringLiteral("Velmora"));
     form_.mnuNastaveni_Click();
     form_.hiddenAtStart_ = false;
