@@ -8,6 +8,9 @@
 #include "collection/ui/collectionlist.h"
 #include "desktop/ui/tray.h"
 #include "desktop/ui/updatelinks.h"
+#include "collection/ui/commands.h"
+#include "collection/ui/picker.h"
+#include "favorites/ui/favorites.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
 #include "wallpaper/ui/wallpaperchange.h"
@@ -33,11 +36,6 @@ namespace {
 
 QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
-}
-
-double screenDpi() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInchX() : 96.0;
 }
 
 QFont controlFont(const QFont& windowFont, const ControlSpec& spec) {
@@ -130,6 +128,11 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
 
 } // namespace
 
+double screenDpi() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchX() : 96.0;
+}
+
 int twipsToPixels(int twips, double dotsPerInch) {
     return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
 }
@@ -160,6 +163,9 @@ Form1::Form1(Services services, QWidget* parent)
     buildTrayMenu();
     collection_ = std::make_unique<CollectionList>(*this);
     schedule_ = std::make_unique<Schedule>(*this);
+    picker_ = std::make_unique<Picker>(*this, *collection_, *schedule_);
+    favorites_ = std::make_unique<Favorites>(*this, *picker_);
+    commands_ = std::make_unique<CollectionCommands>(*this, *collection_, *picker_, *schedule_);
     change_ = std::make_unique<WallpaperChange>(*this);
     options_ = std::make_unique<Options>(*this);
     tray_ = std::make_unique<Tray>(*this);

@@ -12,6 +12,9 @@ class QAction;
 namespace vlm {
 
 class CollectionList;
+class CollectionCommands;
+class Favorites;
+class Picker;
 class Schedule;
 class WallpaperChange;
 class HoverEffects;
@@ -54,6 +57,9 @@ public:
     Tray& tray() { return *tray_; }
     Quit& quit() { return *quit_; }
     UpdateLinks& links() { return *links_; }
+    Picker& picker() { return *picker_; }
+    Favorites& favorites() { return *favorites_; }
+    CollectionCommands& commands() { return *commands_; }
 
     // Show: set invisible, then show, so a hidden window appears and a visible one comes to
     // the front.
@@ -77,6 +83,9 @@ private:
     QMenu* trayMenu_ = nullptr;
     std::unique_ptr<CollectionList> collection_;
     std::unique_ptr<Schedule> schedule_;
+    std::unique_ptr<Picker> picker_;
+    std::unique_ptr<Favorites> favorites_;
+    std::unique_ptr<CollectionCommands> commands_;
     std::unique_ptr<WallpaperChange> change_;
     std::unique_ptr<HoverEffects> hover_;
     std::unique_ptr<Options> options_;
@@ -91,5 +100,8 @@ private:
 
 // Twips to pixels at the given dots per inch, rounded to the nearest pixel.
 int twipsToPixels(int twips, double dotsPerInch);
+
+// The dots per inch the window's twips are converted with.
+double screenDpi();
 
 } // namespace vlm

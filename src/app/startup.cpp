@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "app/options.h"
 #include "collection/ui/collectionlist.h"
+#include "collection/ui/picker.h"
 #include "common/numbers.h"
 #include "desktop/ui/tray.h"
 #include "schedule/interval.h"
@@ -38,6 +39,7 @@ void Startup::Form_Load() {
     collection.setCollectionFile(QString());
     collection.setCount(QString());
     form_.control<QLabel>("AktPozice")->setText(QString());
+    form_.picker().pointAt(services.facts.executableFolder);
 
     form_.control<QLabel>("verze")->setText(QStringLiteral("verze: %1.%2.%3a")
                                                 .arg(services.facts.versionMajor)

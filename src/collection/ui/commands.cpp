@@ -1,0 +1,166 @@
+#include "collection/ui/commands.h"
+
+#include "app/form1.h"
+#include "app/startup.h"
+#include "collection/collectionfile.h"
+#include "collection/ui/collectionlist.h"
+#include "collection/ui/picker.h"
+#include "platform/ui/widgets.h"
+#include "schedule/ui/schedule.h"
+
+#include <QFileInfo>
+
+namespace vlm {
+
+CollectionCommands::CollectionCommands(Form1& form, CollectionList& collection, Picker& picker,
+                                       Schedule& schedule)
+    : QObject(&form), services_(form.services()), collection_(collection), picker_(picker),
+      schedule_(schedule), aktPozice_(form.control<QLabel>("AktPozice")) {
+    connect(form.control<ClickableLabel>("Label21"), &ClickableLabel::clicked, this,
+            [this] { Label21_Click(); });
+    connect(form.control<ClickableLabel>("Label22"), &ClickableLabel::clicked, this,
+            [this] { Label22_Click(); });
+    connect(form.control<ClickableLabel>("Label23"), &ClickableLabel::clicked, this,
+            [this] { Label23_Click(); });
+    connect(form.control<ClickableLabel>("Label24"), &ClickableLabel::clicked, this,
+            [this] { Label24_Click(); });
+}
+
+QString CollectionCommands::openFolder() const {
+    const QFileInfo folder(services_.facts.executableFolder);
+    return folder.isDir() && folder.isReadable() ? services_.facts.executableFolder
+                                                 : services_.facts.writableFolder;
+}
+
+QString CollectionCommands::saveFolder() const {
+    // An installed program's folder is not the user's to write in; the writable folder is
+    // the program's folder whenever that one may be written.
+    const QFileInfo folder(services_.facts.executableFolder);
+    return folder.isDir() && folder.isWritable() ? services_.facts.executableFolder
+                                                 : services_.facts.writableFolder;
+}
+
+bool CollectionCommands::confirmDroppingChanges(const char* secondLine, const char* title) {
+    if (!collection_.changed())
+        return true;
+    const QString question =
+        messageText({"Kolekce, se kterou momentálně pracujete, nebyla pravděpodobně uložena.",
+                     secondLine, "Chcete přesto pokračovat?"});
+    return services_.messages.show(question, kStyleQuestion, QString::fromUtf8(title)) != kAnswerNo;
+}
+
+void CollectionCommands::Label21_Click() {
+    if (!confirmDroppingChanges("Vytvoříte-li novou kolekci, neuložené změny budou ztraceny.",
+                                "Vytvořit kolekci"))
+        return;
+    collection_.clear();
+    collection_.clearPreview();
+    collection_.setCommandsEnabled(false);
+    collection_.setCollectionFile(QString());
+    picker_.NactiFav();
+    picker_.showPanel(3000);
+    collection_.showCount();
+}
+
+void CollectionCommands::Label22_Click() {
+    if (!confirmDroppingChanges("Otevřete-li novou kolekci, neuložené změny budou ztraceny.",
+                                "Otevřít kolekci"))
+        return;
+    const std::optional<QString> chosen =
+        services_.dialogs.open({openFolder(), QStringLiteral("Otevřít kolekci"), kCollectionFilter,
+                                kFileMustExist | kHideReadOnly, QString()});
+    collection_.setCommandsEnabled(true);
+    if (!chosen || chosen->isEmpty())
+        return;
+
+    // Read before anything is dropped: a file that cannot be read leaves the open collection
+    // as it was instead of an empty list.
+    const std::optional<QStringList> lines = readCollectionFile(*chosen);
+    if (!lines) {
+        services_.messages.show(QStringList{QStringLiteral("Soubor kolekce se nepodařilo načíst:"),
+                                            *chosen,
+                                            QStringLiteral("Otevřená kolekce zůstává beze změny.")}
+                                    .join(kMessageLineBreak),
+                                kStyleError, QStringLiteral("Chyba"));
+        return;
+    }
+    collection_.setChanged(false);
+    collection_.clear();
+    const int dropped = collection_.addEntries(*lines);
+    if (collection_.ListCount() > 0)
+        collection_.setListIndex(0);
+    schedule_.ScheduleNextChange();
+    collection_.setCollectionFile(*chosen);
+    collection_.showCount();
+    collection_.Kolekce_Click();
+    if (dropped > 0) {
+        // Saving this list over its file would lose the lines that did not fit: say so.
+        services_.messages.show(
+            QStringLiteral("Soubor obsahuje %1 záznamů, kolekce jich pojme nejvýše %2.")
+                    .arg(lines->size())
+                    .arg(kMaxCollectionEntries) +
+                kMessageLineBreak +
+                QStringLiteral("Posledních %1 záznamů nebylo načteno. Uložíte-li kolekci do "
+                               "stejného souboru, budou v něm chybět.")
+                    .arg(dropped),
+            kStyleNotice, QStringLiteral("Otevřít kolekci"));
+    }
+}
+
+void CollectionCommands::Label23_Click() {
+    if (collection_.ListCount() == 0) {
+        services_.messages.show(QStringLiteral("V kolekci nejsou žádné záznamy."), kStyleError,
+                                QStringLiteral("Chyba"));
+        return;
+    }
+    // The dialog appends ".vlk" to a name typed without an extension, so the collection
+    // shows up under the dialogs' filter next time; a name with any extension is kept.
+    const std::optional<QString> chosen =
+        services_.dialogs.save({saveFolder(), QStringLiteral("Uložit kolekci"), kCollectionFilter,
+                                kHideReadOnly, QStringLiteral("vlk")});
+    if (!chosen || chosen->isEmpty())
+        return;
+    if (!collection_.WriteCollectionLines(*chosen)) {
+        // Nothing was replaced: the old file is intact and the collection stays unsaved.
+        services_.messages.show(
+            QStringList{QStringLiteral("Kolekci se nepodařilo uložit do souboru:"), *chosen,
+                        QString(),
+                        QStringLiteral("Do této složky nelze zapisovat, na disku není místo "
+                                       "nebo je to název složky."),
+                        QStringLiteral("Kolekce zůstává neuložená; uložte ji prosím jinam.")}
+                .join(kMessageLineBreak),
+            kStyleError, QStringLiteral("Chyba"));
+        return;
+    }
+    collection_.setChanged(false);
+    collection_.setCollectionFile(*chosen);
+    collection_.showCount();
+}
+
+void CollectionCommands::Label24_Click() {
+    const int index = collection_.ListIndex();
+    if (index < 0 || collection_.entry(index).isEmpty()) {
+        services_.messages.show(QStringLiteral("Záznam pro smazání nebyl vybrán"), kStyleError,
+                                QStringLiteral("Chyba"));
+        return;
+    }
+    const bool wasFirst = aktPozice_->text() == QStringLiteral("1");
+    // Drop the selection first, so the list does not pick (and show) a neighbour of its own
+    // while the entry goes; the neighbour chosen below is then shown exactly once.
+    collection_.setListIndex(-1);
+    collection_.removeEntry(index);
+    if (wasFirst) {
+        if (collection_.ListCount() == 0) {
+            collection_.showPlaceholder();
+            collection_.setCount(QStringLiteral("0"));
+            return;
+        }
+        collection_.setListIndex(index);
+    } else {
+        collection_.setListIndex(index - 1);
+    }
+    collection_.setChanged(true);
+    collection_.showCount();
+}
+
+} // namespace vlm

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLabel;
+
+namespace vlm {
+
+class CollectionList;
+class Form1;
+class Picker;
+class Schedule;
+struct Services;
+
+// The collection commands: create new, open, save and delete the selected entry.
+class CollectionCommands : public QObject {
+    Q_OBJECT
+public:
+    CollectionCommands(Form1& form, CollectionList& collection, Picker& picker, Schedule& schedule);
+
+    void Label21_Click(); // create a new collection
+    void Label22_Click(); // open a collection file
+    void Label23_Click(); // save the collection
+    void Label24_Click(); // delete the selected entry
+
+    // Where the open and save dialogs start.
+    QString openFolder() const;
+    QString saveFolder() const;
+
+private:
+    bool confirmDroppingChanges(const char* secondLine, const char* title);
+
+    Services& services_;
+    CollectionList& collection_;
+    Picker& picker_;
+    Schedule& schedule_;
+    QLabel* aktPozice_;
+};
+
+// The collection files offered by the open and save dialogs.
+inline const QString kCollectionFilter = QStringLiteral("Kolekce (*.vlk)|*.vlk|");
+
+} // namespace vlm

@@ -1,0 +1,313 @@
+#include "collection/ui/picker.h"
+
+#include "app/form1.h"
+#include "collection/collectionfile.h"
+#include "collection/ui/collectionlist.h"
+#include "common/addbackslash.h"
+#include "platform/ui/widgets.h"
+#include "schedule/ui/schedule.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QStorageInfo>
+#include <QStyle>
+
+namespace vlm {
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+const QString kAddTitle = QStringLiteral("Přidání souborů");
+
+QString cleanFolder(const QString& path) {
+    return QDir::cleanPath(QDir(path).absolutePath());
+}
+
+QString volumeRoot(const QString& path) {
+    const QStorageInfo volume(path);
+    return volume.isValid() ? volume.rootPath() : QString();
+}
+
+bool volumeUsable(const QString& root) {
+    if (root.isEmpty() || !Picker::isOpenableFolder(root))
+        return false;
+    const QStorageInfo volume(root);
+    return volume.isValid() && volume.isReady();
+}
+
+QString driveCaption(const QStorageInfo& volume) {
+    const QString name = volume.displayName();
+    if (name.isEmpty() || name == volume.rootPath())
+        return volume.rootPath();
+    return QStringLiteral("%1  [%2]").arg(volume.rootPath(), name);
+}
+
+} // namespace
+
+QStringList pictureNameFilters() {
+    return {QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.gif"),
+            QStringLiteral("*.wmf"), QStringLiteral("*.dib"), QStringLiteral("*.emf"),
+            QStringLiteral("*.ico")};
+}
+
+Picker::Picker(Form1& form, CollectionList& collection, Schedule& schedule)
+    : QObject(&form), services_(form.services()), collection_(collection), schedule_(schedule),
+      newOrAdd_(form.control<QFrame>("NewOrAdd")), drive1_(form.control<QComboBox>("Drive1")),
+      dir1_(form.control<QListWidget>("Dir1")), file1_(form.control<QListWidget>("File1")),
+      nahled2_(form.control<ImageBox>("Nahled2")) {
+    refreshDrives();
+    connect(drive1_, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
+    // Double-click or Enter on a folder goes there.
+    connect(dir1_, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { setDir1Path(item->data(kPathRole).toString()); });
+    connect(file1_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* current) {
+        if (current)
+            File1_Click();
+    });
+    connect(file1_, &QListWidget::itemDoubleClicked, this, [this] { File1_DblClick(); });
+    connect(form.control<ClickableLabel>("Label26"), &ClickableLabel::clicked, this,
+            [this] { Label26_Click(); });
+    connect(form.control<ClickableLabel>("Label30"), &ClickableLabel::clicked, this,
+            [this] { Label30_Click(); });
+    connect(form.control<ClickableLabel>("Label29"), &ClickableLabel::clicked, this,
+            [this] { Label29_Click(); });
+}
+
+void Picker::setFavouriteCommands(std::function<void()> load, std::function<void()> save) {
+    loadFavourites_ = std::move(load);
+    saveFavourites_ = std::move(save);
+}
+
+void Picker::NactiFav() {
+    if (loadFavourites_)
+        loadFavourites_();
+}
+
+void Picker::showPanel(int leftTwips) {
+    refreshDrives();
+    newOrAdd_->move(twipsToPixels(leftTwips, screenDpi()), 0);
+    newOrAdd_->setVisible(true);
+    newOrAdd_->raise();
+}
+
+void Picker::Label26_Click() {
+    NactiFav();
+    showPanel(2040);
+    collection_.showCount();
+}
+
+void Picker::pointAt(const QString& folder) {
+    setDir1Path(folder);
+    setDriveFromPath(folder);
+    setFile1Path(folder);
+}
+
+bool Picker::isOpenableFolder(const QString& path) {
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.isDir() && info.isReadable() && info.isExecutable();
+}
+
+// ---- drives
+
+void Picker::refreshDrives() {
+    const QString current = drive();
+    const QSignalBlocker blocker(drive1_);
+    drive1_->clear();
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady())
+            drive1_->addItem(driveCaption(volume), volume.rootPath());
+    }
+    drive1_->setCurrentIndex(drive1_->findData(current));
+}
+
+QString Picker::drive() const {
+    return drive1_->currentData().toString();
+}
+
+void Picker::setDriveFromPath(const QString& path) {
+    const QString root = volumeRoot(path);
+    if (root.isEmpty())
+        return;
+    int index = drive1_->findData(root);
+    if (index < 0) {
+        refreshDrives();
+        index = drive1_->findData(root);
+    }
+    if (index < 0) {
+        // A volume the mount table does not report as ready still holds the folder shown.
+        const QSignalBlocker blocker(drive1_);
+        drive1_->addItem(root, root);
+        index = drive1_->count() - 1;
+    }
+    drive1_->setCurrentIndex(index); // runs Drive1_Change when the drive changes
+}
+
+void Picker::Drive1_Change() {
+    const QString root = drive();
+    if (root.isEmpty())
+        return;
+    if (!volumeUsable(root)) {
+        services_.messages.show(
+            QStringLiteral("Jednotku %1 nelze otevřít.").arg(root) + kMessageLineBreak +
+                QStringLiteral("Není připojena, není připravena nebo k ní nemáte přístup."),
+            kStyleError, QStringLiteral("Jednotka není dostupná"));
+        // Back to the folder list's drive; that change runs this handler once more. A folder
+        // whose own drive fails stops here instead of going round for ever.
+        if (!recoveringDrive_) {
+            recoveringDrive_ = true;
+            setDriveFromPath(dir1Path_);
+            recoveringDrive_ = false;
+        }
+        return;
+    }
+    // Like a drive's current folder: the folder last shown on this volume, else its root.
+    const QString remembered = driveFolders_.value(root);
+    setDir1Path(isOpenableFolder(remembered) ? remembered : root);
+}
+
+// ---- folders
+
+void Picker::setDir1Path(const QString& path) {
+    if (!isOpenableFolder(path))
+        return;
+    const QString folder = cleanFolder(path);
+    if (folder == dir1Path_)
+        return;
+    dir1Path_ = folder;
+    driveFolders_.insert(volumeRoot(folder), folder);
+    fillFolderList();
+    Q_EMIT dir1PathChanged(dir1Path_);
+    Dir1_Change();
+}
+
+void Picker::fillFolderList() {
+    const QStyle* style = QApplication::style();
+    const QIcon openIcon = style->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = style->standardIcon(QStyle::SP_DirIcon);
+    const QSignalBlocker blocker(dir1_);
+    dir1_->clear();
+
+    // The path's ancestors from the root down to the folder itself, then its subfolders.
+    QStringList chain;
+    QDir walk(dir1Path_);
+    do
+        chain.prepend(walk.absolutePath());
+    while (walk.cdUp());
+    int depth = 0;
+    for (const QString& folder : chain) {
+        const QString name = depth == 0 ? folder : QFileInfo(folder).fileName();
+        auto* item = new QListWidgetItem(openIcon, QString(depth * 2, u' ') + name, dir1_);
+        item->setData(kPathRole, folder);
+        ++depth;
+    }
+    const int current = dir1_->count() - 1;
+    const QFileInfoList subfolders = QDir(dir1Path_).entryInfoList(
+        QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo& subfolder : subfolders) {
+        auto* item =
+            new QListWidgetItem(closedIcon, QString(depth * 2, u' ') + subfolder.fileName(), dir1_);
+        item->setData(kPathRole, subfolder.absoluteFilePath());
+    }
+    dir1_->setCurrentRow(current);
+}
+
+void Picker::Dir1_Change() {
+    setFile1Path(AddBackslash(dir1Path_));
+}
+
+// ---- files
+
+void Picker::setFile1Path(const QString& folder) {
+    if (folder.isEmpty())
+        return;
+    file1Path_ = cleanFolder(folder);
+    const QSignalBlocker blocker(file1_);
+    file1_->clear();
+    // A folder that cannot be listed (removed, unreachable) just shows no files.
+    QDir dir(file1Path_);
+    dir.setNameFilters(pictureNameFilters());
+    dir.setFilter(QDir::Files);
+    dir.setSorting(QDir::Name | QDir::IgnoreCase);
+    file1_->addItems(dir.entryList());
+}
+
+QString Picker::pathOf(int file1Index) const {
+    return AddBackslash(file1Path_) + file1_->item(file1Index)->text();
+}
+
+void Picker::File1_Click() {
+    const int caret = file1_->currentRow();
+    if (caret < 0)
+        return;
+    QImage picture = services_.pictures.load(pathOf(caret));
+    if (picture.isNull())
+        picture = QImage(services_.facts.placeholderPicturePath()); // stays empty without it
+    nahled2_->setPicture(picture);
+}
+
+void Picker::File1_DblClick() {
+    const QListWidgetItem* caret = file1_->currentItem();
+    if (!caret || !caret->isSelected())
+        return; // a Ctrl double-click can leave it unselected
+    const bool added = addToCollection({pathOf(file1_->row(caret))});
+    collection_.showCount();
+    if (added)
+        services_.messages.show(QStringLiteral("Soubor byl vložen do kolekce."), kStyleInformation,
+                                QStringLiteral("Soubor přidán"));
+}
+
+void Picker::Label30_Click() {
+    QStringList paths;
+    for (int i = 0; i < file1_->count(); ++i) {
+        if (file1_->item(i)->isSelected())
+            paths.append(pathOf(i));
+    }
+    const bool added = addToCollection(paths);
+    collection_.showCount();
+    if (added)
+        services_.messages.show(
+            QStringList{QStringLiteral("Vybrané soubory byly vloženy do kolekce."),
+                        QStringLiteral("Nyní můžete přidat další soubory z vašeho počítače."),
+                        QString(),
+                        QStringLiteral("Vyberte další soubory a klikněte na PŘIDAT SOUBORY znovu."),
+                        QStringLiteral("Až budete s přidávání souborů do kolekce hotovi,"),
+                        QStringLiteral("klikněte na STORNO. Poté musíte kolekci souborů uložit"),
+                        QStringLiteral("odkazem ULOŽIT KOLEKCI.")}
+                .join(kMessageLineBreak),
+            kStyleNotice, kAddTitle);
+}
+
+bool Picker::addToCollection(const QStringList& paths) {
+    const int rejected = collection_.addEntries(paths);
+    if (rejected == 0)
+        return true;
+    // The list is full: what fitted stays, the rest is named so the user knows.
+    const QStringList lines = {
+        QStringLiteral("Kolekce může obsahovat nejvýše %1 záznamů a je nyní plná.")
+            .arg(kMaxCollectionEntries),
+        QStringLiteral("Přidáno: %1, nepřidáno: %2 z %3 vybraných souborů.")
+            .arg(paths.size() - rejected)
+            .arg(rejected)
+            .arg(paths.size()),
+        QString(),
+        QStringLiteral("Další soubory přidáte, až z kolekce některé záznamy smažete, "
+                       "nebo je uložte do nové kolekce.")};
+    services_.messages.show(lines.join(kMessageLineBreak), kStyleNotice, kAddTitle);
+    return false;
+}
+
+void Picker::Label29_Click() {
+    newOrAdd_->setVisible(false);
+    if (saveFavourites_)
+        saveFavourites_();
+    schedule_.ScheduleNextChange();
+    if (collection_.ListCount() > 0) {
+        collection_.setCommandsEnabled(true);
+        collection_.setChanged(true);
+    }
+}
+
+} // namespace vlm

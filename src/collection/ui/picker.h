@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QComboBox;
+class QFrame;
+class QListWidget;
+
+namespace vlm {
+
+class CollectionList;
+class Form1;
+class ImageBox;
+class Schedule;
+struct Services;
+
+// The file picker panel NewOrAdd: drive, folder and file lists, the small preview and the
+// commands that add the chosen files to the collection.
+class Picker : public QObject {
+    Q_OBJECT
+    // The folder list's folder; every change runs Dir1_Change.
+    Q_PROPERTY(QString dir1Path READ dir1Path WRITE setDir1Path NOTIFY dir1PathChanged)
+public:
+    Picker(Form1& form, CollectionList& collection, Schedule& schedule);
+
+    // The favourite folders are reloaded when the panel opens and stored when it closes.
+    void setFavouriteCommands(std::function<void()> load, std::function<void()> save);
+
+    void Label26_Click(); // open the panel for more files
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();    // preview the caret file
+    void File1_DblClick(); // add the caret file
+    void Label30_Click();  // add the selection
+    void Label29_Click();  // close the panel
+
+    // Start-up: the folder list, the drive list and the file list go to folder, in that order.
+    void pointAt(const QString& folder);
+    // Reloads the favourites (runs NactiFav).
+    void NactiFav();
+    // Shows the panel at left leftTwips, top 0, above the other controls.
+    void showPanel(int leftTwips);
+
+    QString dir1Path() const { return dir1Path_; }
+    // Moves the folder list to path; a path that is not a readable folder is ignored.
+    void setDir1Path(const QString& path);
+    // The folder that the file list shows (no trailing separator except for a root).
+    QString file1Path() const { return file1Path_; }
+    void setFile1Path(const QString& folder);
+    // The root path of the volume chosen in the drive list.
+    QString drive() const;
+    // Chooses the volume that holds path in the drive list (runs Drive1_Change on a change).
+    void setDriveFromPath(const QString& path);
+    // Lists the mounted volumes that are ready, keeping the current choice.
+    void refreshDrives();
+
+    // Whether the folder list can go to path.
+    static bool isOpenableFolder(const QString& path);
+
+Q_SIGNALS:
+    void dir1PathChanged(const QString& path);
+
+private:
+    void fillFolderList();
+    // Appends entries; tells the user how many did not fit. Returns whether all fitted.
+    bool addToCollection(const QStringList& paths);
+    QString pathOf(int file1Index) const;
+
+    Services& services_;
+    CollectionList& collection_;
+    Schedule& schedule_;
+    QFrame* newOrAdd_;
+    QComboBox* drive1_;
+    QListWidget* dir1_;
+    QListWidget* file1_;
+    ImageBox* nahled2_;
+    QString dir1Path_;
+    QString file1Path_;
+    QHash<QString, QString> driveFolders_; // each volume's last folder, as a drive's current one
+    bool recoveringDrive_ = false;
+    std::function<void()> loadFavourites_;
+    std::function<void()> saveFavourites_;
+};
+
+// The file list's pattern, matched without regard to case.
+QStringList pictureNameFilters();
+
+} // namespace vlm

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace vlm {
+
+// A favourites file is a handful of folder paths; anything this large is not one.
+inline constexpr qint64 kMaxFavoritesFileBytes = 4LL * 1024 * 1024;
+
+// The favourite folders stored in the file, one per line (CR or CR LF ends a line, a lone LF
+// stays inside the entry, the last line counts without a line end); nullopt when the file is
+// missing or cannot be read.
+std::optional<QStringList> readFavoritesFile(const QString& path);
+
+// Writes the folders with CR LF after every line (no folders: an empty file), atomically;
+// false leaves the old file intact.
+bool writeFavoritesFile(const QString& path, const QStringList& folders, QString* error = nullptr);
+
+} // namespace vlm

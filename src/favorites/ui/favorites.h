@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QListWidget;
+
+namespace vlm {
+
+class Form1;
+class Picker;
+struct Services;
+
+// The favourite folders of the picker panel: the sorted list Favorite and the file
+// favpath.inf that keeps it between runs.
+class Favorites : public QObject {
+    Q_OBJECT
+public:
+    // Hooks the load and save into the picker panel's open and close.
+    Favorites(Form1& form, Picker& picker);
+
+    void NactiFav_Click(); // reload the list from the file
+    void UlozFav_Click();  // store the list in the file
+    void Favorite_Click(); // take the picker to the chosen folder
+    void Label31_Click();  // add the picker's folder
+    void Label32_Click();  // remove the chosen folder
+
+    QStringList folders() const; // in the list's (sorted) order
+
+private:
+    const Services& services_;
+    Picker& picker_;
+    QListWidget* favorite_;
+};
+
+} // namespace vlm

@@ -1,0 +1,127 @@
+#include "collection/ui/picker.h"
+#include "favorites/ui/favorites.h"
+#include "support/collectionfakes.h"
+#include "support/testfiles.h"
+
+#include <QComboBox>
+#include <QListWidget>
+
+using namespace vlm;
+using vlmtest::readBytes;
+using vlmtest::writeBytes;
+
+namespace {
+
+class FavoritesTest : public vlmtest::CollectionFixture {
+protected:
+    Favorites& favorites() { return form().favorites(); }
+    Picker& picker() { return form().picker(); }
+    QListWidget* favorite() { return control<QListWidget>("Favorite"); }
+    QString favFile() { return progFolder() + QStringLiteral("/favpath.inf"); }
+    QString folder(const char* name) {
+        const QString path = root() + u'/' + QString::fromLatin1(name);
+        QDir().mkpath(path);
+        return path;
+    }
+    void choose(int row) { favorite()->setCurrentRow(row); } // the user's click
+};
+
+TEST_F(FavoritesTest, AddingStoresTheFolderWithASeparatorInSortedOrder) {
+    const QString zeta = folder("zeta"), alpha = folder("alpha");
+    picker().pointAt(zeta);
+    favorites().Label31_Click();
+    EXPECT_EQ(readBytes(favFile()), (zeta + QStringLiteral("/\r\n")).toUtf8());
+    picker().setDir1Path(alpha);
+    favorites().Label31_Click();
+    favorites().Label31_Click(); // the same folder twice gives two entries
+    const QStringList expected = {alpha + u'/', alpha + u'/', zeta + u'/'};
+    EXPECT_EQ(favorites().folders(), expected);
+    EXPECT_EQ(readBytes(favFile()),
+              (expected.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+    EXPECT_EQ(picker().dir1Path(), alpha) << "adding does not navigate";
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FavoritesTest, RemovingRewritesTheFileDownToZeroBytes) {
+    writeBytes(favFile(), "/b/\r\n/a/\r\n");
+    favorites().NactiFav_Click();
+    ASSERT_EQ(favorites().folders(), (QStringList{QStringLiteral("/a/"), QStringLiteral("/b/")}));
+    favorite()->blockSignals(true); // choosing a missing folder would only say so
+    choose(1);
+    favorites().Label32_Click();
+    EXPECT_EQ(readBytes(favFile()), QByteArray("/a/\r\n"));
+    choose(0);
+    favorites().Label32_Click();
+    EXPECT_EQ(favorite()->count(), 0);
+    EXPECT_TRUE(QFileInfo::exists(favFile()));
+    EXPECT_EQ(QFileInfo(favFile()).size(), 0);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FavoritesTest, RemovingWithoutAChosenEntryOrAnEmptyOneIsRefused) {
+    writeBytes(favFile(), "\r\n/a/\r\n");
+    favorites().NactiFav_Click();
+    favorites().Label32_Click(); // nothing chosen
+    favorite()->blockSignals(true);
+    choose(0); // the empty entry sorts first
+    favorites().Label32_Click();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    for (const auto& shown : messages.shown) {
+        EXPECT_EQ(shown.prompt, QStringLiteral("Záznam pro smazání nebyl vybrán"));
+        EXPECT_EQ(shown.style, kStyleError);
+        EXPECT_EQ(shown.title, QStringLiteral("Chyba"));
+    }
+    EXPECT_EQ(favorite()->count(), 2);
+    EXPECT_EQ(readBytes(favFile()), QByteArray("\r\n/a/\r\n"));
+}
+
+TEST_F(FavoritesTest, LoadingReadsEveryLineAndReplacesTheList) {
+    writeBytes(favFile(), "/c/\r/b/\r\n/a/"); // CR alone, CR LF, no final line end
+    favorites().NactiFav_Click();
+    favorites().NactiFav_Click(); // reloading does not duplicate
+    EXPECT_EQ(favorites().folders(),
+              (QStringList{QStringLiteral("/a/"), QStringLiteral("/b/"), QStringLiteral("/c/")}));
+
+    QFile::remove(favFile());
+    favorites().NactiFav_Click();
+    EXPECT_EQ(favorite()->count(), 0);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FavoritesTest, ChoosingAFavouriteMovesTheFolderListButNotTheDrive) {
+    const QString pics = folder("pics"), other = folder("other");
+    writePicture(other + QStringLiteral("/x.bmp"));
+    picker().pointAt(pics);
+    writeBytes(favFile(), other.toUtf8()); // stored without a separator
+    favorites().NactiFav_Click();
+    auto* drive1 = control<QComboBox>("Drive1");
+    const int driveIndex = drive1->currentIndex();
+    choose(0);
+    EXPECT_EQ(picker().dir1Path(), other);
+    EXPECT_EQ(picker().file1Path(), other);
+    EXPECT_EQ(drive1->currentIndex(), driveIndex);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FavoritesTest, AFavouriteThatIsGoneIsReportedAndNothingMoves) {
+    const QString pics = folder("pics");
+    picker().pointAt(pics);
+    writeBytes(favFile(), (root() + QStringLiteral("/gone/\r\n")).toUtf8());
+    favorites().NactiFav_Click();
+    choose(0);
+    EXPECT_EQ(picker().dir1Path(), pics);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].style, kStyleNotice);
+    EXPECT_TRUE(messages.shown[0].prompt.contains(root() + QStringLiteral("/gone/")));
+}
+
+TEST_F(FavoritesTest, AnUnwritableFolderKeepsTheListWithoutAMessage) {
+    facts.writableFolder = root() + QStringLiteral("/missing/folder");
+    picker().pointAt(folder("pics"));
+    favorites().Label31_Click();
+    EXPECT_EQ(favorite()->count(), 1);
+    EXPECT_FALSE(QFileInfo::exists(facts.writableFolder));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+} // namespace
