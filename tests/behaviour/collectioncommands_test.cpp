@@ -104,7 +104,7 @@ TEST_F(CollectionCommandsTest, OpenShowsFirstEntryAndDescribesTheFile) {
     writeBytes(path, (pic + QStringLiteral("\r\n\r\n  b  ")).toUtf8());
     list().setCommandsEnabled(false);
     const QString before = form().schedule().nextChangeText();
-    clock.moment = clock.moment.addSecs(3600);
+    clock.current = clock.current.addSecs(3600);
     dialogs.openResults.push_back(path);
 
     commands().Label22_Click();

@@ -176,7 +176,7 @@ TEST_F(PickerTest, ClosingThePanelMarksANonEmptyCollectionChanged) {
     EXPECT_TRUE(panel->isVisibleTo(&form()));
     EXPECT_EQ(panel->pos(), QPoint(twipsToPixels(2040, screenDpi()), 0));
     const QString before = form().schedule().nextChangeText();
-    clock.moment = clock.moment.addSecs(3600);
+    clock.current = clock.current.addSecs(3600);
 
     picker().Label29_Click(); // empty list
     EXPECT_FALSE(panel->isVisibleTo(&form()));

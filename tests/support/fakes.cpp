@@ -21,7 +21,7 @@ int FakeMessageBox::show(const QString& prompt, int style, const QString& title)
 }
 
 std::optional<QString> FakeFileDialogs::open(const vlm::FileDialogRequest& request) {
-    requests.push_back(request);
+    openRequests.push_back(request);
     if (openResults.empty())
         return std::nullopt;
     auto result = openResults.front();
@@ -30,7 +30,7 @@ std::optional<QString> FakeFileDialogs::open(const vlm::FileDialogRequest& reque
 }
 
 std::optional<QString> FakeFileDialogs::save(const vlm::FileDialogRequest& request) {
-    requests.push_back(request);
+    saveRequests.push_back(request);
     if (saveResults.empty())
         return std::nullopt;
     auto result = saveResults.front();

@@ -35,7 +35,8 @@ public:
     std::optional<QString> save(const vlm::FileDialogRequest& request) override;
     std::deque<std::optional<QString>> openResults;
     std::deque<std::optional<QString>> saveResults;
-    std::vector<vlm::FileDialogRequest> requests;
+    std::vector<vlm::FileDialogRequest> openRequests;
+    std::vector<vlm::FileDialogRequest> saveRequests;
 };
 
 class FakeClock final : public vlm::Clock {

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QSignalBlocker>
 
 namespace vlm {
 
@@ -105,6 +106,8 @@ QStringList CollectionList::entries() const {
 }
 
 void CollectionList::clear() {
+    // Emptying the list shows no entry: the position and path labels keep their texts.
+    const QSignalBlocker quiet(kolekce_);
     kolekce_->clear();
 }
 
