@@ -11,7 +11,7 @@ export XDG_RUNTIME_DIR=$home/run ASAN_OPTIONS=detect_leaks=0
 mkdir -p "$XDG_CONFIG_HOME/vlm" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 vlm_pid=
 cleanup() {
-    [ -n "$vlm_pid" ] && kill "$vlm_pid" 2>/dev/null
+    kill $(jobs -p) 2>/dev/null # the program and whatever else the test started
     wait 2>/dev/null
     rm -rf "$home"
 }
