@@ -17,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -258,6 +259,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     quit_->Form_QueryUnload();
     tray_->NoTray_Click();
     QWidget::closeEvent(event);
+    QCoreApplication::quit(); // the only window: closing it ends the program
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {

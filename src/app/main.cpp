@@ -24,7 +24,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vlm"));
     QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
-    QApplication::setQuitOnLastWindowClosed(true);
+    // The window hides to the tray: closing a message box while it is hidden must not end the
+    // program. Closing the window itself quits (Form1::closeEvent).
+    QApplication::setQuitOnLastWindowClosed(false);
 
     const vlm::ProgramFacts facts = vlm::detectProgramFacts(QApplication::arguments());
     const QScreen* screen = QGuiApplication::primaryScreen();
