@@ -53,11 +53,11 @@ QString RemainingTime(const QString& currentTime, const QString& nextChange,
     return twoDigits(hours) + u':' + twoDigits(minutes) + u':' + twoDigits(seconds);
 }
 
-bool isChangeDue(const QString& schedule, const QDateTime& previousTick, const QDateTime& now,
-                 const QLocale& locale) {
+bool isChangeDue(const QString& schedule, const QString& nowText, const QDateTime& previousTick,
+                 const QDateTime& now, const QLocale& locale) {
     if (schedule.isEmpty())
         return false;
-    if (schedule == renderLongTime(now.time(), locale))
+    if (schedule == nowText)
         return true;
     if (!previousTick.isValid())
         return false;

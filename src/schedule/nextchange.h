@@ -18,8 +18,9 @@ QString RemainingTime(const QString& currentTime, const QString& nextChange,
 // Whether a tick at `now` must start a change for the schedule text. The schedule is due when
 // it equals the current time's text, and also when its time of day fell strictly between the
 // previous tick's second and this one's (a late tick after a suspend or a busy spell), so a
-// missed second fires once instead of a day later. previousTick may be invalid (first tick).
-bool isChangeDue(const QString& schedule, const QDateTime& previousTick, const QDateTime& now,
-                 const QLocale& locale);
+// missed second fires once instead of a day later. nowText is `now` in the long time format;
+// previousTick may be invalid (first tick).
+bool isChangeDue(const QString& schedule, const QString& nowText, const QDateTime& previousTick,
+                 const QDateTime& now, const QLocale& locale);
 
 } // namespace vlm

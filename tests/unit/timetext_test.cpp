@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-using vlm::isChangeDue;
 using vlm::NextChangeTime;
 using vlm::RemainingTime;
 
@@ -60,6 +59,13 @@ TEST(RemainingTime, CountsDownAndWrapsOverMidnight) {
     EXPECT_EQ(RemainingTime(QStringLiteral("10:00:00 PM"), QStringLiteral("11:00:00"), kEnglish),
               QStringLiteral("-11:00:00"));
 }
+
+namespace {
+bool isChangeDue(const QString& schedule, const QDateTime& previous, const QDateTime& now,
+                 const QLocale& locale) {
+    return vlm::isChangeDue(schedule, vlm::renderLongTime(now.time(), locale), previous, now, locale);
+}
+} // namespace
 
 TEST(ChangeDue, ExactSecondOrPassedSinceThePreviousTick) {
     const QString due = vlm::renderLongTime(QTime(10, 5, 0), kCzech);

@@ -99,10 +99,17 @@ QString Schedule::nextChangeText() const {
 void Schedule::Timer1_Timer() {
     const QDateTime now = services_.clock.now();
     const QDateTime previous = std::exchange(previousTick_, now);
-    if (isChangeDue(text2_->text(), previous, now, services_.locale) && runChange_)
+    const qint64 second = now.toSecsSinceEpoch();
+    if (second != renderedSecond_) {
+        nowText_ = renderLongTime(now.time(), services_.locale);
+        renderedSecond_ = second;
+    }
+    if (isChangeDue(text2_->text(), nowText_, previous, now, services_.locale) && runChange_)
         runChange_();
+    if (second == shownSecond_ && dalsiZmena_->text() == shownNextChange_)
+        return;
 
-    aktCas_->setText(renderLongTime(now.time(), services_.locale));
+    aktCas_->setText(nowText_);
     if (!dalsiZmena_->text().isEmpty()) {
         if (const std::optional<QTime> next = parseTimeText(dalsiZmena_->text(), services_.locale))
             dalsiZmena_->setText(renderHms(*next));
@@ -110,6 +117,8 @@ void Schedule::Timer1_Timer() {
     const QString remaining = RemainingTime(aktCas_->text(), dalsiZmena_->text(), services_.locale);
     mnuZmenaTap_->setText(QStringLiteral("další změna za ") + remaining);
     label5_->setText(remaining);
+    shownSecond_ = second;
+    shownNextChange_ = dalsiZmena_->text();
 }
 
 } // namespace vlm

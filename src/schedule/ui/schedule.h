@@ -51,6 +51,12 @@ private:
     MaxLengthValidator* maxLength_;
     int pendingMaxLength_ = 0;
     QDateTime previousTick_;
+    // What the last tick rendered: within one second, with the next change unchanged, the
+    // labels cannot differ, so the tick does only the trigger test.
+    qint64 renderedSecond_ = -1;
+    QString nowText_;
+    qint64 shownSecond_ = -1;
+    QString shownNextChange_;
     std::function<void()> runChange_;
 };
 
