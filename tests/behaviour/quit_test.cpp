@@ -11,6 +11,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QSystemTrayIcon>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
@@ -137,4 +138,21 @@ TEST(UpdateCheck, ShowsTheServersTextOrTheFailure) {
     EXPECT_EQ(f.messages.shown[0].style, vlm::kStyleError);
     EXPECT_EQ(f.messages.shown[0].title, QStringLiteral("chyba serveru nebo klienta služby"));
     qunsetenv("VLM_UPDATE_URL");
+}
+
+TEST(Tray, OnlyADoubleClickShowsTheWindowAndTheTipIsFixed) {
+    Loaded f;
+    auto* icon = f.form().findChild<QSystemTrayIcon*>(QStringLiteral("trayIcon"));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->toolTip(), QStringLiteral("Velmora (aktivní)"));
+    EXPECT_EQ(icon->contextMenu(), f.form().mnuTray());
+    f.form().Image9_Click();
+    ASSERT_FALSE(f.form().isVisible());
+    for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::Context,
+                              QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
+        Q_EMIT icon->activated(reason);
+        EXPECT_FALSE(f.form().isVisible()) << reason;
+    }
+    Q_EMIT icon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(f.form().isVisible());
 }
