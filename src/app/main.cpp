@@ -3,6 +3,7 @@
 #include "desktop/autostartentry.h"
 #include "platform/ui/qtfiledialogs.h"
 #include "platform/ui/qtmessagebox.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vlm"));
     QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
+    QGuiApplication::setDesktopFileName(QString::fromUtf16(vlm::kApplicationId));
     QApplication::setQuitOnLastWindowClosed(true);
 
     const vlm::ProgramFacts facts = vlm::detectProgramFacts(QApplication::arguments());
