@@ -11,7 +11,7 @@ packages=(
     fonts-comic-neue
     xvfb x11-utils xdotool imagemagick trayer xwallpaper
     dbus dbus-x11 libglib2.0-bin gsettings-desktop-schemas xfconf
-    desktop-file-utils appstream
+    desktop-file-utils appstream dpkg-dev strace
     clang-14 libclang-rt-14-dev
 )
 if [ "${1:-}" = "--runtime-only" ]; then

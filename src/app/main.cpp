@@ -3,6 +3,7 @@
 #include "desktop/autostartentry.h"
 #include "platform/ui/qtfiledialogs.h"
 #include "platform/ui/qtmessagebox.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vlm"));
     QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
+    QGuiApplication::setDesktopFileName(QString::fromUtf16(vlm::kApplicationId));
     // The window hides to the tray: closing a message box while it is hidden must not end the
     // program. Closing the window itself quits (Form1::closeEvent).
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,6 +1,7 @@
 #include "desktop/autostartentry.h"
 
 #include "common/addbackslash.h"
+#include "version.h"
 
 #include <algorithm>
 
@@ -191,7 +192,7 @@ QByteArray autostartEntryContent(const QString& valueName, const QString& data) 
     text += entryLine(QStringLiteral("Type"), QStringLiteral("Application"));
     text += entryLine(QStringLiteral("Name"), escapeDesktopString(valueName));
     text += entryLine(QStringLiteral("Exec"), on ? desktopExecValue({data}) : QString());
-    text += entryLine(QStringLiteral("Icon"), QStringLiteral("velmora"));
+    text += entryLine(QStringLiteral("Icon"), QString::fromUtf16(kApplicationId));
     text += entryLine(QStringLiteral("Terminal"), QStringLiteral("false"));
     if (on) {
         text += entryLine(QStringLiteral("X-GNOME-Autostart-enabled"), QStringLiteral("true"));

@@ -132,6 +132,14 @@ QString PictureLoader::findMetafileHelper(const QString& executableFolder) {
         if (executable(beside))
             return beside;
     }
+    if (!executableFolder.isEmpty()) {
+        // An installed tree under any prefix: bin/../libexec/vlm.
+        const QString relative = QDir::cleanPath(
+            QDir(executableFolder)
+                .filePath(QString::fromUtf8(VLM_LIBEXECDIR_FROM_BINDIR) + u'/' + name));
+        if (executable(relative))
+            return relative;
+    }
     const QString installed = QDir(QStringLiteral(VLM_INSTALL_LIBEXECDIR)).filePath(name);
     if (executable(installed))
         return installed;

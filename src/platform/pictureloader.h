@@ -16,7 +16,8 @@ public:
 
     QImage load(const QString& path) const;
 
-    // The helper beside the executable, else the installed one, else $VLM_METAFILE_HELPER.
+    // The helper beside the executable, else the installed one (bin/../libexec/vlm of the tree
+    // that holds the executable, then the configured libexec folder), else $VLM_METAFILE_HELPER.
     static QString findMetafileHelper(const QString& executableFolder);
 
 private:

@@ -27,9 +27,36 @@ QString ProgramFacts::favouritesFilePath() const {
     return AddBackslash(writableFolder) + QStringLiteral("favpath.inf");
 }
 
+namespace {
+
+QString besideExecutable(const QString& executableFolder, const char* relativePath) {
+    return QDir::cleanPath(QDir(executableFolder).filePath(QString::fromUtf8(relativePath)));
+}
+
+} // namespace
+
+bool isInstalledCopy(const QString& executableFolder) {
+    if (executableFolder.isEmpty())
+        return false;
+    const QString canonical = QFileInfo(executableFolder).canonicalFilePath();
+    if (!canonical.isEmpty() &&
+        canonical == QFileInfo(QStringLiteral(VLM_INSTALL_BINDIR)).canonicalFilePath())
+        return true;
+    return QFileInfo(besideExecutable(executableFolder, VLM_DATADIR_FROM_BINDIR)).isDir();
+}
+
+QString findInstalledDataFolder(const QString& executableFolder) {
+    if (!executableFolder.isEmpty()) {
+        const QString relative = besideExecutable(executableFolder, VLM_DATADIR_FROM_BINDIR);
+        if (QFileInfo(relative).isDir())
+            return relative;
+    }
+    return QStringLiteral(VLM_INSTALL_DATADIR);
+}
+
 QString chooseWritableFolder(const QString& executableFolder) {
     const QFileInfo folder(executableFolder);
-    if (folder.isDir() && folder.isWritable())
+    if (folder.isDir() && folder.isWritable() && !isInstalledCopy(executableFolder))
         return executableFolder;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                          QStringLiteral("/vlm");
@@ -41,7 +68,7 @@ ProgramFacts detectProgramFacts(const QStringList& arguments) {
     ProgramFacts facts;
     facts.executableFolder = QCoreApplication::applicationDirPath();
     facts.writableFolder = chooseWritableFolder(facts.executableFolder);
-    facts.installedDataFolder = QStringLiteral(VLM_INSTALL_DATADIR);
+    facts.installedDataFolder = findInstalledDataFolder(facts.executableFolder);
     facts.argumentString = arguments.mid(1).join(u' ');
     facts.versionMajor = kVersionMajor;
     facts.versionMinor = kVersionMinor;

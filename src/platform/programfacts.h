@@ -21,8 +21,18 @@ struct ProgramFacts {
     QString favouritesFilePath() const;  // writable folder + "/favpath.inf"
 };
 
-// The executable's folder when the user may write there (a portable copy or a build tree),
-// otherwise ${XDG_DATA_HOME:-~/.local/share}/vlm, created on demand.
+// True when the executable belongs to an installed tree rather than a portable copy or a build
+// tree: it sits in the configured bin folder, or the installed data folder lies at the
+// configured place relative to it (any prefix, also a package unpacked somewhere else).
+bool isInstalledCopy(const QString& executableFolder);
+
+// The data folder of the installed tree that holds the executable (bin/../share/vlm for any
+// prefix), else the folder the build was configured to install into.
+QString findInstalledDataFolder(const QString& executableFolder);
+
+// The executable's folder when the user may write there and it is not an installed copy (a
+// portable copy or a build tree), otherwise ${XDG_DATA_HOME:-~/.local/share}/vlm, created on
+// demand. An installed program never writes into its prefix, not even when run by root.
 QString chooseWritableFolder(const QString& executableFolder);
 
 // Reads the facts of the running program (QCoreApplication must exist).

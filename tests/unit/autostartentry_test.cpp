@@ -49,7 +49,7 @@ const QByteArray kOffEntry = "[Desktop Entry]\n"
                              "Type=Application\n"
                              "Name=Velmora\n"
                              "Exec=\n"
-                             "Icon=velmora\n"
+                             "Icon=example.velmora.Velmora\n"
                              "Terminal=false\n"
                              "Hidden=true\n"
                              "X-GNOME-Autostart-enabled=false\n";
@@ -61,7 +61,7 @@ QByteArray onEntry(const QByteArray& exec) {
            "Exec=" +
            exec +
            "\n"
-           "Icon=velmora\n"
+           "Icon=example.velmora.Velmora\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n"
            "X-GNOME-Autostart-Delay=5\n"
