@@ -94,9 +94,9 @@ UpdateFetcher::UpdateFetcher(QObject* parent)
 }
 
 UpdateFetcher::~UpdateFetcher() {
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
+    if (QNetworkReply* reply = m_reply.data()) {
+        reply->disconnect(this);
+        reply->abort();
     }
 }
 

@@ -151,8 +151,9 @@ bool IniSettingsStore::save(const QString& key, const QString& value) {
 
     QByteArray bytes = "[" + kSection.toUtf8() + "]\n";
     for (const Entry& entry : entries) {
-        // A foreign line such as " [x=1" would come back as a section and hide what follows.
-        if (entry.key.startsWith(u'['))
+        // Foreign lines that would not read back as they are: " [x=1" would become a section
+        // and hide what follows, " =1" would be dropped on the next read.
+        if (entry.key.isEmpty() || entry.key.startsWith(u'['))
             continue;
         bytes += entry.key.toUtf8() + '=' + escapeValue(entry.value).toUtf8() + '\n';
     }

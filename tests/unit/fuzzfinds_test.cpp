@@ -32,10 +32,14 @@ TEST(FuzzFinds, OptionWithALoneSurrogateComesBackExactly) {
 TEST(FuzzFinds, ForeignKeyThatLooksLikeASectionDoesNotHideOptions) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("vlm.ini"));
-    vlmtest::writeBytes(path, "[options]\n [x=1\nIndex=5\n");
+    vlmtest::writeBytes(path, "[options]\n [x=1\n = 7\nIndex=5\n");
     vlm::IniSettingsStore store(path);
     ASSERT_TRUE(store.save(QStringLiteral("Unit"), QStringLiteral("sekund")));
     EXPECT_EQ(store.read(QStringLiteral("Index")), QStringLiteral("5"));
+    // Saving again changes nothing: no line was kept that reads back differently.
+    const QByteArray once = vlmtest::readBytes(path);
+    ASSERT_TRUE(store.save(QStringLiteral("Unit"), QStringLiteral("sekund")));
+    EXPECT_EQ(vlmtest::readBytes(path), once);
 }
 
 TEST(FuzzFinds, GifPaintedOnATallerScreenThanItsFrameIsRefused) {
