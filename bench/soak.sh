@@ -66,7 +66,11 @@ start_rss=$(rss) start_fds=$(fds)
 pixmap_changes=0 index_changes=0
 last_pixmap=$(root_pixmap) last_index=$(index)
 end=$((SECONDS + seconds))
+samples="" next_sample=$SECONDS
 while [ $SECONDS -lt $end ]; do
+    # Resident memory every 30 s tells growth that levels off from a leak.
+    [ $SECONDS -ge $next_sample ] && samples="$samples $(($(rss) / 1024))" &&
+        next_sample=$((next_sample + 30))
     sleep 0.2
     kill -0 "$vlm_pid" 2>/dev/null || { echo "FAIL: the program ended"; cat "$home/vlm.log"; exit 1; }
     pixmap=$(root_pixmap) idx=$(index)
@@ -79,4 +83,5 @@ end_rss=$(rss) end_fds=$(fds)
 echo "soak: ${seconds} s, interval 1 s, 50 pictures"
 echo "changes: stored index moved $index_changes times, root pixmap changed $pixmap_changes times (expected about $seconds)"
 echo "resident memory: start $((start_rss / 1024)) MiB ($start_rss KiB), end $((end_rss / 1024)) MiB ($end_rss KiB), growth $(((end_rss - start_rss) / 1024)) MiB"
+echo "resident memory every 30 s (MiB):$samples"
 echo "open files: start $start_fds, end $end_fds"
