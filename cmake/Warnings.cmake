@@ -14,3 +14,10 @@ if(VLM_SANITIZE)
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(vlm_build_flags INTERFACE -fsanitize=address,undefined)
 endif()
+if(ENABLE_FUZZING)
+    # Everything the fuzz targets link is instrumented for coverage and checked by the sanitizers.
+    target_compile_options(vlm_build_flags INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+        -fno-sanitize-recover=undefined)
+    target_link_options(vlm_build_flags INTERFACE -fsanitize=address,undefined)
+endif()

@@ -18,3 +18,8 @@ for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sl
 export DISPLAY=$display
 
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
+
+# Fuzzing takes a few minutes more: CI and whoever asks for it.
+if [ -n "${CI:-}" ] || [ "${VLM_FUZZ:-0}" = 1 ]; then
+    ./scripts/fuzz.sh
+fi

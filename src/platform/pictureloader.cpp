@@ -74,7 +74,9 @@ QImage readQtPicture(QFile& file, PictureKind kind) {
     // is no help: the icon handler says no to icons it reads well.)
     if (!acceptableSize(reader.size()))
         return {};
-    return reader.read();
+    // The GIF handler reports the first frame's size but paints on the larger logical screen.
+    QImage image = reader.read();
+    return acceptableSize(image.size()) ? image : QImage();
 }
 
 // The requested size within what the helper may return, keeping its aspect.

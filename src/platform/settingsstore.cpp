@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -21,10 +22,18 @@ struct Entry {
     QString value;
 };
 
+// Whether the surrogate at i is one half of a pair.
+bool pairedAt(QStringView text, qsizetype i) {
+    if (text[i].isHighSurrogate())
+        return i + 1 < text.size() && text[i + 1].isLowSurrogate();
+    return i > 0 && text[i - 1].isHighSurrogate();
+}
+
 QString escapeValue(const QString& value) {
     QString out;
     out.reserve(value.size());
-    for (const QChar c : value) {
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
         switch (c.unicode()) {
         case u'\\':
             out += QStringLiteral("\\\\");
@@ -39,10 +48,20 @@ QString escapeValue(const QString& value) {
             out += QStringLiteral("\\0");
             break;
         default:
-            out += c;
+            // UTF-8 cannot carry a lone surrogate; it is written as its code unit instead.
+            if (c.isSurrogate() && !pairedAt(value, i))
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
+            else
+                out += c;
         }
     }
     return out;
+}
+
+bool isHex4(QStringView digits) {
+    return std::all_of(digits.begin(), digits.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    });
 }
 
 QString unescapeValue(QStringView text) {
@@ -54,6 +73,15 @@ QString unescapeValue(QStringView text) {
             continue;
         }
         const QChar next = text[++i];
+        if (next == u'u' && i + 4 < text.size() && isHex4(text.mid(i + 1, 4))) {
+            bool ok = false;
+            const auto unit = text.mid(i + 1, 4).toUShort(&ok, 16);
+            if (ok) {
+                out += QChar(unit);
+                i += 4;
+                continue;
+            }
+        }
         out += next == u'r'   ? QChar(u'\r')
                : next == u'n' ? QChar(u'\n')
                : next == u'0' ? QChar(u'\0')
@@ -122,8 +150,13 @@ bool IniSettingsStore::save(const QString& key, const QString& value) {
         entries.push_back({key, value});
 
     QByteArray bytes = "[" + kSection.toUtf8() + "]\n";
-    for (const Entry& entry : entries)
+    for (const Entry& entry : entries) {
+        // Foreign lines that would not read back as they are: " [x=1" would become a section
+        // and hide what follows, " =1" would be dropped on the next read.
+        if (entry.key.isEmpty() || entry.key.startsWith(u'['))
+            continue;
         bytes += entry.key.toUtf8() + '=' + escapeValue(entry.value).toUtf8() + '\n';
+    }
     QDir().mkpath(QFileInfo(filePath_).absolutePath());
     return writeFileAtomically(filePath_, bytes);
 }

@@ -262,3 +262,71 @@ TEST(UpdateAddresses, EnvironmentOverridesTheServer) {
 }
 
 } // namespace
+
+// Whatever the server does, the event loop keeps running: a 10 ms timer must tick through
+// most of the wait.
+void expectTickedThroughout(const FetchResult& result, const char* what) {
+    EXPECT_GE(result.ticks, result.elapsedMs / 10 / 3) << what << ": the clock stalled";
+}
+
+TEST(UpdateFetch, HtmlIsShownAsItsCleanedSourceNotRendered) {
+    const QByteArray page = "<html><head><script>alert('x');\x1b[2J</script></head>\r\n"
+                            "<body><img src=\"http://127.0.0.1/a.png\" onerror=\"x()\">"
+                            "Nov\xc3\xa1 verze\xe2\x80\xae gnp.exe\x07</body></html>";
+    TestServer server(reply("200 OK", page));
+    const FetchResult result = fetch(server.url());
+    EXPECT_EQ(result.text, QStringLiteral("<html><head><script>alert('x');[2J</script></head>\r"
+                                          "<body><img src=\"http://127.0.0.1/a.png\" "
+                                          "onerror=\"x()\">Nová verze gnp.exe</body></html>"));
+    ASSERT_EQ(server.requests.size(), 1); // the picture in the page is never fetched
+    expectTickedThroughout(result, "html");
+}
+
+TEST(UpdateFetch, HostileRepliesLeaveTheClockTicking) {
+    // Junk in small pieces with pauses, then the end.
+    TestServer junk([](QTcpSocket* socket, const QByteArray&) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2048\r\n\r\n");
+        auto* timer = new QTimer(socket);
+        auto sent = std::make_shared<int>(0);
+        QObject::connect(timer, &QTimer::timeout, socket, [socket, sent] {
+            QByteArray piece(256, '\0');
+            for (int i = 0; i < piece.size(); ++i)
+                piece[i] = char((*sent + i) * 151 % 256);
+            *sent += int(socket->write(piece));
+        });
+        timer->start(40);
+    });
+    FetchResult result = fetch(junk.url());
+    EXPECT_FALSE(result.text.isEmpty());
+    expectTickedThroughout(result, "junk");
+
+    // One byte a second: the transfer never stalls long enough, the overall deadline ends it.
+    TestServer drip([](QTcpSocket* socket, const QByteArray&) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n");
+        auto* timer = new QTimer(socket);
+        QObject::connect(timer, &QTimer::timeout, socket, [socket] { socket->write("x"); });
+        timer->start(1000);
+    });
+    UpdateFetchLimits limits;
+    limits.transferTimeoutMs = 1500;
+    limits.deadlineMs = 2500;
+    result = fetch(drip.url(), limits);
+    EXPECT_EQ(result.text, QString());
+    EXPECT_GE(result.elapsedMs, 2200); // timers are coarse
+    EXPECT_LT(result.elapsedMs, 6000);
+    expectTickedThroughout(result, "drip");
+
+    // A reply that never ends its head.
+    TestServer endlessHead([](QTcpSocket* socket, const QByteArray&) {
+        socket->write("HTTP/1.1 200 OK\r\n");
+        auto* timer = new QTimer(socket);
+        QObject::connect(timer, &QTimer::timeout, socket,
+                         [socket] { socket->write("X-Junk: " + QByteArray(1000, 'j') + "\r\n"); });
+        timer->start(5);
+    });
+    limits.deadlineMs = 1500;
+    result = fetch(endlessHead.url(), limits);
+    EXPECT_EQ(result.text, QString());
+    EXPECT_LT(result.elapsedMs, 6000);
+    expectTickedThroughout(result, "endless head");
+}
