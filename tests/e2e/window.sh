@@ -6,12 +6,15 @@ source "$(dirname "$0")/lib.sh"
 write_options "hide=0"
 start_vlm
 message=$(wait_window Velmora) || fail "no welcome message"
-xdotool windowactivate --sync "$message" 2>/dev/null; xdotool key --window "$message" Return
-for _ in $(seq 50); do
-    window=$(wait_window Velmora) || fail "no window titled Velmora"
-    [ "$window" != "$message" ] && break
-    sleep 0.1
+# Without a window manager focus is not guaranteed: focus the message and press Enter until it
+# closes.
+for _ in $(seq 30); do
+    xdotool search --onlyvisible --name '^Velmora$' | grep -qx "$message" || break
+    xdotool windowfocus "$message" 2>/dev/null
+    xdotool key Return
+    sleep 0.3
 done
+window=$(wait_window Velmora) || fail "no window titled Velmora"
 [ "$window" != "$message" ] || fail "the welcome message did not close"
 geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
 # Qt lays the window out at the logical DPI: Xft.dpi when the session sets it, else 96.

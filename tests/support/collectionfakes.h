@@ -61,6 +61,21 @@ protected:
 
     template <typename T> T* control(const char* name) { return form().control<T>(name); }
 
+    // Exactly count messages were shown; the last has this style and contains text, or is
+    // exactly text with that title when a title is given.
+    ::testing::AssertionResult lastMessage(size_t count, int style, const QString& text,
+                                           const QString& title = {}) const {
+        if (messages.shown.size() != count)
+            return ::testing::AssertionFailure() << messages.shown.size() << " messages shown";
+        const ShownMessage& last = messages.shown.back();
+        if (last.style == style && (title.isEmpty() ? last.prompt.contains(text)
+                                                    : last.prompt == text && last.title == title))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "style " << last.style << ", title " << last.title.toStdString() << ", prompt "
+               << last.prompt.toStdString();
+    }
+
     FakeMessageBox messages;
     vlm::IniSettingsStore settings{dir_.path() + QStringLiteral("/config/vlm.ini")};
     FakeFileDialogs dialogs;

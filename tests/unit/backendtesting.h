@@ -5,16 +5,12 @@
 
 #include "wallpaper/wallpaperbackend.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 #include <optional>
 
@@ -33,6 +29,13 @@ inline std::optional<bool> waitFinished(vlm::WallpaperBackend& backend, int time
         loop.exec();
     backend.setFinishedHandler({});
     return result;
+}
+
+// Applies a picture (from the file, or the one in memory) and waits for the outcome.
+inline std::optional<bool> applied(vlm::WallpaperBackend& backend, const QString& path,
+                                   const QImage& picture = {}, int timeoutMs = 10000) {
+    backend.apply(path, picture);
+    return waitFinished(backend, timeoutMs);
 }
 
 // Lets the event loop run for a while (for things that must not happen).
@@ -60,82 +63,56 @@ inline void writeScript(const QString& path, const QByteArray& body) {
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-// A private Xvfb on a free display number, stopped by the destructor.
-class PrivateXServer {
+// A helper program that prints one line once it is ready, stopped by the destructor.
+class Daemon {
 public:
-    PrivateXServer(int width, int height, int depth) {
-        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        if (xvfb.isEmpty())
-            return;
-        for (int attempt = 0; attempt < 20 && display_.isEmpty(); ++attempt) {
-            const int number = 300 + int(QRandomGenerator::global()->bounded(600));
-            const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(number);
-            if (QFile::exists(socket) ||
-                QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
-                continue;
-            process_.start(xvfb, {QStringLiteral(":%1").arg(number), QStringLiteral("-screen"),
-                                  QStringLiteral("0"),
-                                  QStringLiteral("%1x%2x%3").arg(width).arg(height).arg(depth),
-                                  QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-            process_.waitForStarted(5000);
-            QDeadlineTimer deadline(5000);
-            while (!deadline.hasExpired() && process_.state() == QProcess::Running &&
-                   !QFile::exists(socket))
-                QThread::msleep(20);
-            if (process_.state() == QProcess::Running && QFile::exists(socket)) {
-                QThread::msleep(50);
-                display_ = QStringLiteral(":%1").arg(number);
-            } else {
-                process_.kill();
-                process_.waitForFinished();
-            }
-        }
-    }
-    ~PrivateXServer() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.terminate();
-            if (!process_.waitForFinished(3000)) {
-                process_.kill();
-                process_.waitForFinished();
-            }
-        }
-    }
-    QString display() const { return display_; }
-
-private:
-    QProcess process_;
-    QString display_;
-};
-
-// A private D-Bus session bus, stopped by the destructor.
-class PrivateBus {
-public:
-    // environment: what services the bus starts get (XDG_CONFIG_HOME for xfconfd).
-    explicit PrivateBus(
-        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty())
+    Daemon(const QString& name, const QStringList& arguments,
+           const QProcessEnvironment& environment) {
+        const QString program = QStandardPaths::findExecutable(name);
+        if (program.isEmpty())
             return;
         process_.setProcessEnvironment(environment);
-        process_.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                QStringLiteral("--print-address=1"),
-                                QStringLiteral("--address=unix:dir=") + dir_.path()});
-        if (process_.waitForReadyRead(5000))
-            address_ = QString::fromUtf8(process_.readLine()).trimmed();
+        process_.start(program, arguments);
+        while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
+        }
+        ready_ = QString::fromUtf8(process_.readLine()).trimmed();
     }
-    ~PrivateBus() {
+    ~Daemon() {
         process_.terminate();
         if (!process_.waitForFinished(3000)) {
             process_.kill();
             process_.waitForFinished();
         }
     }
-    QString address() const { return address_; }
 
-private:
-    QTemporaryDir dir_;
+protected:
     QProcess process_;
-    QString address_;
+    QString ready_;
+};
+
+// A private Xvfb on a display number it picks itself.
+class PrivateXServer : Daemon {
+public:
+    PrivateXServer(int width, int height, int depth)
+        : Daemon(QStringLiteral("Xvfb"),
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                  QStringLiteral("0"), QStringLiteral("%1x%2x%3").arg(width).arg(height).arg(depth),
+                  QStringLiteral("-nolisten"), QStringLiteral("tcp")},
+                 QProcessEnvironment::systemEnvironment()) {}
+    QString display() const { return ready_.isEmpty() ? QString() : u':' + ready_; }
+};
+
+// A private D-Bus session bus; environment: what services it starts get (XDG_CONFIG_HOME).
+class PrivateBus : Daemon {
+public:
+    explicit PrivateBus(
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+        : Daemon(QStringLiteral("dbus-daemon"),
+                 {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                  QStringLiteral("--print-address=1"),
+                  QStringLiteral("--address=unix:tmpdir=") + QDir::tempPath()},
+                 environment) {}
+    QString address() const { return ready_; }
 };
 
 } // namespace vlmtest

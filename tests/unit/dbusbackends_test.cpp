@@ -8,10 +8,12 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
+#include <QElapsedTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace vlm;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -40,12 +42,11 @@ public:
         // The portal: the request's path, then its Response signal.
         const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().value(2));
         QString sender = message.service().mid(1).replace(u'.', u'_');
-        const QString path =
-            QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
-                .arg(sender, options.value(QStringLiteral("handle_token")).toString());
+        const QString path = u"/org/freedesktop/portal/desktop/request/%1/%2"_s.arg(
+            sender, options.value(u"handle_token"_s).toString());
         connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
-        QDBusMessage signal = QDBusMessage::createSignal(
-            path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+        QDBusMessage signal =
+            QDBusMessage::createSignal(path, u"org.freedesktop.portal.Request"_s, u"Response"_s);
         signal << portalResponse << QVariantMap();
         connection.send(signal);
         return true;
@@ -56,25 +57,24 @@ public:
 class DBusBackendTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+        if (QStandardPaths::findExecutable(u"dbus-daemon"_s).isEmpty())
             GTEST_SKIP() << "dbus-daemon is not installed";
         bus_ = std::make_unique<vlmtest::PrivateBus>();
         ASSERT_FALSE(bus_->address().isEmpty());
         const QString suffix = QString::number(quintptr(this));
         service_ = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(bus_->address(), QStringLiteral("service") + suffix));
+            QDBusConnection::connectToBus(bus_->address(), u"service"_s + suffix));
         client_ = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(bus_->address(), QStringLiteral("client") + suffix));
+            QDBusConnection::connectToBus(bus_->address(), u"client"_s + suffix));
         ASSERT_TRUE(service_->isConnected() && client_->isConnected());
-        bitmap_ = dir_.filePath(QStringLiteral("vlmimage.bmp"));
+        bitmap_ = dir_.filePath(u"vlmimage.bmp"_s);
         vlmtest::writeBytes(bitmap_, "BM");
-        links_ = dir_.filePath(QStringLiteral("links"));
+        links_ = dir_.filePath(u"links"_s);
     }
     void TearDown() override {
-        if (service_)
-            QDBusConnection::disconnectFromBus(service_->name());
-        if (client_)
-            QDBusConnection::disconnectFromBus(client_->name());
+        for (const auto* connection : {service_.get(), client_.get()})
+            if (connection)
+                QDBusConnection::disconnectFromBus(connection->name());
     }
 
     void serve(const QString& name, const QString& path) {
@@ -97,18 +97,17 @@ protected:
 };
 
 TEST_F(DBusBackendTest, PlasmaRunsAScriptNamingAFreshPictureEachTime) {
-    serve(QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"));
+    serve(u"org.kde.plasmashell"_s, u"/PlasmaShell"_s);
     PlasmaBackend backend(*client_, links_, std::chrono::seconds(5), sink());
-    backend.apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(backend), true) << reported_.join(u'\n').toStdString();
-    backend.apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(backend), true);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(vlmtest::applied(backend, bitmap_), true) << reported_.join(u'\n').toStdString();
+    }
     ASSERT_EQ(recorder_.calls.size(), 2);
     const QDBusMessage& call = recorder_.calls[0];
     EXPECT_EQ(call.interface(), u"org.kde.PlasmaShell");
     EXPECT_EQ(call.member(), u"evaluateScript");
     const QString script = call.arguments().value(0).toString();
-    EXPECT_TRUE(script.contains(QStringLiteral("\"org.kde.image\"")));
+    EXPECT_TRUE(script.contains(u"\"org.kde.image\""_s));
     EXPECT_TRUE(script.contains(
         javaScriptStringLiteral(QUrl::fromLocalFile(links_).toString() + u'/').chopped(1)))
         << script.toStdString();
@@ -116,68 +115,64 @@ TEST_F(DBusBackendTest, PlasmaRunsAScriptNamingAFreshPictureEachTime) {
     EXPECT_EQ(QDir(links_).entryList(QDir::Files).size(), 1);
 }
 
-TEST_F(DBusBackendTest, PlasmaWithLockedWidgetsIsReportedOnce) {
-    serve(QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"));
-    recorder_.answer = RecordingService::Answer::Error;
-    recorder_.errorMessage = QStringLiteral("Widgets are locked");
-    PlasmaBackend backend(*client_, links_, std::chrono::seconds(5), sink());
-    for (int i = 0; i < 2; ++i) {
-        backend.apply(bitmap_, QImage());
-        EXPECT_EQ(vlmtest::waitFinished(backend), false);
+TEST_F(DBusBackendTest, FailuresNeverBlockAndAreReportedOncePerKind) {
+    serve(u"org.kde.plasmashell"_s, u"/PlasmaShell"_s);
+    recorder_.errorMessage = u"Widgets are locked"_s;
+    struct Case {
+        bool portal; // the portal is not on the bus
+        RecordingService::Answer answer;
+        int timeoutMs;
+        QString expected;
+    };
+    const Case cases[] = {{false, RecordingService::Answer::Error, 5000, u"widgets are locked"_s},
+                          {false, RecordingService::Answer::Silence, 300, u"plasmashell"_s},
+                          {true, RecordingService::Answer::Reply, 5000, u"ServiceUnknown"_s}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected.toStdString());
+        reported_.clear();
+        recorder_.answer = c.answer;
+        const std::chrono::milliseconds timeout(c.timeoutMs);
+        std::unique_ptr<WallpaperBackend> backend;
+        if (c.portal)
+            backend = std::make_unique<PortalBackend>(*client_, links_, timeout, sink());
+        else
+            backend = std::make_unique<PlasmaBackend>(*client_, links_, timeout, sink());
+        for (int i = 0; i < 2; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            backend->apply(bitmap_, QImage());
+            EXPECT_LT(clock.elapsed(), 100) << "apply() must not wait for the answer";
+            EXPECT_EQ(vlmtest::waitFinished(*backend, c.timeoutMs + 5000), false);
+        }
+        ASSERT_EQ(reported_.size(), 1);
+        EXPECT_TRUE(reported_[0].contains(c.expected)) << reported_[0].toStdString();
     }
-    ASSERT_EQ(reported_.size(), 1);
-    EXPECT_TRUE(reported_[0].contains(QStringLiteral("widgets are locked")));
-}
-
-TEST_F(DBusBackendTest, ASilentServiceTimesOutWithoutBlocking) {
-    serve(QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"));
-    recorder_.answer = RecordingService::Answer::Silence;
-    PlasmaBackend backend(*client_, links_, std::chrono::milliseconds(300), sink());
-    QElapsedTimer clock;
-    clock.start();
-    backend.apply(bitmap_, QImage());
-    EXPECT_LT(clock.elapsed(), 100);
-    EXPECT_EQ(vlmtest::waitFinished(backend, 5000), false);
-    EXPECT_LT(clock.elapsed(), 3000);
-    EXPECT_EQ(reported_.size(), 1);
 }
 
 TEST_F(DBusBackendTest, PortalGetsAUriAndFinishesOnItsResponse) {
-    serve(QStringLiteral("org.freedesktop.portal.Desktop"),
-          QStringLiteral("/org/freedesktop/portal/desktop"));
+    serve(u"org.freedesktop.portal.Desktop"_s, u"/org/freedesktop/portal/desktop"_s);
     PortalBackend backend(*client_, links_, std::chrono::seconds(5), sink());
-    backend.apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(backend), true) << reported_.join(u'\n').toStdString();
+    ASSERT_EQ(vlmtest::applied(backend, bitmap_), true) << reported_.join(u'\n').toStdString();
     ASSERT_EQ(recorder_.calls.size(), 1);
     const QDBusMessage& call = recorder_.calls[0];
     EXPECT_EQ(call.interface(), u"org.freedesktop.portal.Wallpaper");
     EXPECT_EQ(call.member(), u"SetWallpaperURI");
     const QString uri = call.arguments().value(1).toString();
-    EXPECT_TRUE(uri.startsWith(QStringLiteral("file://") + links_)) << uri.toStdString();
+    EXPECT_TRUE(uri.startsWith(u"file://"_s + links_)) << uri.toStdString();
     EXPECT_TRUE(QFile::exists(QUrl(uri).toLocalFile()));
     const QVariantMap options = qdbus_cast<QVariantMap>(call.arguments().value(2));
-    EXPECT_EQ(options.value(QStringLiteral("show-preview")), QVariant(false));
-    EXPECT_EQ(options.value(QStringLiteral("set-on")), QVariant(QStringLiteral("background")));
+    EXPECT_EQ(options.value(u"show-preview"_s), QVariant(false));
+    EXPECT_EQ(options.value(u"set-on"_s), QVariant(u"background"_s));
 
     recorder_.portalResponse = 1; // the user dismissed it
-    backend.apply(bitmap_, QImage());
-    EXPECT_EQ(vlmtest::waitFinished(backend), false);
+    EXPECT_EQ(vlmtest::applied(backend, bitmap_), false);
     ASSERT_EQ(reported_.size(), 1);
-    EXPECT_TRUE(reported_[0].contains(QStringLiteral("cancelled")));
-}
-
-TEST_F(DBusBackendTest, MissingServiceIsReported) {
-    PortalBackend backend(*client_, links_, std::chrono::seconds(5), sink());
-    backend.apply(bitmap_, QImage());
-    EXPECT_EQ(vlmtest::waitFinished(backend), false);
-    ASSERT_EQ(reported_.size(), 1);
-    EXPECT_TRUE(reported_[0].contains(QStringLiteral("ServiceUnknown")))
-        << reported_[0].toStdString();
+    EXPECT_TRUE(reported_[0].contains(u"cancelled"_s));
 }
 
 TEST(JavaScriptStringLiteral, NoPathCanEndTheStringOrTheScript) {
-    EXPECT_EQ(javaScriptStringLiteral(QStringLiteral("a\"b\\c\nd") + QChar(0x2028) + u'é'),
-              QStringLiteral(R"("a\"b\\c\u000ad\u2028\u00e9")"));
+    EXPECT_EQ(javaScriptStringLiteral(u"a\"b\\c\nd"_s + QChar(0x2028) + u'é'),
+              uR"("a\"b\\c\u000ad\u2028\u00e9")"_s);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace vlm;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -29,17 +30,17 @@ QString runTool(const QProcessEnvironment& environment, const QString& program,
 class ProcessBackendTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        bin_ = dir_.filePath(QStringLiteral("bin"));
+        bin_ = dir_.filePath(u"bin"_s);
         QDir().mkpath(bin_);
         environment_ = vlmtest::environmentWithPath(bin_);
-        bitmap_ = dir_.filePath(QStringLiteral("it's a dir/vlmimage.bmp"));
+        bitmap_ = dir_.filePath(u"it's a dir/vlmimage.bmp"_s);
         vlmtest::writeBytes(bitmap_, "BM first picture");
-        links_ = dir_.filePath(QStringLiteral("data/vlm/wallpaper"));
+        links_ = dir_.filePath(u"data/vlm/wallpaper"_s);
     }
 
     // A fake program that appends its arguments, one per line, to <name>.log.
     QString recordingProgram(const QString& name, const QByteArray& extra = {}) {
-        const QString log = dir_.filePath(name + QStringLiteral(".log"));
+        const QString log = dir_.filePath(name + u".log"_s);
         vlmtest::writeScript(bin_ + u'/' + name,
                              "printf '%s\\n' \"$@\" >> '" + log.toUtf8() + "'\n" + extra);
         return log;
@@ -64,49 +65,42 @@ protected:
 };
 
 TEST_F(ProcessBackendTest, UserCommandGetsItsOwnArgumentsWithoutAShell) {
-    const QString log = recordingProgram(QStringLiteral("setbg"));
-    auto backend = CommandBackend::userCommand(
-        QStringLiteral("setbg 'two words' --image=%f \"$(touch pwned)\""), environment_);
+    const QString log = recordingProgram(u"setbg"_s);
+    auto backend = CommandBackend::userCommand(u"setbg 'two words' --image=%f \"$(touch pwned)\""_s,
+                                               environment_);
     ASSERT_TRUE(backend);
-    backend->apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(*backend), true);
+    ASSERT_EQ(vlmtest::applied(*backend, bitmap_), true);
     EXPECT_EQ(logLines(log),
-              (QStringList{QStringLiteral("two words"), QStringLiteral("--image=") + bitmap_,
-                           QStringLiteral("$(touch pwned)")}));
-    EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("pwned"))));
+              (QStringList{u"two words"_s, u"--image="_s + bitmap_, u"$(touch pwned)"_s}));
+    EXPECT_FALSE(QFile::exists(dir_.filePath(u"pwned"_s)));
 
     // Without %f the path comes last; the same path again runs the command again.
     QFile::remove(log);
-    auto appended = CommandBackend::userCommand(QStringLiteral("setbg --fill"), environment_);
-    appended->apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(*appended), true);
-    appended->apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(*appended), true);
-    EXPECT_EQ(logLines(log),
-              (QStringList{QStringLiteral("--fill"), bitmap_, QStringLiteral("--fill"), bitmap_}));
+    auto appended = CommandBackend::userCommand(u"setbg --fill"_s, environment_);
+    ASSERT_EQ(vlmtest::applied(*appended, bitmap_), true);
+    ASSERT_EQ(vlmtest::applied(*appended, bitmap_), true);
+    EXPECT_EQ(logLines(log), (QStringList{u"--fill"_s, bitmap_, u"--fill"_s, bitmap_}));
 
-    EXPECT_FALSE(CommandBackend::userCommand(QStringLiteral("  "), environment_));
-    EXPECT_FALSE(CommandBackend::userCommand(QStringLiteral("setbg 'open"), environment_));
+    EXPECT_FALSE(CommandBackend::userCommand(u"  "_s, environment_));
+    EXPECT_FALSE(CommandBackend::userCommand(u"setbg 'open"_s, environment_));
 }
 
 TEST(SplitCommandLine, QuotesAndEscapesAsAShellWouldWithoutExpanding) {
-    EXPECT_EQ(
-        splitCommandLine(QStringLiteral("  feh   --bg-fill\\t%f  %f")),
-        (QStringList{QStringLiteral("feh"), QStringLiteral("--bg-fillt%f"), QStringLiteral("%f")}));
-    EXPECT_EQ(splitCommandLine(QStringLiteral(R"(a 'b "c" \d' "e \"f\" \g $HOME" x\ y '' "")")),
-              (QStringList{QStringLiteral("a"), QStringLiteral(R"(b "c" \d)"),
-                           QStringLiteral(R"(e "f" \g $HOME)"), QStringLiteral("x y"), QString(),
+    EXPECT_EQ(splitCommandLine(u"  feh   --bg-fill\\t%f  %f"_s),
+              (QStringList{u"feh"_s, u"--bg-fillt%f"_s, u"%f"_s}));
+    EXPECT_EQ(splitCommandLine(uR"(a 'b "c" \d' "e \"f\" \g $HOME" x\ y '' "")"_s),
+              (QStringList{u"a"_s, uR"(b "c" \d)"_s, uR"(e "f" \g $HOME)"_s, u"x y"_s, QString(),
                            QString()}));
-    EXPECT_EQ(splitCommandLine(QStringLiteral("x'y'z")), QStringList{QStringLiteral("xyz")});
-    EXPECT_TRUE(splitCommandLine(QStringLiteral("a \"b")).isEmpty());
+    EXPECT_EQ(splitCommandLine(u"x'y'z"_s), QStringList{u"xyz"_s});
+    EXPECT_TRUE(splitCommandLine(u"a \"b"_s).isEmpty());
     EXPECT_TRUE(splitCommandLine(QString()).isEmpty());
 }
 
 TEST_F(ProcessBackendTest, HangingCommandIsKilledAtItsTimeoutWhileTheTimerTicks) {
-    const QString pidFile = dir_.filePath(QStringLiteral("pid"));
-    vlmtest::writeScript(bin_ + QStringLiteral("/hang"),
+    const QString pidFile = dir_.filePath(u"pid"_s);
+    vlmtest::writeScript(bin_ + u"/hang"_s,
                          "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 30\n");
-    auto backend = CommandBackend::userCommand(QStringLiteral("hang %f"), environment_,
+    auto backend = CommandBackend::userCommand(u"hang %f"_s, environment_,
                                                std::chrono::milliseconds(400), recorder());
     int ticks = 0;
     QTimer timer;
@@ -121,75 +115,72 @@ TEST_F(ProcessBackendTest, HangingCommandIsKilledAtItsTimeoutWhileTheTimerTicks)
     EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_GE(ticks, 10) << "the event loop was blocked";
     ASSERT_EQ(reported_.size(), 1);
-    EXPECT_TRUE(reported_[0].contains(QStringLiteral("did not finish in time")));
+    EXPECT_TRUE(reported_[0].contains(u"did not finish in time"_s));
 
     const qint64 pid = vlmtest::readBytes(pidFile).trimmed().toLongLong();
     ASSERT_GT(pid, 0);
     EXPECT_NE(::kill(pid_t(pid), 0), 0) << "the hanging process still runs";
 
     // The same failure again is not repeated on standard error.
-    backend->apply(bitmap_, QImage());
-    EXPECT_EQ(vlmtest::waitFinished(*backend, 5000), false);
+    EXPECT_EQ(vlmtest::applied(*backend, bitmap_, {}, 5000), false);
     EXPECT_EQ(reported_.size(), 1);
 }
 
 TEST_F(ProcessBackendTest, MissingAndFailingProgramsAreReportedByKind) {
-    vlmtest::writeScript(bin_ + QStringLiteral("/broken"), "echo 'no such output' >&2\nexit 3\n");
-    auto missing = CommandBackend::userCommand(QStringLiteral("no-such-program-here %f"),
-                                               environment_, std::chrono::seconds(5), recorder());
-    missing->apply(bitmap_, QImage());
-    EXPECT_EQ(vlmtest::waitFinished(*missing), false);
-    auto failing = CommandBackend::userCommand(QStringLiteral("broken"), environment_,
-                                               std::chrono::seconds(5), recorder());
-    failing->apply(bitmap_, QImage());
-    EXPECT_EQ(vlmtest::waitFinished(*failing), false);
-    ASSERT_EQ(reported_.size(), 2);
-    EXPECT_TRUE(reported_[0].contains(QStringLiteral("not installed")));
-    EXPECT_TRUE(reported_[1].contains(QStringLiteral("exit code 3: no such output")));
+    vlmtest::writeScript(bin_ + u"/broken"_s, "echo 'no such output' >&2\nexit 3\n");
+    const std::pair<QString, QString> cases[] = {{u"no-such-program-here %f"_s, u"not installed"_s},
+                                                 {u"broken"_s, u"exit code 3: no such output"_s}};
+    for (const auto& [command, expected] : cases) {
+        reported_.clear();
+        auto backend =
+            CommandBackend::userCommand(command, environment_, std::chrono::seconds(5), recorder());
+        EXPECT_EQ(vlmtest::applied(*backend, bitmap_), false);
+        ASSERT_EQ(reported_.size(), 1);
+        EXPECT_TRUE(reported_[0].contains(expected)) << reported_[0].toStdString();
+    }
 }
 
 TEST_F(ProcessBackendTest, DesktopToolsGetAFreshNameEachTimeAndNoPileGrows) {
-    const QString pcmanfm = recordingProgram(QStringLiteral("pcmanfm-qt"));
-    const QString swaymsg = recordingProgram(QStringLiteral("swaymsg"));
-    const QString hyprctl = recordingProgram(QStringLiteral("hyprctl"));
+    const QString pcmanfm = recordingProgram(u"pcmanfm-qt"_s);
+    const QString swaymsg = recordingProgram(u"swaymsg"_s);
+    const QString hyprctl = recordingProgram(u"hyprctl"_s);
     auto lxqt = CommandBackend::lxqt(environment_, links_);
-    auto sway = CommandBackend::sway(environment_, links_ + QStringLiteral("-sway"));
-    auto hyprland = CommandBackend::hyprpaper(environment_, links_ + QStringLiteral("-hypr"));
+    auto sway = CommandBackend::sway(environment_, links_ + u"-sway"_s);
+    auto hyprland = CommandBackend::hyprpaper(environment_, links_ + u"-hypr"_s);
     for (int i = 0; i < 3; ++i) {
         for (WallpaperBackend* backend :
              std::initializer_list<WallpaperBackend*>{lxqt.get(), sway.get(), hyprland.get()}) {
-            backend->apply(bitmap_, QImage());
-            ASSERT_EQ(vlmtest::waitFinished(*backend), true) << backend->name().toStdString();
+            ASSERT_EQ(vlmtest::applied(*backend, bitmap_), true) << backend->name().toStdString();
         }
     }
     const QStringList lxqtCalls = logLines(pcmanfm);
     ASSERT_EQ(lxqtCalls.size(), 3);
     EXPECT_NE(lxqtCalls[0], lxqtCalls[1]);
     EXPECT_EQ(lxqtCalls[0], lxqtCalls[2]);
-    const QString shown = lxqtCalls[2].mid(QStringLiteral("--set-wallpaper=").size());
-    EXPECT_TRUE(lxqtCalls[2].startsWith(QStringLiteral("--set-wallpaper=") + links_));
+    const QString shown = lxqtCalls[2].mid(u"--set-wallpaper="_s.size());
+    EXPECT_TRUE(lxqtCalls[2].startsWith(u"--set-wallpaper="_s + links_));
     EXPECT_EQ(vlmtest::readBytes(shown), "BM first picture");
     EXPECT_EQ(linkFiles().size(), 1) << linkFiles().join(u' ').toStdString();
 
     const QStringList swayCalls = logLines(swaymsg);
     ASSERT_EQ(swayCalls.size(), 3);
-    EXPECT_TRUE(swayCalls[0].startsWith(QStringLiteral("output * bg \"") + links_));
-    EXPECT_TRUE(swayCalls[0].endsWith(QStringLiteral(".bmp\" fill")));
+    EXPECT_TRUE(swayCalls[0].startsWith(u"output * bg \""_s + links_));
+    EXPECT_TRUE(swayCalls[0].endsWith(u".bmp\" fill"_s));
 
     const QStringList hyprCalls = logLines(hyprctl);
     ASSERT_EQ(hyprCalls.size(), 3 * 3 * 3);
-    EXPECT_EQ(hyprCalls.mid(0, 3).first(), QStringLiteral("hyprpaper"));
-    EXPECT_EQ(hyprCalls[1], QStringLiteral("preload"));
-    EXPECT_EQ(hyprCalls[4], QStringLiteral("wallpaper"));
+    EXPECT_EQ(hyprCalls[0], u"hyprpaper"_s);
+    EXPECT_EQ(hyprCalls[1], u"preload"_s);
+    EXPECT_EQ(hyprCalls[4], u"wallpaper"_s);
     EXPECT_EQ(hyprCalls[5], u',' + hyprCalls[2]);
-    EXPECT_EQ(hyprCalls[8], QStringLiteral("unused"));
+    EXPECT_EQ(hyprCalls[8], u"unused"_s);
 }
 
 TEST(AlternatingPath, AfterARestartTheNameTheDesktopShowsIsNotReused) {
     QTemporaryDir dir;
-    const QString bitmap = dir.filePath(QStringLiteral("vlmimage.bmp"));
+    const QString bitmap = dir.filePath(u"vlmimage.bmp"_s);
     vlmtest::writeBytes(bitmap, "one");
-    const QString folder = dir.filePath(QStringLiteral("links"));
+    const QString folder = dir.filePath(u"links"_s);
     QString shown;
     {
         AlternatingPath links(folder);
@@ -207,7 +198,7 @@ TEST(AlternatingPath, AfterARestartTheNameTheDesktopShowsIsNotReused) {
     EXPECT_FALSE(QFile::exists(shown));
 
     QString error;
-    EXPECT_TRUE(links.prepare(dir.filePath(QStringLiteral("missing.bmp")), &error).isEmpty());
+    EXPECT_TRUE(links.prepare(dir.filePath(u"missing.bmp"_s), &error).isEmpty());
     EXPECT_FALSE(error.isEmpty());
 }
 
@@ -226,92 +217,73 @@ class GSettingsBackendTest : public ProcessBackendTest {
 protected:
     void SetUp() override {
         ProcessBackendTest::SetUp();
-        if (QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty() ||
-            QStandardPaths::findExecutable(QStringLiteral("glib-compile-schemas")).isEmpty())
+        if (QStandardPaths::findExecutable(u"gsettings"_s).isEmpty() ||
+            QStandardPaths::findExecutable(u"glib-compile-schemas"_s).isEmpty())
             GTEST_SKIP() << "gsettings is not installed";
         // A throw-away settings store, and the MATE and Cinnamon keys this machine lacks.
         environment_ = QProcessEnvironment::systemEnvironment();
-        environment_.insert(QStringLiteral("GSETTINGS_BACKEND"), QStringLiteral("keyfile"));
-        environment_.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                            dir_.filePath(QStringLiteral("config")));
-        const QString schemas = dir_.filePath(QStringLiteral("schemas"));
-        vlmtest::writeBytes(schemas + QStringLiteral("/test.gschema.xml"), R"(<schemalist>
-  <schema id="org.mate.background" path="/org/mate/desktop/background/">
-    <key name="picture-filename" type="s"><default>''</default></key>
-  </schema>
-  <schema id="org.cinnamon.desktop.background" path="/org/cinnamon/desktop/background/">
-    <key name="picture-uri" type="s"><default>''</default></key>
-  </schema>
-</schemalist>
-)");
-        QProcess::execute(QStringLiteral("glib-compile-schemas"), {schemas});
-        environment_.insert(QStringLiteral("GSETTINGS_SCHEMA_DIR"), schemas);
+        environment_.insert(u"GSETTINGS_BACKEND"_s, u"keyfile"_s);
+        environment_.insert(u"XDG_CONFIG_HOME"_s, dir_.filePath(u"config"_s));
+        const QString schemas = dir_.filePath(u"schemas"_s);
+        vlmtest::writeBytes(schemas + u"/test.gschema.xml"_s, R"(<schemalist>
+<schema id="org.mate.background" path="/org/mate/desktop/background/">
+<key name="picture-filename" type="s"><default>''</default></key></schema>
+<schema id="org.cinnamon.desktop.background" path="/org/cinnamon/desktop/background/">
+<key name="picture-uri" type="s"><default>''</default></key></schema></schemalist>)");
+        QProcess::execute(u"glib-compile-schemas"_s, {schemas});
+        environment_.insert(u"GSETTINGS_SCHEMA_DIR"_s, schemas);
     }
 
     QString get(const QString& schema, const QString& key) {
-        return runTool(environment_, QStringLiteral("gsettings"),
-                       {QStringLiteral("get"), schema, key});
+        return runTool(environment_, u"gsettings"_s, {u"get"_s, schema, key});
     }
 };
 
 TEST_F(GSettingsBackendTest, GnomeSetsBothUrisToANewNameEveryTime) {
     auto gnome = GSettingsBackend::gnome(environment_, links_);
-    gnome->apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(*gnome), true);
-    const QString schema = QStringLiteral("org.gnome.desktop.background");
-    const QString first = get(schema, QStringLiteral("picture-uri"));
-    EXPECT_EQ(get(schema, QStringLiteral("picture-uri-dark")), first);
-    ASSERT_TRUE(first.startsWith(QStringLiteral("'file://")));
-    const QString firstPath = QUrl(first.mid(1, first.size() - 2)).toLocalFile();
-    EXPECT_TRUE(firstPath.startsWith(links_));
-    EXPECT_EQ(vlmtest::readBytes(firstPath), "BM first picture");
-
-    // Same bitmap path, new content: the key must change or GNOME keeps the old picture.
-    vlmtest::writeBytes(bitmap_, "BM second picture");
-    gnome->apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(*gnome), true);
-    const QString second = get(schema, QStringLiteral("picture-uri"));
-    EXPECT_NE(second, first);
-    EXPECT_EQ(get(schema, QStringLiteral("picture-uri-dark")), second);
-    EXPECT_EQ(vlmtest::readBytes(QUrl(second.mid(1, second.size() - 2)).toLocalFile()),
-              "BM second picture");
+    const QString schema = u"org.gnome.desktop.background"_s;
+    QString previous;
+    for (const QByteArray content : {"BM first picture", "BM second picture"}) {
+        // Same bitmap path, new content: the key must change or GNOME keeps the old picture.
+        vlmtest::writeBytes(bitmap_, content);
+        ASSERT_EQ(vlmtest::applied(*gnome, bitmap_), true);
+        const QString uri = get(schema, u"picture-uri"_s);
+        EXPECT_EQ(get(schema, u"picture-uri-dark"_s), uri);
+        EXPECT_NE(uri, previous);
+        const QString path = QUrl(unquoted(uri)).toLocalFile();
+        EXPECT_TRUE(path.startsWith(links_)) << uri.toStdString();
+        EXPECT_EQ(vlmtest::readBytes(path), content);
+        previous = uri;
+    }
     EXPECT_EQ(linkFiles().size(), 1);
 }
 
-TEST_F(GSettingsBackendTest, MateGetsAPlainPathAndCinnamonAUri) {
+TEST_F(GSettingsBackendTest, MateGetsAPlainPathCinnamonAUriDeepinTheGnomeKeys) {
     // Quotes and backslashes in the folder must reach the key unchanged.
-    links_ = dir_.filePath(QStringLiteral("o'dd \\ [links]"));
+    links_ = dir_.filePath(u"o'dd \\ [links]"_s);
     auto mate = GSettingsBackend::mate(environment_, links_);
-    mate->apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(*mate), true);
-    const QString value =
-        unquoted(get(QStringLiteral("org.mate.background"), QStringLiteral("picture-filename")));
+    ASSERT_EQ(vlmtest::applied(*mate, bitmap_), true);
+    const QString value = unquoted(get(u"org.mate.background"_s, u"picture-filename"_s));
     EXPECT_TRUE(value.startsWith(links_ + u'/')) << value.toStdString();
     EXPECT_TRUE(QFile::exists(value));
 
-    auto cinnamon = GSettingsBackend::cinnamon(environment_, links_ + QStringLiteral("-c"));
-    cinnamon->apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(*cinnamon), true);
-    const QString uri = unquoted(
-        get(QStringLiteral("org.cinnamon.desktop.background"), QStringLiteral("picture-uri")));
+    auto cinnamon = GSettingsBackend::cinnamon(environment_, links_ + u"-c"_s);
+    ASSERT_EQ(vlmtest::applied(*cinnamon, bitmap_), true);
+    const QString uri = unquoted(get(u"org.cinnamon.desktop.background"_s, u"picture-uri"_s));
     EXPECT_TRUE(QFile::exists(QUrl(uri).toLocalFile())) << uri.toStdString();
-    EXPECT_TRUE(uri.startsWith(QStringLiteral("file:///")));
-}
+    EXPECT_TRUE(uri.startsWith(u"file:///"_s));
 
-TEST_F(GSettingsBackendTest, DeepinFallsBackToTheGnomeKeysWithoutItsWrapper) {
-    auto deepin = GSettingsBackend::deepin(environment_, links_);
-    deepin->apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(*deepin), true);
-    EXPECT_TRUE(get(QStringLiteral("org.gnome.desktop.background"), QStringLiteral("picture-uri"))
-                    .contains(QStringLiteral("vlmimage-")));
+    // Without its own wrapper Deepin falls back to the GNOME keys.
+    auto deepin = GSettingsBackend::deepin(environment_, links_ + u"-d"_s);
+    ASSERT_EQ(vlmtest::applied(*deepin, bitmap_), true);
+    EXPECT_TRUE(get(u"org.gnome.desktop.background"_s, u"picture-uri"_s).contains(u"-d/"_s));
 }
 
 TEST_F(ProcessBackendTest, SwaybgStartsTheNewOneBeforeEndingTheOld) {
-    vlmtest::writeScript(bin_ + QStringLiteral("/swaybg"),
+    vlmtest::writeScript(bin_ + u"/swaybg"_s,
                          "trap 'kill $child; exit 0' TERM\nsleep 30 & child=$!\nwait\n");
     SwaybgBackend backend(environment_, std::chrono::milliseconds(300), recorder());
-    backend.apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(backend), true) << reported_.join(u'\n').toStdString();
+    ASSERT_EQ(vlmtest::applied(backend, bitmap_), true) << reported_.join(u'\n').toStdString();
     const QList<qint64> first = swaybgProcessesShowing(bitmap_);
     ASSERT_EQ(first.size(), 1);
 
@@ -327,47 +299,44 @@ TEST_F(ProcessBackendTest, SwaybgStartsTheNewOneBeforeEndingTheOld) {
 }
 
 TEST_F(ProcessBackendTest, XfceSetsEveryExistingLastImageAndCreatesOnesWhenNone) {
-    if (QStandardPaths::findExecutable(QStringLiteral("xfconf-query")).isEmpty() ||
-        QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+    if (QStandardPaths::findExecutable(u"xfconf-query"_s).isEmpty() ||
+        QStandardPaths::findExecutable(u"dbus-daemon"_s).isEmpty())
         GTEST_SKIP() << "xfconf or dbus-daemon is not installed";
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
+    environment.insert(u"XDG_CONFIG_HOME"_s, dir_.filePath(u"config"_s));
     vlmtest::PrivateBus bus(environment);
     ASSERT_FALSE(bus.address().isEmpty());
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+    environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, bus.address());
     auto query = [&](const QStringList& arguments) {
-        return runTool(environment, QStringLiteral("xfconf-query"),
-                       QStringList{QStringLiteral("-c"), QStringLiteral("xfce4-desktop")} +
-                           arguments);
+        return runTool(environment, u"xfconf-query"_s,
+                       QStringList{u"-c"_s, u"xfce4-desktop"_s} + arguments);
     };
+    auto property = [](const char* monitor, int workspace, const char* key) {
+        return u"/backdrop/screen0/monitor%1/workspace%2/%3"_s.arg(
+            QLatin1StringView(monitor), QString::number(workspace), QLatin1StringView(key));
+    };
+    const QString hdmi = property("HDMI-1", 0, "last-image"),
+                  dp = property("DP-2", 0, "last-image");
 
-    XfceBackend fresh(environment, {QStringLiteral("HDMI-1"), QStringLiteral("DP-2")},
-                      std::chrono::seconds(10), recorder());
-    fresh.apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(fresh, 20000), true) << reported_.join(u'\n').toStdString();
-    const QString hdmi = QStringLiteral("/backdrop/screen0/monitorHDMI-1/workspace0/last-image");
-    const QString dp = QStringLiteral("/backdrop/screen0/monitorDP-2/workspace0/last-image");
-    EXPECT_EQ(query({QStringLiteral("-p"), hdmi}), bitmap_);
-    EXPECT_EQ(query({QStringLiteral("-p"), dp}), bitmap_);
+    XfceBackend fresh(environment, {u"HDMI-1"_s, u"DP-2"_s}, std::chrono::seconds(10), recorder());
+    ASSERT_EQ(vlmtest::applied(fresh, bitmap_, {}, 20000), true)
+        << reported_.join(u'\n').toStdString();
+    EXPECT_EQ(query({u"-p"_s, hdmi}), bitmap_);
+    EXPECT_EQ(query({u"-p"_s, dp}), bitmap_);
 
     // Existing properties are all set, others untouched, nothing new created.
-    const QString style = QStringLiteral("/backdrop/screen0/monitorHDMI-1/workspace0/image-style");
-    const QString workspace3 =
-        QStringLiteral("/backdrop/screen0/monitorHDMI-1/workspace3/last-image");
-    query({QStringLiteral("-p"), style, QStringLiteral("-n"), QStringLiteral("-t"),
-           QStringLiteral("int"), QStringLiteral("-s"), QStringLiteral("5")});
-    query({QStringLiteral("-p"), workspace3, QStringLiteral("-n"), QStringLiteral("-t"),
-           QStringLiteral("string"), QStringLiteral("-s"), QStringLiteral("/old.png")});
-    XfceBackend existing(environment, {QStringLiteral("eDP-9")}, std::chrono::seconds(10),
-                         recorder());
-    const QString other = dir_.filePath(QStringLiteral("other.bmp"));
+    const QString style = property("HDMI-1", 0, "image-style");
+    const QString workspace3 = property("HDMI-1", 3, "last-image");
+    query({u"-p"_s, style, u"-n"_s, u"-t"_s, u"int"_s, u"-s"_s, u"5"_s});
+    query({u"-p"_s, workspace3, u"-n"_s, u"-t"_s, u"string"_s, u"-s"_s, u"/old.png"_s});
+    XfceBackend existing(environment, {u"eDP-9"_s}, std::chrono::seconds(10), recorder());
+    const QString other = dir_.filePath(u"other.bmp"_s);
     vlmtest::writeBytes(other, "BM");
-    existing.apply(other, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(existing, 20000), true);
-    EXPECT_EQ(query({QStringLiteral("-p"), workspace3}), other);
-    EXPECT_EQ(query({QStringLiteral("-p"), dp}), other);
-    EXPECT_EQ(query({QStringLiteral("-p"), style}), QStringLiteral("5"));
-    EXPECT_FALSE(query({QStringLiteral("-l")}).contains(QStringLiteral("eDP-9")));
+    ASSERT_EQ(vlmtest::applied(existing, other, {}, 20000), true);
+    EXPECT_EQ(query({u"-p"_s, workspace3}), other);
+    EXPECT_EQ(query({u"-p"_s, dp}), other);
+    EXPECT_EQ(query({u"-p"_s, style}), u"5"_s);
+    EXPECT_FALSE(query({u"-l"_s}).contains(u"eDP-9"_s));
     EXPECT_TRUE(reported_.isEmpty()) << reported_.join(u'\n').toStdString();
 }
 
@@ -377,10 +346,9 @@ TEST(XfceBackend, OnlyLastImagePropertiesAreTaken) {
                                "/backdrop/screen1/monitorHDMI-1/workspace12/last-image\r\n"
                                "/backdrop/screen0/monitor0/last-image\n"
                                "/desktop-icons/style\n\n";
-    EXPECT_EQ(
-        XfceBackend::lastImageProperties(listing),
-        (QStringList{QStringLiteral("/backdrop/screen0/monitor0/workspace0/last-image"),
-                     QStringLiteral("/backdrop/screen1/monitorHDMI-1/workspace12/last-image")}));
+    EXPECT_EQ(XfceBackend::lastImageProperties(listing),
+              (QStringList{u"/backdrop/screen0/monitor0/workspace0/last-image"_s,
+                           u"/backdrop/screen1/monitorHDMI-1/workspace12/last-image"_s}));
 }
 
 } // namespace

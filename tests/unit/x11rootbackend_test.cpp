@@ -3,6 +3,7 @@
 #include "wallpaper/backends/x11rootbackend.h"
 
 #include <QColor>
+#include <QPainter>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -10,12 +11,15 @@
 #include <xcb/xcb.h>
 
 using namespace vlm;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QImage solid(QSize size, QColor colour) {
+// One colour, with the part (if any) in another.
+QImage solid(QSize size, QColor colour, QRect part = {}, QColor partColour = {}) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
+    QPainter(&image).fillRect(part, partColour);
     return image;
 }
 
@@ -79,11 +83,11 @@ private:
 class X11RootBackendTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+        if (QStandardPaths::findExecutable(u"Xvfb"_s).isEmpty())
             GTEST_SKIP() << "Xvfb is not installed";
         server_ = std::make_unique<vlmtest::PrivateXServer>(320, 200, 24);
         ASSERT_FALSE(server_->display().isEmpty()) << "Xvfb did not start";
-        bitmap_ = dir_.filePath(QStringLiteral("vlmimage.bmp"));
+        bitmap_ = dir_.filePath(u"vlmimage.bmp"_s);
     }
 
     void writeBitmap(QColor colour, QSize size = {64, 48}) {
@@ -102,8 +106,7 @@ TEST_F(X11RootBackendTest, ReapplyingTheSamePathShowsTheNewPictureAndFreesTheOld
     RootReader reader(server_->display());
 
     writeBitmap(QColor(255, 0, 0));
-    backend.apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(backend), true) << reported_.join(u'\n').toStdString();
+    ASSERT_EQ(vlmtest::applied(backend, bitmap_), true) << reported_.join(u'\n').toStdString();
     EXPECT_EQ(reader.pixel(5, 5), 0xff0000u);
     EXPECT_EQ(reader.pixel(319, 199), 0xff0000u);
     const xcb_pixmap_t first = reader.property("_XROOTPMAP_ID");
@@ -113,8 +116,7 @@ TEST_F(X11RootBackendTest, ReapplyingTheSamePathShowsTheNewPictureAndFreesTheOld
     EXPECT_TRUE(reader.pixmapExists(first));
 
     writeBitmap(QColor(0, 0, 255));
-    backend.apply(bitmap_, QImage());
-    ASSERT_EQ(vlmtest::waitFinished(backend), true);
+    ASSERT_EQ(vlmtest::applied(backend, bitmap_), true);
     EXPECT_EQ(reader.pixel(160, 100), 0x0000ffu);
     const xcb_pixmap_t second = reader.property("_XROOTPMAP_ID");
     EXPECT_NE(second, first);
@@ -123,37 +125,24 @@ TEST_F(X11RootBackendTest, ReapplyingTheSamePathShowsTheNewPictureAndFreesTheOld
     EXPECT_TRUE(reported_.isEmpty());
 }
 
-TEST_F(X11RootBackendTest, PictureInMemoryWinsAndCoversTheScreenWithoutDistortion) {
+TEST_F(X11RootBackendTest, PictureInMemoryWinsAndCoversEachMonitorWithoutDistortion) {
     X11RootBackend backend(server_->display());
     RootReader reader(server_->display());
     writeBitmap(QColor(0, 0, 255));
 
-    // 400x100 on 320x200: scaled to 800x200, only the middle 320 columns are shown.
-    QImage wide(400, 100, QImage::Format_RGB32);
-    wide.fill(QColor(0, 255, 0));
-    for (int y = 0; y < 100; ++y)
-        for (int x = 120; x < 280; ++x)
-            wide.setPixel(x, y, qRgb(255, 0, 0));
-    backend.apply(bitmap_, wide);
-    ASSERT_EQ(vlmtest::waitFinished(backend), true);
-    EXPECT_EQ(reader.pixel(2, 100), 0xff0000u);
-    EXPECT_EQ(reader.pixel(317, 100), 0xff0000u);
-    EXPECT_EQ(reader.pixel(160, 0), 0xff0000u);
-}
+    // 400x100 on 320x200: scaled to 800x200, only the red middle 320 columns are shown.
+    ASSERT_EQ(vlmtest::applied(backend, bitmap_,
+                               solid({400, 100}, Qt::green, QRect(120, 0, 160, 100), Qt::red)),
+              true);
+    for (const QPoint point : {QPoint(2, 100), QPoint(317, 100), QPoint(160, 0)})
+        EXPECT_EQ(reader.pixel(point.x(), point.y()), 0xff0000u) << point.x() << ',' << point.y();
 
-TEST_F(X11RootBackendTest, EachMonitorIsCoveredOnItsOwn) {
-    X11RootBackend backend(server_->display());
-    backend.setMonitors({QRect(0, 0, 160, 200), QRect(160, 0, 160, 100)});
-    RootReader reader(server_->display());
     // Left half red, right half green: a tall monitor shows the middle (the seam), a wide one
     // shows the whole picture squeezed only in size.
-    QImage halves(200, 200, QImage::Format_RGB32);
-    halves.fill(QColor(255, 0, 0));
-    for (int y = 0; y < 200; ++y)
-        for (int x = 100; x < 200; ++x)
-            halves.setPixel(x, y, qRgb(0, 255, 0));
-    backend.apply(bitmap_, halves);
-    ASSERT_EQ(vlmtest::waitFinished(backend), true);
+    backend.setMonitors({QRect(0, 0, 160, 200), QRect(160, 0, 160, 100)});
+    ASSERT_EQ(vlmtest::applied(backend, bitmap_,
+                               solid({200, 200}, Qt::red, QRect(100, 0, 100, 200), Qt::green)),
+              true);
     EXPECT_EQ(reader.pixel(10, 100), 0xff0000u);
     EXPECT_EQ(reader.pixel(150, 100), 0x00ff00u);
     EXPECT_EQ(reader.pixel(165, 50), 0xff0000u);
@@ -162,39 +151,33 @@ TEST_F(X11RootBackendTest, EachMonitorIsCoveredOnItsOwn) {
 }
 
 TEST(X11RootBackend, SixteenBitScreenGetsPackedPixels) {
-    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+    if (QStandardPaths::findExecutable(u"Xvfb"_s).isEmpty())
         GTEST_SKIP() << "Xvfb is not installed";
     vlmtest::PrivateXServer server(64, 48, 16);
     ASSERT_FALSE(server.display().isEmpty());
     X11RootBackend backend(server.display());
-    backend.apply(QStringLiteral("/nonexistent.bmp"), solid({10, 10}, QColor(255, 0, 0)));
-    ASSERT_EQ(vlmtest::waitFinished(backend), true);
+    ASSERT_EQ(vlmtest::applied(backend, u"/nonexistent.bmp"_s, solid({10, 10}, QColor(255, 0, 0))),
+              true);
     EXPECT_EQ(RootReader(server.display()).pixel(30, 30) & 0xffff, 0xf800u);
 }
 
 TEST(X11RootBackend, FailuresAreReportedOncePerKindAndNeverThrow) {
     QStringList lines;
-    X11RootBackend backend(QStringLiteral(":999"),
-                           [&lines](const QString& line) { lines.append(line); });
+    X11RootBackend backend(u":999"_s, [&lines](const QString& line) { lines.append(line); });
     QTemporaryDir dir;
-    const QString missing = dir.filePath(QStringLiteral("missing.bmp"));
-    backend.apply(missing, QImage());
-    EXPECT_EQ(vlmtest::waitFinished(backend), false);
-    backend.apply(missing, QImage());
-    EXPECT_EQ(vlmtest::waitFinished(backend), false);
-    backend.apply(missing, solid({4, 4}, Qt::red));
-    EXPECT_EQ(vlmtest::waitFinished(backend), false);
+    const QString missing = dir.filePath(u"missing.bmp"_s);
+    EXPECT_EQ(vlmtest::applied(backend, missing), false);
+    EXPECT_EQ(vlmtest::applied(backend, missing), false);
+    EXPECT_EQ(vlmtest::applied(backend, missing, solid({4, 4}, Qt::red)), false);
     ASSERT_EQ(lines.size(), 2) << lines.join(u'\n').toStdString();
-    EXPECT_TRUE(lines[0].contains(QStringLiteral("missing.bmp")));
-    EXPECT_TRUE(lines[1].contains(QStringLiteral(":999")));
+    EXPECT_TRUE(lines[0].contains(u"missing.bmp"_s));
+    EXPECT_TRUE(lines[1].contains(u":999"_s));
 }
 
 TEST(CoverImage, KeepsAspectCropsEvenlyAndFlattensTransparency) {
     QImage tall(100, 400, QImage::Format_ARGB32);
     tall.fill(Qt::transparent);
-    for (int y = 150; y < 250; ++y)
-        for (int x = 0; x < 100; ++x)
-            tall.setPixel(x, y, qRgba(0, 0, 255, 255));
+    QPainter(&tall).fillRect(0, 150, 100, 100, QColor(0, 0, 255));
     const QImage covered = coverImage(tall, QSize(200, 100));
     ASSERT_EQ(covered.size(), QSize(200, 100));
     EXPECT_EQ(covered.format(), QImage::Format_RGB32);
@@ -210,12 +193,10 @@ TEST(CoverImage, KeepsAspectCropsEvenlyAndFlattensTransparency) {
 
 TEST(PackPixels, GenericPackingMatchesTheServersLayouts) {
     QImage image(3, 2, QImage::Format_RGB32);
-    image.setPixel(0, 0, qRgb(0x12, 0x34, 0x56));
-    image.setPixel(1, 0, qRgb(255, 255, 255));
-    image.setPixel(2, 0, qRgb(0, 0, 0));
-    image.setPixel(0, 1, qRgb(255, 0, 0));
-    image.setPixel(1, 1, qRgb(0, 255, 0));
-    image.setPixel(2, 1, qRgb(0, 0, 255));
+    const QRgb colours[] = {qRgb(0x12, 0x34, 0x56), qRgb(255, 255, 255), qRgb(0, 0, 0),
+                            qRgb(255, 0, 0),        qRgb(0, 255, 0),     qRgb(0, 0, 255)};
+    for (int i = 0; i < 6; ++i)
+        image.setPixel(i % 3, i / 3, colours[i]);
 
     PixelLayout rgb32; // 32 bits, 0xRRGGBB, least significant byte first
     // The server's usual layout is exactly QImage's RGB32 in memory.
