@@ -125,7 +125,7 @@ TEST_F(DBusBackendTest, FailuresNeverBlockAndAreReportedOncePerKind) {
         QString expected;
     };
     const Case cases[] = {{false, RecordingService::Answer::Error, 5000, u"widgets are locked"_s},
-                          {false, RecordingService::Answer::Silence, 300, u"plasmashell"_s},
+                          {false, RecordingService::Answer::Silence, 300, u"NoReply"_s},
                           {true, RecordingService::Answer::Reply, 5000, u"ServiceUnknown"_s}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected.toStdString());

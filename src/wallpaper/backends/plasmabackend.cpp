@@ -60,8 +60,9 @@ void PlasmaBackend::apply(const QString& bitmapPath, const QImage&) {
             const QDBusPendingReply<QString> reply = *watcher;
             if (reply.isError()) {
                 const QDBusError failure = reply.error();
-                const bool locked =
-                    failure.message().contains(QStringLiteral("locked"), Qt::CaseInsensitive);
+                // Plasma's own words; a timeout's message ("... blocked ...") must not match.
+                const bool locked = failure.message().contains(
+                    QStringLiteral("widgets are locked"), Qt::CaseInsensitive);
                 reporter_.report(locked ? QStringLiteral("locked") : failure.name(),
                                  locked ? QStringLiteral("plasmashell refused the wallpaper "
                                                          "because the widgets are locked; "
