@@ -193,7 +193,9 @@ void Form1::buildControls() {
         widget->setFont(controlFont(font(), spec));
         if (*spec.tooltip)
             widget->setToolTip(text(spec.tooltip));
-        widget->setAccessibleName(widget->objectName());
+        // Captions name themselves to screen readers; pictures are named by their tooltips.
+        if (spec.kind == ControlKind::Image && *spec.tooltip)
+            widget->setAccessibleName(text(spec.tooltip));
         if (spec.flags & kDisabled)
             widget->setEnabled(false);
         if (spec.flags & kHidden)
