@@ -2,7 +2,7 @@
 # The Debian package that CPack makes: its files, its declared dependencies, and the program
 # unpacked into a throw-away root (dpkg -x) started from there.
 set -u
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../support/e2elib.sh"
 for tool in cpack dpkg-deb dpkg-shlibdeps identify; do
     command -v $tool >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
 done

@@ -2,7 +2,7 @@
 # `cmake --install` into a throw-away prefix: the layout a desktop expects, both validators, and
 # the installed program started from the read-only prefix, writing only into the user's folder.
 set -u
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../support/e2elib.sh"
 for tool in desktop-file-validate appstreamcli identify; do
     command -v $tool >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
 done

@@ -3,7 +3,7 @@
 # interval: the root window shows the stored picture at once and the next one on time, and
 # the stored index follows.
 set -u
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../support/e2elib.sh"
 command -v convert >/dev/null || { echo "SKIP: imagemagick missing"; exit 77; }
 
 pictures=$home/pictures

@@ -3,7 +3,7 @@
 # embedded in the tray, no window shows, the tray menu's quit question answered No keeps the
 # program running, and a double-click on the icon brings the window back.
 set -u
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../support/e2elib.sh"
 command -v trayer >/dev/null || { echo "SKIP: trayer missing"; exit 77; }
 command -v xwininfo >/dev/null || { echo "SKIP: xwininfo missing"; exit 77; }
 

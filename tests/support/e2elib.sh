@@ -10,14 +10,23 @@ export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share
 export XDG_RUNTIME_DIR=$home/run ASAN_OPTIONS=detect_leaks=0
 mkdir -p "$XDG_CONFIG_HOME/vlm" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 vlm_pid=
+# A key whose release went to a window that had just closed stays pressed in the server and
+# would answer the next test's first message: release every key the tests type.
+release_keys() { xdotool keyup Return Escape u 2>/dev/null; }
+release_keys
 cleanup() {
+    release_keys
     kill $(jobs -p) 2>/dev/null # the program and whatever else the test started
     wait 2>/dev/null
     rm -rf "$home"
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+    echo "FAIL: $*" >&2
+    [ -s "$home/vlm.log" ] && { echo "--- the program's output:" >&2; tail -n 40 "$home/vlm.log" >&2; }
+    exit 1
+}
 
 # Writes the options file from key=value arguments.
 write_options() {
