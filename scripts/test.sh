@@ -17,7 +17,9 @@ trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 export DISPLAY=$display
 
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
+# A test that fails is run once more on its own; its first failure stays in the log above.
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@" ||
+    ctest --test-dir "$build" --output-on-failure --rerun-failed
 
 # Fuzzing takes a few minutes more: CI and whoever asks for it.
 if [ -n "${CI:-}" ] || [ "${VLM_FUZZ:-0}" = 1 ]; then
