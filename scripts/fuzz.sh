@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 
 build=${VLM_FUZZ_BUILD_DIR:-build-fuzz}
 seconds=${FUZZ_SECONDS:-20}
+# A fixed seed makes a run repeatable (the same inputs in the same order); FUZZ_SEED=0 lets
+# libFuzzer pick one, for longer hunts.
+seed=${FUZZ_SEED:-1}
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DENABLE_FUZZING=ON -DVLM_BUILD_TESTS=OFF -DVLM_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)"
@@ -28,7 +31,7 @@ for target in "${!max_len[@]}"; do
     echo "fuzzing $target for ${seconds}s"
     # The committed seeds stay as they are; new finds go to the build tree.
     if ! QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$binary" "$work" \
-        "fuzz/corpus/$target" -max_total_time="$seconds" -max_len="${max_len[$target]}" \
+        "fuzz/corpus/$target" -max_total_time="$seconds" -seed="$seed" -max_len="${max_len[$target]}" \
         -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$artifacts/${target}-" \
         -print_final_stats=1 >"$build/fuzz-$target.log" 2>&1; then
         tail -n 40 "$build/fuzz-$target.log"
