@@ -13,8 +13,9 @@ constexpr QRgb kBlack = qRgb(0, 0, 0);
 constexpr QRgb kSilver = qRgb(192, 192, 192);
 constexpr ControlKind L = ControlKind::Label;
 
-// The window as designed. Labels that show texts set at run time (verze, Label17) are as wide
-// as their texts need, so nothing is clipped., container by container, top to bottom.
+// The window as designed, container by container, top to bottom. Labels that show texts set at
+// run time (verze, Label17, SouborKolekce) are as wide as the free space beside them, so their
+// texts are not clipped.
 constexpr std::array kControls = {
     // Separator lines.
     ControlSpec{"Line1", ControlKind::Line, nullptr, 120, 720, 7800, 15, "", "", 0, kBlack, 0},
@@ -45,7 +46,7 @@ constexpr std::array kControls = {
     // Collection band.
     ControlSpec{"Label34", L, nullptr, 120, 1170, 2145, 240, "aktuálně otevřená kolekce:", "", 8.25,
                 kDefaultColour, kBold},
-    ControlSpec{"SouborKolekce", L, nullptr, 120, 1370, 2205, 225, "SouborKolekce##AutoInput", "",
+    ControlSpec{"SouborKolekce", L, nullptr, 120, 1370, 7800, 225, "SouborKolekce##AutoInput", "",
                 0, kDefaultColour, 0},
     ControlSpec{"Label25", L, nullptr, 120, 1560, 1440, 225, "záznamů v kolekci:", "", 0,
                 kDefaultColour, 0},
