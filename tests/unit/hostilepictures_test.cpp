@@ -18,6 +18,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using vlm::PictureLoader;
+using vlmtest::encoded;
 using vlmtest::writeBytes;
 
 namespace {
@@ -35,14 +36,6 @@ qint64 peakKib() {
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     return 0;
-}
-
-QByteArray encoded(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, format)) << format;
-    return bytes;
 }
 
 QImage sample(int width, int height) {

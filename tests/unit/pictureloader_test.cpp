@@ -15,6 +15,7 @@
 using namespace Qt::Literals::StringLiterals;
 using vlm::PictureKind;
 using vlm::PictureLoader;
+using vlmtest::encoded;
 using vlmtest::readBytes;
 using vlmtest::writeBytes;
 
@@ -26,14 +27,6 @@ QImage pattern(int width, int height) {
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, 128));
     return image;
-}
-
-QByteArray encoded(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, format)) << format;
-    return bytes;
 }
 
 template <typename T> void put(QByteArray& bytes, qsizetype offset, T value) {
