@@ -112,6 +112,11 @@ void CollectionList::clear() {
 }
 
 void CollectionList::removeEntry(int index) {
+    // Like emptying the list, removing an entry shows nothing: the list is left without a
+    // selection (instead of Qt picking a neighbour on its own), so the caller's next selection
+    // always shows its entry.
+    const QSignalBlocker quiet(kolekce_);
+    kolekce_->setCurrentRow(-1);
     delete kolekce_->takeItem(index);
 }
 

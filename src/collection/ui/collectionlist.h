@@ -42,7 +42,7 @@ public:
     QString entry(int index) const;
     QStringList entries() const;
     void clear();
-    void removeEntry(int index);
+    void removeEntry(int index); // leaves the list without a selection, showing nothing
 
     bool changed() const;
     void setChanged(bool changed);

@@ -145,10 +145,7 @@ void CollectionCommands::Label24_Click() {
         return;
     }
     const bool wasFirst = aktPozice_->text() == QStringLiteral("1");
-    // Drop the selection first, so the list does not pick (and show) a neighbour of its own
-    // while the entry goes; the neighbour chosen below is then shown exactly once.
-    collection_.setListIndex(-1);
-    collection_.removeEntry(index);
+    collection_.removeEntry(index); // leaves no selection: the neighbour below is shown once
     if (wasFirst) {
         if (collection_.ListCount() == 0) {
             collection_.showPlaceholder();
