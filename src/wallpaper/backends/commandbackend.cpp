@@ -93,27 +93,33 @@ std::unique_ptr<CommandBackend> CommandBackend::userCommand(const QString& comma
                                             environment, std::nullopt, timeout, std::move(sink));
 }
 
-std::unique_ptr<CommandBackend> CommandBackend::lxqt(const QProcessEnvironment& environment,
-                                                     QString linkFolder) {
-    // The desktop's own wallpaper mode is kept, as the user chose it.
+namespace {
+
+// LXQt and LXDE: their file managers draw the desktop. The desktop's own wallpaper mode is
+// kept, as the user chose it.
+std::unique_ptr<CommandBackend> pcmanfmBackend(const QString& name, const QString& program,
+                                               const QProcessEnvironment& environment,
+                                               QString linkFolder) {
     return std::make_unique<CommandBackend>(
-        QStringLiteral("lxqt"),
-        [](const QString& path) {
-            return QList<ProcessStep>{
-                {QStringLiteral("pcmanfm-qt"), {QStringLiteral("--set-wallpaper=") + path}}};
+        name,
+        [program](const QString& path) {
+            return QList<ProcessStep>{{program, {QStringLiteral("--set-wallpaper=") + path}}};
         },
         environment, std::move(linkFolder));
 }
 
+} // namespace
+
+std::unique_ptr<CommandBackend> CommandBackend::lxqt(const QProcessEnvironment& environment,
+                                                     QString linkFolder) {
+    return pcmanfmBackend(QStringLiteral("lxqt"), QStringLiteral("pcmanfm-qt"), environment,
+                          std::move(linkFolder));
+}
+
 std::unique_ptr<CommandBackend> CommandBackend::lxde(const QProcessEnvironment& environment,
                                                      QString linkFolder) {
-    return std::make_unique<CommandBackend>(
-        QStringLiteral("lxde"),
-        [](const QString& path) {
-            return QList<ProcessStep>{
-                {QStringLiteral("pcmanfm"), {QStringLiteral("--set-wallpaper=") + path}}};
-        },
-        environment, std::move(linkFolder));
+    return pcmanfmBackend(QStringLiteral("lxde"), QStringLiteral("pcmanfm"), environment,
+                          std::move(linkFolder));
 }
 
 std::unique_ptr<CommandBackend> CommandBackend::sway(const QProcessEnvironment& environment,
