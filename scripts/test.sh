@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
 build=${VLM_TEST_BUILD_DIR:-build-asan}
+# A compiler cache, where there is one, makes rebuilds in several checkouts cheap.
+command -v ccache >/dev/null && export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVLM_SANITIZE=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
