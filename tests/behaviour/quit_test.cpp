@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -80,6 +81,29 @@ TEST(Quit, ConfirmedQuitStoresThePlaceAndTheInterval) {
     EXPECT_EQ(f.stored("lastCh"), QStringLiteral("10:00:00"));
     EXPECT_FALSE(f.form().isVisible());
     EXPECT_FALSE(f.form().tray().isShown());
+}
+
+TEST(Quit, OptionsThatCannotBeStoredAreLoggedWhileTheWindowGoesOn) {
+    Loaded f;
+    vlmtest::LoggedMessages log("vlm.settings");
+    // A file where the settings folder belongs: no option can be stored from now on.
+    ASSERT_TRUE(QDir(QFileInfo(f.settings->filePath()).absolutePath()).removeRecursively());
+    vlmtest::writeBytes(QFileInfo(f.settings->filePath()).absolutePath(), {});
+
+    f.form().change().Zmenit_Click();
+    f.form().change().Zmenit_Click();
+    f.form().quit().mnuBar_Quit_Click();
+    EXPECT_FALSE(f.form().isVisible());
+    EXPECT_EQ(f.messages.shown.size(), 1u) << "only the question to quit";
+    // Each lost option is named once, however often it failed.
+    const QStringList keys = {QStringLiteral("lastfile"), QStringLiteral("index"),
+                              QStringLiteral("lastCh"),   QStringLiteral("NextCh"),
+                              QStringLiteral("start"),    QStringLiteral("cas"),
+                              QStringLiteral("jednotky")};
+    ASSERT_EQ(log.messages.size(), keys.size()) << log.messages.join(u'\n').toStdString();
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        EXPECT_TRUE(log.messages[i].contains(u'"' + keys[i] + u'"'))
+            << log.messages[i].toStdString();
 }
 
 TEST(Quit, ClosingThroughTheTitleBarStoresWithoutQuestions) {

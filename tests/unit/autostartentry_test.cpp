@@ -91,6 +91,7 @@ TEST_F(AutostartTest, RejectsNamesThatAreNoPlainFileName) {
 
 TEST_F(AutostartTest, FailedWritesReportFalseAndKeepTheOldEntry) {
     ASSERT_TRUE(SetRunValue(kName, u"/usr/bin/vlm"_s));
+    vlmtest::LoggedMessages log("vlm.autostart");
     const QByteArray before = readBytes(entryPath());
 
     // A file size limit makes every write fail, even for root.
@@ -117,6 +118,10 @@ TEST_F(AutostartTest, FailedWritesReportFalseAndKeepTheOldEntry) {
     ASSERT_TRUE(QDir(folder()).removeRecursively());
     vlmtest::writeBytes(folder(), {});
     EXPECT_FALSE(SetRunValue(kName, u"/usr/bin/vlm"_s));
+    // Each failure is told on standard error, with its reason.
+    ASSERT_EQ(log.messages.size(), geteuid() == 0 ? 2 : 3)
+        << log.messages.join(u'\n').toStdString();
+    EXPECT_TRUE(log.messages.back().contains(folder())) << log.messages.back().toStdString();
 }
 
 TEST_F(AutostartTest, EntriesPassTheDesktopFileValidator) {
