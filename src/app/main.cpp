@@ -23,6 +23,7 @@ public:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    vlm::PictureLoader::limitDecoderMemory();
     QApplication::setApplicationName(QStringLiteral("vlm"));
     QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
     QGuiApplication::setDesktopFileName(QString::fromUtf16(vlm::kApplicationId));

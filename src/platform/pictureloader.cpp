@@ -65,7 +65,6 @@ void jumpToLargestIcon(QImageReader& reader) {
 QImage readQtPicture(QFile& file, PictureKind kind) {
     if (!hasAllItsData(file, kind))
         return {};
-    QImageReader::setAllocationLimit(kAllocationLimitMb);
     QImageReader reader(&file, qtFormat(kind));
     reader.setAutoDetectImageFormat(false);
     if (kind == PictureKind::Ico)
@@ -121,6 +120,10 @@ QImage PictureLoader::load(const QString& path) const {
     default:
         return readQtPicture(file, kind);
     }
+}
+
+void PictureLoader::limitDecoderMemory() {
+    QImageReader::setAllocationLimit(kAllocationLimitMb);
 }
 
 QString PictureLoader::findMetafileHelper(const QString& executableFolder) {

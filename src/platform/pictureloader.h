@@ -16,6 +16,10 @@ public:
 
     QImage load(const QString& path) const;
 
+    // Caps what Qt's decoders may allocate for one picture. Qt keeps one cap for the whole
+    // process, so the program sets it once at start-up, before any picture is read.
+    static void limitDecoderMemory();
+
     // The helper beside the executable, else the installed one (bin/../libexec/vlm of the tree
     // that holds the executable, then the configured libexec folder), else $VLM_METAFILE_HELPER.
     static QString findMetafileHelper(const QString& executableFolder);
