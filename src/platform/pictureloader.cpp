@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QScopeGuard>
 #include <cmath>
 #include <utility>
 
@@ -97,6 +98,8 @@ PictureLoader::PictureLoader(QString metafileHelper, QSize targetSize)
     : metafileHelper_(std::move(metafileHelper)), targetSize_(targetSize) {}
 
 QImage PictureLoader::load(const QString& path) const {
+    ++loadsRunning_;
+    const auto done = qScopeGuard([this] { --loadsRunning_; });
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return {};
     QFile file(path);

@@ -6,7 +6,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using vlmtest::FormFixture;
@@ -136,6 +140,62 @@ TEST(Schedule, OverMidnightAndRandomOrder) {
     EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("01:30:00"));
     f.tickAt(QTime(23, 58, 0));
     EXPECT_EQ(f.text("Label5"), QStringLiteral("01:32:00"));
+}
+
+TEST(WallpaperChange, TheClockTicksWhileAMetafileRendersAndADueChangeWaitsForIt) {
+    FormFixture f;
+    // A metafile helper that runs until the test lets it go (or its time runs out), then fails.
+    const QString started = f.path(QStringLiteral("started"));
+    const QString release = f.path(QStringLiteral("release"));
+    const QString helper = f.path(QStringLiteral("helper.sh"));
+    vlmtest::writeBytes(helper, QStringLiteral("#!/bin/sh\ntouch '%1'\nfor i in $(seq 100); do\n"
+                                               "  [ -e '%2' ] && exit 1\n  sleep 0.05\ndone\n")
+                                    .arg(started, release)
+                                    .toUtf8());
+    QFile::setPermissions(helper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    *f.pictures = vlm::PictureLoader(helper, QSize(64, 48));
+    QByteArray wmf(18, '\0');
+    wmf[0] = char(0xD7), wmf[1] = char(0xCD), wmf[2] = char(0xC6), wmf[3] = char(0x9A);
+    vlmtest::writeBytes(f.path(QStringLiteral("drawing.wmf")), wmf);
+    f.settings->save(QStringLiteral("lastfile"),
+                     f.collectionFile(QStringLiteral("c.vlk"),
+                                      {f.solidPicture(QStringLiteral("0.bmp"), Qt::red),
+                                       f.path(QStringLiteral("drawing.wmf")),
+                                       f.solidPicture(QStringLiteral("2.bmp"), Qt::blue)}));
+    f.settings->save(QStringLiteral("cas"), QStringLiteral("5"));
+    f.settings->save(QStringLiteral("jednotky"), QStringLiteral("sekund"));
+    f.settings->save(QStringLiteral("index"), QStringLiteral("0"));
+
+    // Start-up applies entry 0 and moves on to the drawing, whose preview renders meanwhile.
+    // Once the helper runs, the clock reaches the next change (10:00:05).
+    bool tickedDuringLoad = false;
+    size_t appliedDuringLoad = 0;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (!QFile::exists(started) || QFile::exists(release))
+            return;
+        f.clock.current.setTime(QTime(10, 0, 5));
+        if (f.text("AktCas") != QStringLiteral("10:00:05"))
+            return;
+        tickedDuringLoad = true;
+        appliedDuringLoad = f.backend.paths.size();
+        vlmtest::writeBytes(release, {});
+    });
+    watcher.start(10);
+    f.load();
+    EXPECT_TRUE(tickedDuringLoad) << "the clock stood still while the drawing rendered";
+    EXPECT_EQ(appliedDuringLoad, 1u) << "a change ran inside the one under way";
+    EXPECT_EQ(f.settings->read(QStringLiteral("index")), QStringLiteral("1"));
+
+    // The change that fell due runs after the load: it applies the placeholder and moves on.
+    QElapsedTimer deadline;
+    deadline.start();
+    while (f.backend.paths.size() < 2 && deadline.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(f.backend.paths.size(), 2u);
+    EXPECT_EQ(f.backend.pictures[1].size(), QImage(f.facts.placeholderPicturePath()).size());
+    EXPECT_EQ(f.settings->read(QStringLiteral("index")), QStringLiteral("2"));
+    EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("10:00:10"));
 }
 
 TEST(WallpaperChange, RandomOrderWrapsAfterTheLastEntryAndMayRepeat) {
