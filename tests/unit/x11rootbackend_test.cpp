@@ -193,6 +193,7 @@ TEST_F(X11RootBackendTest, StaleRootIdsNeverKillTheProgramsOwnConnections) {
     const xcb_pixmap_t windowPixmap = xcb_generate_id(window);
     xcb_create_pixmap(window, screen->root_depth, windowPixmap, screen->root, 4, 4);
     ASSERT_EQ(windowPixmap, stale) << "the server did not reuse the slot";
+    ASSERT_TRUE(connectionAlive(window)); // the pixmap exists once the round trip is over
     {
         X11RootBackend backend(server_->display(), {}, window);
         EXPECT_EQ(vlmtest::applied(backend, bitmap_), true);
