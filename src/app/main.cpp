@@ -65,10 +65,13 @@ int main(int argc, char** argv) {
                        ? 0
                        : 1;
         case vlm::InstanceRole::NoBus:
+            if (command.request == vlm::LaunchRequest::Quit) {
+                print(stderr, QStringLiteral("vlm: bez sběrnice sezení (D-Bus) nelze běžící "
+                                             "program požádat o ukončení.\n"));
+                return 1;
+            }
             print(stderr, QStringLiteral("vlm: bez sběrnice sezení (D-Bus) nelze poznat, zda už "
                                          "program běží; může běžet více kopií.\n"));
-            if (command.request == vlm::LaunchRequest::Quit)
-                return 1;
             break;
         case vlm::InstanceRole::First:
             if (command.request == vlm::LaunchRequest::Quit) {
