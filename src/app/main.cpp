@@ -2,6 +2,7 @@
 #include "app/quit.h"
 #include "desktop/autostartentry.h"
 #include "platform/ui/qtfiledialogs.h"
+#include "platform/terminationsignals.h"
 #include "platform/ui/qtmessagebox.h"
 #include "version.h"
 
@@ -53,8 +54,15 @@ int main(int argc, char** argv) {
     // Logging off may end the program without closing the window: keep the options then too.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
                      [&form] { form.quit().Form_QueryUnload(); });
+    // Asked to end by a signal (the session's end, a service manager): as logging off does.
+    bool ending = false;
+    vlm::handleTerminationSignals(&form, [&form, &ending] {
+        ending = true;
+        form.quit().Form_QueryUnload();
+        QCoreApplication::quit();
+    });
     form.Form_Load();
-    if (form.uninstalled())
+    if (form.uninstalled() || ending)
         return 0;
     if (!form.hiddenAtStart())
         form.show();
