@@ -7,6 +7,7 @@
 #include "desktop/autostartentry.h"
 #include "desktop/ui/remotecontrol.h"
 #include "platform/consolemessagebox.h"
+#include "platform/terminationsignals.h"
 #include "platform/ui/qtfiledialogs.h"
 #include "platform/ui/qtmessagebox.h"
 
@@ -62,12 +63,19 @@ int runWindow(QApplication& app, ApplicationService& service, LaunchRequest requ
     // Logging off may end the program without closing the window: keep the options then too.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
                      [&form] { form.quit().Form_QueryUnload(); });
+    // Asked to end by a signal (the session's end, a service manager): as logging off does.
+    bool ending = false;
+    handleTerminationSignals(&form, [&form, &ending] {
+        ending = true;
+        form.quit().Form_QueryUnload();
+        QCoreApplication::quit();
+    });
     // Start-up changes the wallpaper itself; --show asks for the window whatever the hide
     // option says.
     if (request == LaunchRequest::Show)
         service.ShowSettings();
     form.Form_Load();
-    if (form.uninstalled())
+    if (form.uninstalled() || ending)
         return 0;
     if (!form.hiddenAtStart())
         form.show();

@@ -4,7 +4,6 @@
 # first running, the properties tell the place, "vlm --quit" with an unsaved collection brings
 # the window forward and asks, and without unsaved changes it ends the program at once.
 set -u
-[ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || exec dbus-run-session -- bash "$0" "$@"
 source "$(dirname "$0")/../support/e2elib.sh"
 command -v convert >/dev/null || { echo "SKIP: imagemagick missing"; exit 77; }
 command -v gdbus >/dev/null || { echo "SKIP: gdbus missing"; exit 77; }
@@ -37,13 +36,16 @@ wait_service() {
     for _ in $(seq 100); do property Count >/dev/null 2>&1 && return 0; sleep 0.1; done
     return 1
 }
-# Waits for the program to end; fails unless it ends with status 0.
+# Waits for the program to end by itself; fails unless it ends with status 0 and no sanitizer
+# report.
 wait_end() {
     for _ in $(seq 100); do kill -0 "$vlm_pid" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$vlm_pid" 2>/dev/null && fail "the program did not end"
     wait "$vlm_pid"
     local status=$?
+    vlm_pid=
     [ "$status" = 0 ] || fail "the program ended with status $status"
+    [ -z "$(sanitizer_report)" ] || fail "a sanitizer report"
 }
 # Focuses a question and answers it with Enter (Yes) until it closes.
 answer_yes() {
