@@ -25,7 +25,6 @@ public:
 
 private:
     Form1& form_;
-    bool stored_ = false;
 };
 
 } // namespace vlm

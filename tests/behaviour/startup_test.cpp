@@ -113,7 +113,11 @@ TEST(Startup, UnreadableRememberedCollectionKeepsThePlaceAndSaysSo) {
     store(f, "lastfile", missing);
     store(f, "index", QStringLiteral("7"));
     store(f, "hide", QStringLiteral("1"));
+    store(f, "cas", QStringLiteral("30")); // the field's design text: still a change
+    store(f, "jednotky", QStringLiteral("minut"));
     f.load();
+    // Without a change at start the restored interval alone schedules the next one.
+    EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("10:30:00"));
 
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_TRUE(f.messages.shown[0].prompt.contains(missing));

@@ -3,14 +3,18 @@
 #include "common/linefile.h"
 #include "support/testfiles.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 namespace vlmtest {
 
 int FakeMessageBox::show(const QString& prompt, int style, const QString& title) {
     shown.push_back({prompt, style, title});
+    if (whileShown)
+        whileShown();
     if (style != vlm::kStyleQuestion)
         return vlm::kAnswerOk;
     if (answers.empty())

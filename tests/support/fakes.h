@@ -7,8 +7,10 @@
 #include "support/testfiles.h"
 #include "wallpaper/ui/wallpaperchange.h"
 
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -27,6 +29,7 @@ public:
     int show(const QString& prompt, int style, const QString& title) override;
     std::vector<ShownMessage> shown;
     std::deque<int> answers;
+    std::function<void()> whileShown; // runs while a message is open, as a timer or session may
 };
 
 class FakeFileDialogs final : public vlm::FileDialogs {

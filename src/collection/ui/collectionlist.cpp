@@ -106,7 +106,9 @@ QStringList CollectionList::entries() const {
 }
 
 void CollectionList::clear() {
-    // Emptying the list shows no entry: the position and path labels keep their texts.
+    // Emptying the list shows no entry: the position and path labels keep their texts. The
+    // place kept for an unread file goes with it: a new list has its own.
+    unreadIndex_.reset();
     const QSignalBlocker quiet(kolekce_);
     kolekce_->clear();
 }

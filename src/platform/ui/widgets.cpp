@@ -66,4 +66,11 @@ QValidator::State MaxLengthValidator::validate(QString& input, int& position) co
     return input.size() <= maxLength_ ? Acceptable : Invalid;
 }
 
+void setBoxText(QLineEdit* box, const QString& text) {
+    if (box->text() == text)
+        Q_EMIT box->textChanged(text); // QLineEdit reports only a different text
+    else
+        box->setText(text);
+}
+
 } // namespace vlm

@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QValidator>
 
@@ -60,7 +61,8 @@ public:
 class MaxLengthValidator : public QValidator {
     Q_OBJECT
 public:
-    MaxLengthValidator(int maxLength, QObject* parent) : QValidator(parent), maxLength_(maxLength) {}
+    MaxLengthValidator(int maxLength, QObject* parent)
+        : QValidator(parent), maxLength_(maxLength) {}
     void setMaxLength(int maxLength) { maxLength_ = maxLength; }
     int maxLength() const { return maxLength_; }
     State validate(QString& input, int& position) const override;
@@ -68,5 +70,10 @@ public:
 private:
     int maxLength_;
 };
+
+// Sets a text box's text from the program. Like typing, every assignment runs the box's change
+// handling (textChanged), also one that leaves the text as it was: the handler may depend on
+// more than the text (the interval's unit, the clock).
+void setBoxText(QLineEdit* box, const QString& text);
 
 } // namespace vlm
