@@ -76,8 +76,9 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
     }
     case ControlKind::ListBox:
     case ControlKind::FolderList: {
+        // A sorted list is kept in order by its owner (addSorted): Qt would sort by code point,
+        // not alphabetically for the user's language.
         auto* list = new QListWidget(parent);
-        list->setSortingEnabled((spec.flags & kSorted) != 0);
         list->setUniformItemSizes(true); // keeps 32,767 entries fast
         return list;
     }

@@ -191,6 +191,18 @@ TEST(WallpaperChange, RandomOrderWrapsAfterTheLastEntryAndMayRepeat) {
     EXPECT_EQ(f.settings->read(QStringLiteral("index")), QStringLiteral("0"));
 }
 
+TEST(WallpaperChange, SelectingTheSameEntryAgainRefreshesThePreview) {
+    FormFixture f;
+    const QString picture = f.solidPicture(QStringLiteral("only.bmp"), Qt::red);
+    f.settings->save(QStringLiteral("lastfile"),
+                     f.collectionFile(QStringLiteral("c.vlk"), {picture}));
+    f.settings->save(QStringLiteral("index"), QStringLiteral("0"));
+    f.load(); // applies the one entry and selects it again
+    f.solidPicture(QStringLiteral("only.bmp"), Qt::blue); // the file changes on disk
+    f.form().change().Nahled_Click();
+    EXPECT_EQ(f.control<vlm::ImageBox>("Nahled")->picture().pixelColor(0, 0), QColor(Qt::blue));
+}
+
 TEST(WallpaperChange, EmptyCollectionStillAppliesThePreviewButStoresNothing) {
     FormFixture f;
     f.load();

@@ -60,6 +60,22 @@ bool FakeAutostart::SetRunValue(const QString& valueName, const QString& data) {
     return true;
 }
 
+void clickRow(QListWidget* list, int row, Qt::KeyboardModifiers modifiers) {
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    const QPointF global = list->viewport()->mapToGlobal(QPointF(at));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
+                      modifiers);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
+                        Qt::NoButton, modifiers);
+    QApplication::sendEvent(list->viewport(), &press);
+    QApplication::sendEvent(list->viewport(), &release);
+}
+
+void tabInto(QWidget* widget) {
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(widget, &focus);
+}
+
 FormFixture::FormFixture(const QLocale& locale, const QString& arguments) {
     QDir().mkpath(programFolder());
     settings = std::make_unique<vlm::IniSettingsStore>(path(QStringLiteral("config/vlm.ini")));

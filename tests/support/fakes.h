@@ -72,6 +72,11 @@ public:
     std::vector<std::pair<QString, QString>> writes;
 };
 
+// The user's left click on a list's row; with Ctrl it toggles the row's selection.
+void clickRow(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// The keyboard focus arriving by the Tab key.
+void tabInto(QWidget* widget);
+
 // A window with fakes and a private program folder; the settings store is the real INI store
 // in that folder. Call load() to run start-up.
 class FormFixture {

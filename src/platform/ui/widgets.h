@@ -7,6 +7,9 @@
 #include <QPixmap>
 #include <QValidator>
 
+class QCollator;
+class QListWidget;
+
 namespace vlm {
 
 // A label that reports clicks, as link-style labels and the picture boxes need.
@@ -70,6 +73,37 @@ public:
 private:
     int maxLength_;
 };
+
+// A single-selection list box's Click: it runs when the selection changes (a click, the
+// keyboard, the program) and for a click on the entry that already is selected, so choosing the
+// same entry again acts again. Moving the caret without selecting (tabbing into the list, Ctrl
+// with a click or an arrow key) selects nothing, and only a selected entry counts.
+class ListBoxClick : public QObject {
+    Q_OBJECT
+public:
+    explicit ListBoxClick(QListWidget* list);
+
+    // The selected row, -1 when no entry is selected (also when the caret is on one).
+    int selectedRow() const;
+    // Selects row (-1: none) as the program sets a list's index: Click runs once, also when
+    // the row already was selected.
+    void select(int row);
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QListWidget* list_;
+    quint64 selectionChanges_ = 0;
+    quint64 changesBeforePress_ = 0;
+};
+
+// Adds an entry to a sorted list box: after the entries that sort before it or equal to it
+// under the collator (a list sorts alphabetically for the user's language).
+void addSorted(QListWidget* list, const QString& text, const QCollator& collator);
 
 // Sets a text box's text from the program. Like typing, every assignment runs the box's change
 // handling (textChanged), also one that leaves the text as it was: the handler may depend on
