@@ -2,6 +2,7 @@
 
 #include "app/form1.h"
 #include "app/options.h"
+#include "app/uninstall.h"
 #include "collection/ui/collectionlist.h"
 #include "collection/ui/picker.h"
 #include "common/numbers.h"
@@ -13,7 +14,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -76,13 +76,7 @@ bool Startup::runUninstallIfAsked() {
     if (services.facts.argumentString != kUninstallSwitch)
         return false;
     form_.uninstalled_ = true; // from here on nothing may store options again
-    form_.options().Command2_Click();
-    QFile::remove(services.facts.wallpaperBitmapPath());
-    services.settings.deleteAll();
-    services.messages.show(
-        messageText({"command.provided=<uninstall>.<app.name>", "used services:", "DelReg",
-                     "DelCfg", "DelAppTemp", "", "POKRAČUJTE STISKNUTÍM OK"}),
-        kStyleNotice, QStringLiteral("Velmora CommandLine"));
+    runUninstall(services.autostart, services.settings, services.facts, services.messages);
     return true;
 }
 
