@@ -6,10 +6,10 @@
 #include "app/quit.h"
 #include "app/startup.h"
 #include "collection/ui/collectionlist.h"
-#include "desktop/ui/tray.h"
-#include "desktop/ui/updatelinks.h"
 #include "collection/ui/commands.h"
 #include "collection/ui/picker.h"
+#include "desktop/ui/tray.h"
+#include "desktop/ui/updatelinks.h"
 #include "favorites/ui/favorites.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
@@ -76,8 +76,9 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
     }
     case ControlKind::ListBox:
     case ControlKind::FolderList: {
+        // A sorted list is kept in order by its owner (addSorted): Qt would sort by code point,
+        // not alphabetically for the user's language.
         auto* list = new QListWidget(parent);
-        list->setSortingEnabled((spec.flags & kSorted) != 0);
         list->setUniformItemSizes(true); // keeps 32,767 entries fast
         return list;
     }
@@ -99,6 +100,11 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
         combo->addItems(
             {QStringLiteral("sekund"), QStringLiteral("minut"), QStringLiteral("hodin")});
         combo->setEditText(text(spec.caption));
+        // Only a pick from the list chooses an item. Typed text stays as typed: no completion,
+        // and Enter or leaving the box does not turn a matching text into a choice.
+        combo->setCompleter(nullptr);
+        QObject::disconnect(combo->lineEdit(), &QLineEdit::returnPressed, combo, nullptr);
+        QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
         return combo;
     }
     case ControlKind::DriveList:

@@ -1,5 +1,6 @@
 // Quitting and closing: the questions, what is stored, and the update check's answers.
 #include "app/quit.h"
+#include "collection/ui/commands.h"
 #include "desktop/ui/tray.h"
 #include "desktop/ui/updatelinks.h"
 #include "support/fakes.h"
@@ -114,8 +115,36 @@ TEST(Quit, ClosingThroughTheTitleBarStoresWithoutQuestions) {
     EXPECT_EQ(f.stored("index"), QStringLiteral("0"));
 }
 
+TEST(Quit, EverySessionSaveAndQuitStoresTheValuesOfThatMoment) {
+    Loaded f;
+    f.form().quit().Form_QueryUnload(); // a session save that does not end the session
+    EXPECT_EQ(f.stored("cas"), QStringLiteral("15"));
+    f.control<QLineEdit>("Text1")->setText(QStringLiteral("20"));
+    f.form().quit().Image3_Click();
+    EXPECT_EQ(f.stored("cas"), QStringLiteral("20"));
+}
+
+TEST(Quit, AnUnreadCollectionsPlaceIsNotStoredForAnotherCollection) {
+    for (const bool openEmptyFile : {false, true}) {
+        FormFixture f;
+        f.settings->save(QStringLiteral("lastfile"), f.path(QStringLiteral("gone.vlk")));
+        f.settings->save(QStringLiteral("index"), QStringLiteral("7"));
+        f.load();
+        if (openEmptyFile) {
+            f.dialogs.openResults = {f.collectionFile(QStringLiteral("empty.vlk"), {})};
+            f.form().commands().Label22_Click();
+        } else {
+            f.form().commands().Label21_Click();
+        }
+        f.form().quit().storeOptions();
+        EXPECT_EQ(f.settings->read(QStringLiteral("index")), QStringLiteral("-1")) << openEmptyFile;
+    }
+}
+
 TEST(Quit, UninstallLeavesNoOptionsBehindWhenTheWindowCloses) {
     FormFixture f(QLocale::c(), QStringLiteral("/uninstall /all /regexp"));
+    // A session save while the uninstall message is open must not write the store again.
+    f.messages.whileShown = [&f] { f.form().quit().Form_QueryUnload(); };
     f.load();
     f.form().close();
     EXPECT_FALSE(QFileInfo::exists(f.settings->filePath()));

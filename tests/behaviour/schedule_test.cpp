@@ -1,14 +1,17 @@
 // The interval fields, the schedule and the tick, driven with a settable clock.
 #include "collection/ui/collectionlist.h"
+#include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
 #include "support/fakes.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -42,6 +45,18 @@ struct Running : FormFixture {
         tick();
     }
 };
+
+// Sends the keys to the widget as the user's keyboard would.
+void typeKeys(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        const int key = c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - u'A') : Qt::Key_Return;
+        const QString typed = key == Qt::Key_Return ? QString() : QString(c);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, typed);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, typed);
+        QApplication::sendEvent(widget, &press);
+        QApplication::sendEvent(widget, &release);
+    }
+}
 
 } // namespace
 
@@ -89,12 +104,15 @@ TEST(Schedule, ALateTickFiresAMissedChangeOnceInsteadOfADayLater) {
 
 TEST(Schedule, IntervalOfZeroAndBelowKeepTheirRules) {
     Running f(QStringLiteral("0"), QStringLiteral("sekund"));
-    f.tickAt(QTime(10, 0, 0));
+    f.tickAt(QTime(10, 0, 0, 600)); // late in the second: still due within it
+    f.tickAt(QTime(10, 0, 0, 900));
     const size_t afterFirst = f.backend.paths.size();
-    EXPECT_GT(afterFirst, 1u); // due in the current second: every tick of it changes
-    f.clock.advance(1000);
-    f.tick();
-    EXPECT_EQ(f.backend.paths.size(), afterFirst); // and not in the next one
+    EXPECT_EQ(afterFirst, 3u); // due in the current second: every tick of it changes
+    for (int tick = 0; tick < 20; ++tick) {
+        f.clock.advance(100);
+        f.tick();
+    }
+    EXPECT_EQ(f.backend.paths.size(), afterFirst); // and not in the following ones
 
     Running g(QStringLiteral("-5"), QStringLiteral("sekund"));
     EXPECT_EQ(g.form().schedule().nextChangeText(), QStringLiteral("09:59:55"));
@@ -131,6 +149,22 @@ TEST(Schedule, ValidationCorrectsTheFieldAndReschedules) {
     f.combo1()->setEditText(QStringLiteral("týdnů")); // unknown unit: nothing happens
     f.text1()->setText(QStringLiteral("7"));
     EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("10:00:00"));
+}
+
+TEST(Schedule, TypingAUnitAndLeavingTheBoxRunsNothing) {
+    Running f(QStringLiteral("30"), QStringLiteral("minut"));
+    f.clock.advance(60'000); // a reschedule would move the next change
+    const QString before = f.form().schedule().nextChangeText();
+    QLineEdit* typed = f.combo1()->lineEdit();
+    for (const char* keys : {"HODIN", "h", "sekund"}) {
+        typed->clear();
+        typeKeys(f.combo1(), QString::fromLatin1(keys) + u'\r'); // typed, then Enter
+        QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(f.combo1(), &leave);
+        EXPECT_EQ(f.combo1()->currentText(), QString::fromLatin1(keys));
+        EXPECT_EQ(f.text1()->text(), QStringLiteral("30")) << keys;
+        EXPECT_EQ(f.form().schedule().nextChangeText(), before) << keys;
+    }
 }
 
 TEST(Schedule, OverMidnightAndRandomOrder) {
@@ -215,6 +249,18 @@ TEST(WallpaperChange, RandomOrderWrapsAfterTheLastEntryAndMayRepeat) {
     f.form().change().mnuChangeNow_Click(); // draws 0 again: the same picture twice is allowed
     EXPECT_EQ(f.form().collection().ListIndex(), 0);
     EXPECT_EQ(f.settings->read(QStringLiteral("index")), QStringLiteral("0"));
+}
+
+TEST(WallpaperChange, SelectingTheSameEntryAgainRefreshesThePreview) {
+    FormFixture f;
+    const QString picture = f.solidPicture(QStringLiteral("only.bmp"), Qt::red);
+    f.settings->save(QStringLiteral("lastfile"),
+                     f.collectionFile(QStringLiteral("c.vlk"), {picture}));
+    f.settings->save(QStringLiteral("index"), QStringLiteral("0"));
+    f.load(); // applies the one entry and selects it again
+    f.solidPicture(QStringLiteral("only.bmp"), Qt::blue); // the file changes on disk
+    f.form().change().Nahled_Click();
+    EXPECT_EQ(f.control<vlm::ImageBox>("Nahled")->picture().pixelColor(0, 0), QColor(Qt::blue));
 }
 
 TEST(WallpaperChange, EmptyCollectionStillAppliesThePreviewButStoresNothing) {

@@ -64,7 +64,6 @@ TEST(Window, EveryControlExistsWhereTheTableSaysAtTheScreensDpi) {
     EXPECT_EQ(f.control<QGroupBox>("Frame1")->title(), QStringLiteral("nastavení aplikace"));
     EXPECT_EQ(f.control<QListWidget>("File1")->selectionMode(),
               QAbstractItemView::ExtendedSelection);
-    EXPECT_TRUE(f.control<QListWidget>("Favorite")->isSortingEnabled());
 }
 
 TEST(Window, TrayMenuItemsInOrderAndTheCountdownLineDoesNothing) {

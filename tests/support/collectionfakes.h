@@ -40,7 +40,7 @@ protected:
                 facts.writableFolder = progFolder();
             services_ = std::make_unique<vlm::Services>(
                 vlm::Services{messages, settings, dialogs, clock, random, wallpaper, autostart,
-                              pictures, facts, QLocale::c(), [] { return true; }});
+                              pictures, facts, locale, [] { return true; }});
             form_ = std::make_unique<vlm::Form1>(*services_);
         }
         return *form_;
@@ -85,6 +85,7 @@ protected:
     FakeAutostart autostart;
     vlm::PictureLoader pictures{QString(), QSize(640, 480)};
     vlm::ProgramFacts facts;
+    QLocale locale = QLocale::c();
 
 private:
     std::unique_ptr<vlm::Services> services_;
