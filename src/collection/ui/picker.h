@@ -65,6 +65,7 @@ Q_SIGNALS:
 
 private:
     void fillFolderList();
+    bool volumeUsable(const QString& root) const;
     // Appends entries; tells the user how many did not fit. Returns whether all fitted.
     bool addToCollection(const QStringList& paths);
     QString pathOf(int file1Index) const;
