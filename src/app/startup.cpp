@@ -8,10 +8,12 @@
 #include "desktop/ui/tray.h"
 #include "schedule/interval.h"
 #include "schedule/ui/schedule.h"
+#include "wallpaper/backends/alternatingpath.h"
 #include "wallpaper/ui/wallpaperchange.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,6 +78,9 @@ bool Startup::runUninstallIfAsked() {
         return false;
     form_.options().Command2_Click();
     QFile::remove(services.facts.wallpaperBitmapPath());
+    // The copies that desktops caching the picture by its path were given.
+    AlternatingPath::removeAll(
+        AlternatingPath::defaultFolder(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath()));
     services.settings.deleteAll();
     services.messages.show(
         messageText({"command.provided=<uninstall>.<app.name>", "used services:", "DelReg",

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace vlm {
 namespace {
@@ -11,6 +12,20 @@ namespace {
 bool isUsableEntryName(const QString& name) {
     return !name.isEmpty() && !name.startsWith(u'.') && !name.contains(u'/') &&
            !name.contains(QChar(0)) && name.isValidUtf16();
+}
+
+// Whether an entry of this file name exists that a disabled one must replace or hide.
+bool entryExists(const QString& fileName) {
+    if (QFileInfo::exists(AddBackslash(autostartFolder()) + fileName))
+        return true;
+    QString systemFolders = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    if (systemFolders.isEmpty())
+        systemFolders = QStringLiteral("/etc/xdg");
+    const QStringList folders = systemFolders.split(u':', Qt::SkipEmptyParts);
+    return std::any_of(folders.cbegin(), folders.cend(), [&fileName](const QString& folder) {
+        return QDir::isAbsolutePath(folder) &&
+               QFileInfo::exists(AddBackslash(folder) + QStringLiteral("autostart/") + fileName);
+    });
 }
 
 } // namespace
@@ -26,10 +41,13 @@ QString autostartFolder() {
 bool SetRunValue(const QString& valueName, const QString& data) {
     if (!isUsableEntryName(valueName) || data.contains(QChar(0)) || !data.isValidUtf16())
         return false;
+    const QString fileName = valueName + QStringLiteral(".desktop");
+    if (data.isEmpty() && !entryExists(fileName))
+        return true;
     const QString folder = autostartFolder();
     if (!QDir().mkpath(folder))
         return false;
-    const QString path = AddBackslash(folder) + valueName + QStringLiteral(".desktop");
+    const QString path = AddBackslash(folder) + fileName;
     return writeFileAtomically(path, autostartEntryContent(valueName, data));
 }
 
