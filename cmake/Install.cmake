@@ -33,7 +33,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/d
 
 # The package: `cpack -G DEB` in the build folder. Its dependencies come from the libraries the
 # two executables link (dpkg-shlibdeps); Qt's platform and picture plugins for X11 ship in
-# libqt6gui6, the SVG module comes in through the metafile helper.
+# libqt6gui6, the SVG module comes in through the metafile helper. libwmf needs the URW fonts
+# to draw text, which Debian only recommends (scripts/install-deps.sh --print-runtime).
 set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VENDOR Velmora)
 set(CPACK_PACKAGE_CONTACT "Velmora <vlm@velmora.example>")
@@ -49,6 +50,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://www.velmora.example/aplikace.htm)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-urw-base35)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-comic-neue)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS qt6-wayland)
 include(CPack)

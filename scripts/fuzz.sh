@@ -11,7 +11,7 @@ seconds=${FUZZ_SECONDS:-20}
 # libFuzzer pick one, for longer hunts.
 seed=${FUZZ_SEED:-1}
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DENABLE_FUZZING=ON -DVLM_BUILD_TESTS=OFF -DVLM_BUILD_BENCH=OFF >/dev/null
+    -DENABLE_FUZZING=ON -DVLM_WERROR=ON -DVLM_BUILD_TESTS=OFF -DVLM_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 # Longest input per target: enough for every structure the target reads, short enough to

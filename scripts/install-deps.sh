@@ -1,24 +1,48 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Velmora need.
 # Only missing packages are installed; apt-get update runs once, and only when needed.
+# Recommended packages are not pulled in, so every package a tool needs at run time is named
+# here, also where Debian only recommends it.
+#
+#   install-deps.sh            everything: build, program, tests, benchmarks, fuzzing
+#   install-deps.sh --program  what building and running the program needs
+#   install-deps.sh --print-runtime   prints the program's run-time packages beyond the
+#                                     libraries it links (the Debian package names the same)
 set -euo pipefail
 
-packages=(
+# What the program itself needs at run time besides the libraries it links: libwmf draws text
+# with the URW Type 1 fonts, and "Comic Sans MS" is stood in for by Comic Neue.
+runtime=(fonts-urw-base35 fonts-comic-neue)
+build=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
-    libxcb1-dev libwmf-dev libemf2svg-dev libuemf-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-comic-neue
-    xvfb x11-utils xdotool imagemagick trayer xwallpaper
-    dbus dbus-x11 libglib2.0-bin gsettings-desktop-schemas xfconf
-    desktop-file-utils appstream dpkg-dev strace
+    qt6-base-dev qt6-svg-dev libqt6svg6 libxcb1-dev
+    # libwmf's pkg-config file links expat and libjpeg, which libwmf-dev does not bring.
+    libwmf-dev libexpat1-dev libjpeg-dev libemf2svg-dev
+)
+tests=(
+    libgtest-dev libgmock-dev libbenchmark-dev libuemf-dev
+    xvfb x11-utils x11-xserver-utils xdotool trayer xwallpaper
+    # ImageMagick reads SVG (the scalable icon) only through the recommended coders.
+    imagemagick libmagickcore-6.q16-6-extra
+    # xfconf-query does not start without the library xfconf only recommends.
+    dbus dbus-x11 libglib2.0-bin gsettings-desktop-schemas xfconf libxfconf-0-3
+    # The Debian package: cpack's dependency scan uses file and dpkg-shlibdeps.
+    desktop-file-utils appstream dpkg-dev file strace
     clang-14 libclang-rt-14-dev
 )
-if [ "${1:-}" = "--runtime-only" ]; then
-    packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libqt6svg6
-        qt6-qpa-plugins libxcb1-dev libwmf-dev libemf2svg-dev
-        fonts-comic-neue)
-fi
+
+case "${1:-}" in
+--print-runtime)
+    printf '%s\n' "${runtime[@]}"
+    exit 0
+    ;;
+--program) packages=("${build[@]}" "${runtime[@]}") ;;
+"") packages=("${build[@]}" "${runtime[@]}" "${tests[@]}") ;;
+*)
+    echo "usage: $0 [--program | --print-runtime]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

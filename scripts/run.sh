@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-./scripts/install-deps.sh --runtime-only
+./scripts/install-deps.sh --program
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVLM_BUILD_TESTS=OFF \
     -DVLM_BUILD_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)"

@@ -1,62 +1,96 @@
-#include "app/form1.h"
-#include "app/quit.h"
-#include "desktop/autostartentry.h"
-#include "platform/ui/qtfiledialogs.h"
-#include "platform/ui/qtmessagebox.h"
+#include "app/program.h"
+#include "desktop/applicationservice.h"
+#include "desktop/commandline.h"
+#include "platform/displayprobe.h"
 #include "version.h"
 
 #include <QApplication>
-#include <QGuiApplication>
-#include <QScreen>
+#include <cstdio>
 
 namespace {
 
-// The per-user autostart entry.
-class SessionAutostart final : public vlm::AutostartStore {
-public:
-    bool SetRunValue(const QString& valueName, const QString& data) override {
-        return vlm::SetRunValue(valueName, data);
+void print(std::FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// What a second start asks of the running copy.
+QString methodFor(vlm::LaunchRequest request) {
+    switch (request) {
+    case vlm::LaunchRequest::ChangeNow:
+        return QStringLiteral("ChangeNow");
+    case vlm::LaunchRequest::Quit:
+        return QStringLiteral("Quit");
+    default:
+        return QStringLiteral("ShowSettings");
     }
-};
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vlm"));
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const vlm::CommandLine command = vlm::parseCommandLine(arguments);
+    switch (command.request) {
+    case vlm::LaunchRequest::Help:
+        print(stdout, vlm::usageText());
+        return 0;
+    case vlm::LaunchRequest::Version:
+        print(stdout, QStringLiteral("Velmora %1.%2.%3\n")
+                          .arg(vlm::kVersionMajor)
+                          .arg(vlm::kVersionMinor)
+                          .arg(vlm::kVersionRevision));
+        return 0;
+    case vlm::LaunchRequest::Usage:
+        print(stderr, QStringLiteral("vlm: %1\n\n%2").arg(command.problem, vlm::usageText()));
+        return 2;
+    default:
+        break;
+    }
+
+    const bool display = vlm::displayAvailable(QProcessEnvironment::systemEnvironment());
+    const std::unique_ptr<QCoreApplication> app =
+        display ? std::make_unique<QApplication>(argc, argv)
+                : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vlm"));
+    if (command.request == vlm::LaunchRequest::Uninstall && !display)
+        return vlm::uninstallWithoutDisplay();
+
+    vlm::ApplicationService service;
+    if (command.request != vlm::LaunchRequest::Uninstall) {
+        switch (vlm::claimInstance(QDBusConnection::sessionBus(), service)) {
+        case vlm::InstanceRole::Running:
+            return vlm::callRunningCopy(QDBusConnection::sessionBus(), methodFor(command.request))
+                       ? 0
+                       : 1;
+        case vlm::InstanceRole::NoBus:
+            if (command.request == vlm::LaunchRequest::Quit) {
+                print(stderr, QStringLiteral("vlm: bez sběrnice sezení (D-Bus) nelze běžící "
+                                             "program požádat o ukončení.\n"));
+                return 1;
+            }
+            print(stderr, QStringLiteral("vlm: bez sběrnice sezení (D-Bus) nelze poznat, zda už "
+                                         "program běží; může běžet více kopií.\n"));
+            break;
+        case vlm::InstanceRole::First:
+            if (command.request == vlm::LaunchRequest::Quit) {
+                print(stderr, QStringLiteral("vlm: program neběží.\n"));
+                return 0;
+            }
+            break;
+        }
+    }
+    if (!display) {
+        print(stderr, QStringLiteral("vlm: není k dispozici displej, okno nelze zobrazit.\n"));
+        return 1;
+    }
+
+    auto& gui = static_cast<QApplication&>(*app);
     // No display name: Qt would append it to every window title, message boxes included.
     QGuiApplication::setDesktopFileName(QString::fromUtf16(vlm::kApplicationId));
     // The window hides to the tray: closing a message box while it is hidden must not end the
     // program. Closing the window itself quits (Form1::closeEvent).
     QApplication::setQuitOnLastWindowClosed(false);
-
-    const vlm::ProgramFacts facts = vlm::detectProgramFacts(QApplication::arguments());
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize screenSize =
-        screen ? screen->size() * screen->devicePixelRatio() : QSize(1920, 1080);
-
-    vlm::QtMessageBox messages;
-    vlm::IniSettingsStore settings(vlm::IniSettingsStore::defaultPath());
-    vlm::QtFileDialogs dialogs;
-    vlm::SystemClock clock;
-    vlm::MersenneRandom random;
-    const std::unique_ptr<vlm::WallpaperBackend> wallpaper =
-        vlm::createWallpaperBackend(QProcessEnvironment::systemEnvironment());
-    const vlm::PictureLoader pictures(
-        vlm::PictureLoader::findMetafileHelper(facts.executableFolder), screenSize);
-    SessionAutostart autostart;
-
-    vlm::Form1 form({messages, settings, dialogs, clock, random, *wallpaper, autostart, pictures,
-                     facts, QLocale::system()});
-    messages.setParent(&form);
-    dialogs.setParent(&form);
-    // Logging off may end the program without closing the window: keep the options then too.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
-                     [&form] { form.quit().Form_QueryUnload(); });
-    form.Form_Load();
-    if (form.uninstalled())
-        return 0;
-    if (!form.hiddenAtStart())
-        form.show();
-    return QApplication::exec();
+    return vlm::runWindow(gui, service, command.request);
 }

@@ -32,6 +32,19 @@ void Quit::Image3_Click() {
     if (messages.show(QStringLiteral("Opravdu chcete ukončit činost aplikace?"), kStyleQuestion,
                       QStringLiteral("Konec aplikace")) == kAnswerNo)
         return;
+    finish();
+}
+
+void Quit::quitRequested() {
+    if (!form_.collection().changed()) {
+        finish();
+        return;
+    }
+    form_.mnuNastaveni_Click();
+    Image3_Click();
+}
+
+void Quit::finish() {
     storeOptions();
     form_.tray().NoTray_Click();
     form_.close();

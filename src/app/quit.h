@@ -15,6 +15,10 @@ public:
     void Image3_Click();
     void mnuBar_Quit_Click() { Image3_Click(); }
 
+    // A quit asked for from outside (the session bus, "vlm --quit"): without questions when
+    // nothing is unsaved; otherwise the window comes forward and asks as the quit icon does.
+    void quitRequested();
+
     // Any other close (the title bar, logging off): no questions, but the options are stored
     // so the interval and the place are not lost. Not after the uninstall mode.
     void Form_QueryUnload();
@@ -24,6 +28,8 @@ public:
     void storeOptions();
 
 private:
+    void finish();
+
     Form1& form_;
     bool stored_ = false;
 };

@@ -2,19 +2,17 @@
 
 #include "app/form1.h"
 #include "app/options.h"
+#include "app/uninstall.h"
 #include "collection/ui/collectionlist.h"
 #include "collection/ui/picker.h"
 #include "common/numbers.h"
 #include "desktop/ui/tray.h"
 #include "schedule/interval.h"
 #include "schedule/ui/schedule.h"
-#include "wallpaper/backends/alternatingpath.h"
 #include "wallpaper/ui/wallpaperchange.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -76,16 +74,7 @@ bool Startup::runUninstallIfAsked() {
     Services& services = form_.services();
     if (services.facts.argumentString != kUninstallSwitch)
         return false;
-    form_.options().Command2_Click();
-    QFile::remove(services.facts.wallpaperBitmapPath());
-    // The copies that desktops caching the picture by its path were given.
-    AlternatingPath::removeAll(
-        AlternatingPath::defaultFolder(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath()));
-    services.settings.deleteAll();
-    services.messages.show(
-        messageText({"command.provided=<uninstall>.<app.name>", "used services:", "DelReg",
-                     "DelCfg", "DelAppTemp", "", "POKRAČUJTE STISKNUTÍM OK"}),
-        kStyleNotice, QStringLiteral("Velmora CommandLine"));
+    runUninstall(services.autostart, services.settings, services.facts, services.messages);
     form_.uninstalled_ = true;
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "desktop/commandline.h"
+
 #include <QString>
 
 namespace vlm {
@@ -20,9 +22,6 @@ private:
 
     Form1& form_;
 };
-
-// The exact command line that removes the program's traces.
-inline const QString kUninstallSwitch = QStringLiteral("/uninstall /all /regexp");
 
 // Lines of a message joined by CR.
 QString messageText(std::initializer_list<const char*> lines);

@@ -30,7 +30,11 @@ done
 absurd=$(echo "$depends" | tr ',' '\n' | grep -E -e '-dev\b' -e 'gtest|gmock|benchmark|uemf' \
     -e '\b(cmake|ninja-build|g\+\+|gcc|clang|xvfb|xdotool|imagemagick|strace)\b')
 [ -z "$absurd" ] || fail "Depends lists what the program does not need: $absurd"
-[[ "$(field Recommends)" == *fonts-comic-neue* ]] || fail "fonts-comic-neue is not recommended"
+# What the program needs beyond its libraries, as the set-up script installs it.
+for package in $("$source_dir/scripts/install-deps.sh" --print-runtime); do
+    [[ ", $depends, $(field Recommends)," == *", $package"[,\ ]* ]] ||
+        fail "the package neither depends on nor recommends $package"
+done
 
 root=$home/root
 dpkg -x "$deb" "$root" || fail "dpkg -x failed"
@@ -47,6 +51,6 @@ done
 # Unpacked here, the program finds its data relative to itself: the build was configured for
 # another prefix, so the paths compiled in point elsewhere.
 chmod -R a-w "$root"
-trap 'chmod -R u+w "$root" 2>/dev/null; cleanup' EXIT
+trap 'status=$?; chmod -R u+w "$root" 2>/dev/null; finish $status' EXIT
 check_installed_program
 echo "velmora package unpacked and started"

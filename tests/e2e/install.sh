@@ -45,7 +45,7 @@ appstreamcli validate --no-net "$metainfo" > "$home/appstream.log" 2>&1 ||
 
 # Read-only for a user; root writes anyway, so the listing before and after is compared too.
 chmod -R a-w "$root"
-trap 'chmod -R u+w "$root" 2>/dev/null; cleanup' EXIT
+trap 'status=$?; chmod -R u+w "$root" 2>/dev/null; finish $status' EXIT
 check_installed_program
 grep -qx "Icon=$app_id" "$XDG_CONFIG_HOME/autostart/Velmora.desktop" ||
     fail "the autostart entry's icon is not $app_id"

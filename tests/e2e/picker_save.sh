@@ -1,40 +1,23 @@
 #!/usr/bin/env bash
 # Builds a collection through the picker panel of the real program and saves it: the saved
 # file must hold the chosen pictures, in the file list's order, with CR LF after each.
-set -euo pipefail
-vlm=${1:?path of the vlm binary}
-[ -n "${DISPLAY:-}" ] || exit 77
-command -v xdotool >/dev/null || exit 77
-
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-pid=
-cleanup() {
-    if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
+set -u
+source "$(dirname "$0")/../support/e2elib.sh"
 
 # A portable copy: the picker starts in the program's folder, which holds the pictures.
-prog=$work/prog
-mkdir -p "$prog" "$work/home" "$work/config/vlm"
-cp "$vlm" "$prog/vlm"
+here=$(cd "$(dirname "$0")" && pwd)
+prog=$home/prog
+mkdir -p "$prog"
+cp "$vlm_binary" "$prog/vlm"
 cp "$here/../../data/noimage.jpg" "$prog/b.JPG"
 cp "$here/../../data/noimage.jpg" "$prog/a.jpg"
 echo "not a picture" > "$prog/notes.txt"
-printf '[options]\nhide=0\nlastfile=\n' > "$work/config/vlm/vlm.ini"
+write_options "hide=0" "lastfile="
 
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/home/.local/share
 export QT_QPA_PLATFORMTHEME= VLM_WALLPAPER_BACKEND=none
 unset WAYLAND_DISPLAY
-"$prog/vlm" >"$work/vlm.log" 2>&1 &
-pid=$!
-
-fail() {
-    echo "FAIL: $*" >&2
-    cat "$work/vlm.log" >&2
-    exit 1
-}
+vlm_binary=$prog/vlm
+start_vlm
 
 # Waits for a visible window whose title matches, focuses it and prints its id.
 window() {
@@ -46,10 +29,18 @@ window() {
             echo "$id"
             return 0
         fi
-        kill -0 "$pid" 2>/dev/null || fail "the program ended"
+        kill -0 "$vlm_pid" 2>/dev/null || fail "the program ended"
         sleep 0.1
     done
     fail "no window titled $1"
+}
+# Waits until the window with this id no longer shows.
+gone() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
+        sleep 0.1
+    done
+    fail "window $1 stayed open"
 }
 
 # Clicks at a point given in twips of the main window (15 twips per pixel at 96 dpi).
@@ -59,9 +50,9 @@ click() {
     sleep 0.3
 }
 
-window '^Velmora' >/dev/null
-xdotool key Return # the welcome message
-sleep 0.5
+welcome=$(window '^Velmora')
+xdotool key Return
+gone "$welcome"
 main=$(window '^Velmora')
 
 click 1500 910 # "vytvořit novou kolekci": the panel opens at left 3000
@@ -70,9 +61,9 @@ click $((3000 + 600)) $((5640 + 120))
 xdotool key ctrl+a
 sleep 0.3
 click $((3000 + 1000)) $((7320 + 140)) # "Přidat výběr do kolekce"
-window 'Přidání souborů' >/dev/null
+added=$(window 'Přidání souborů')
 xdotool key Return
-sleep 0.3
+gone "$added"
 main=$(window '^Velmora')
 click $((3000 + 4600)) $((7320 + 140)) # "Storno"
 click 4300 910                         # "uložit kolekci"

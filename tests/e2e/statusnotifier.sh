@@ -3,10 +3,6 @@
 # the icon registers over D-Bus, the hide option keeps the window hidden, and the host's
 # activation of the icon brings the window back: such hosts never report a double-click.
 set -u
-if [ -z "${VLM_PRIVATE_BUS:-}" ]; then
-    command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session missing"; exit 77; }
-    VLM_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@"
-fi
 source "$(dirname "$0")/../support/e2elib.sh"
 command -v dbus-send >/dev/null || { echo "SKIP: dbus-send missing"; exit 77; }
 watcher=$(dirname "$vlm_binary")/../tests/vlm_sniwatcher

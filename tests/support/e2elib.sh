@@ -1,8 +1,12 @@
-# Shared helpers for the end-to-end tests: a private HOME and the running program.
-# Sourced by the tests; $1 of the test is the vlm binary.
+# Shared helpers for the end-to-end tests: a display and a session bus of the test's own, a
+# private HOME, the running program and its exit status. Sourced by the tests; $1 of the test is
+# the vlm binary.
 
+# Every test runs under its own X server and bus (tests/support/isolated.sh).
+if [ -z "${VLM_E2E_ISOLATED:-}" ]; then
+    exec bash "$(dirname "${BASH_SOURCE[0]}")/isolated.sh" bash "$0" "$@"
+fi
 vlm_binary=$1
-[ -n "${DISPLAY:-}" ] || { echo "SKIP: no X display"; exit 77; }
 command -v xdotool >/dev/null || { echo "SKIP: xdotool missing"; exit 77; }
 
 home=$(mktemp -d)
@@ -11,22 +15,66 @@ export XDG_RUNTIME_DIR=$home/run ASAN_OPTIONS=detect_leaks=0
 mkdir -p "$XDG_CONFIG_HOME/vlm" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 vlm_pid=
 # A key whose release went to a window that had just closed stays pressed in the server and
-# would answer the next test's first message: release every key the tests type.
+# would answer the next message: release every key the tests type.
 release_keys() { xdotool keyup Return Escape u 2>/dev/null; }
-release_keys
-cleanup() {
-    release_keys
-    kill $(jobs -p) 2>/dev/null # the program and whatever else the test started
-    wait 2>/dev/null
-    rm -rf "$home"
+
+# The first report of AddressSanitizer or UndefinedBehaviorSanitizer in the program's output.
+sanitizer_report() {
+    grep -n -m1 -E 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$home/vlm.log" 2>/dev/null |
+        cut -d: -f1 | while read -r line; do tail -n +"$line" "$home/vlm.log" | head -n 60; done
 }
-trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
-    [ -s "$home/vlm.log" ] && { echo "--- the program's output:" >&2; tail -n 40 "$home/vlm.log" >&2; }
+    local report
+    report=$(sanitizer_report)
+    if [ -n "$report" ]; then
+        echo "--- a sanitizer stopped the program:" >&2
+        echo "$report" >&2
+    elif [ -s "$home/vlm.log" ]; then
+        echo "--- the program's output:" >&2
+        tail -n 40 "$home/vlm.log" >&2
+    fi
     exit 1
 }
+
+# Ends the program as the end of a session does (SIGTERM) and checks that it ended cleanly:
+# exit status 0, no sanitizer report. Returns 1 with a message otherwise.
+stop_vlm() {
+    [ -n "$vlm_pid" ] || return 0
+    local pid=$vlm_pid status
+    vlm_pid=
+    kill -TERM "$pid" 2>/dev/null
+    for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -KILL "$pid"
+        echo "FAIL: the program did not end within 20 s of SIGTERM" >&2
+        return 1
+    fi
+    wait "$pid"
+    status=$?
+    local report
+    report=$(sanitizer_report)
+    if [ "$status" != 0 ] || [ -n "$report" ]; then
+        echo "FAIL: the program ended with status $status" >&2
+        if [ -n "$report" ]; then echo "$report" >&2; else tail -n 20 "$home/vlm.log" >&2; fi
+        return 1
+    fi
+}
+
+# At the end of a test that passed, a program still running must end cleanly too.
+finish() {
+    local status=$1
+    if [ "$status" = 0 ] && [ -n "$vlm_pid" ]; then
+        stop_vlm || status=1
+    fi
+    release_keys
+    kill $(jobs -p) 2>/dev/null # whatever else the test started
+    wait 2>/dev/null
+    rm -rf "$home"
+    exit "$status"
+}
+trap 'finish $?' EXIT
 
 # Writes the options file from key=value arguments.
 write_options() {

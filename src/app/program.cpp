@@ -1,0 +1,86 @@
+#include "app/program.h"
+
+#include "app/form1.h"
+#include "app/quit.h"
+#include "app/uninstall.h"
+#include "desktop/applicationservice.h"
+#include "desktop/autostartentry.h"
+#include "desktop/ui/remotecontrol.h"
+#include "platform/consolemessagebox.h"
+#include "platform/terminationsignals.h"
+#include "platform/ui/qtfiledialogs.h"
+#include "platform/ui/qtmessagebox.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace vlm {
+namespace {
+
+// The per-user autostart entry.
+class SessionAutostart final : public AutostartStore {
+public:
+    bool SetRunValue(const QString& valueName, const QString& data) override {
+        return vlm::SetRunValue(valueName, data);
+    }
+};
+
+} // namespace
+
+// An uninstaller may run without a desktop: the same removals, the message on standard output.
+int uninstallWithoutDisplay() {
+    const ProgramFacts facts = detectProgramFacts(QCoreApplication::arguments());
+    IniSettingsStore settings(IniSettingsStore::defaultPath());
+    SessionAutostart autostart;
+    ConsoleMessageBox messages;
+    runUninstall(autostart, settings, facts, messages);
+    return 0;
+}
+
+int runWindow(QApplication& app, ApplicationService& service, LaunchRequest request) {
+    const ProgramFacts facts = detectProgramFacts(QApplication::arguments());
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize =
+        screen ? screen->size() * screen->devicePixelRatio() : QSize(1920, 1080);
+
+    QtMessageBox messages;
+    IniSettingsStore settings(IniSettingsStore::defaultPath());
+    QtFileDialogs dialogs;
+    SystemClock clock;
+    MersenneRandom random;
+    const std::unique_ptr<WallpaperBackend> wallpaper =
+        createWallpaperBackend(QProcessEnvironment::systemEnvironment());
+    const PictureLoader pictures(PictureLoader::findMetafileHelper(facts.executableFolder),
+                                 screenSize);
+    SessionAutostart autostart;
+
+    Form1 form({messages, settings, dialogs, clock, random, *wallpaper, autostart, pictures, facts,
+                QLocale::system()});
+    messages.setParent(&form);
+    dialogs.setParent(&form);
+    connectRemoteControl(service, form);
+    // Logging off may end the program without closing the window: keep the options then too.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form] { form.quit().Form_QueryUnload(); });
+    // Asked to end by a signal (the session's end, a service manager): as logging off does.
+    bool ending = false;
+    handleTerminationSignals(&form, [&form, &ending] {
+        ending = true;
+        form.quit().Form_QueryUnload();
+        QCoreApplication::quit();
+    });
+    // Start-up changes the wallpaper itself; --show asks for the window whatever the hide
+    // option says.
+    if (request == LaunchRequest::Show)
+        service.ShowSettings();
+    form.Form_Load();
+    if (form.uninstalled() || ending)
+        return 0;
+    if (!form.hiddenAtStart())
+        form.show();
+    service.queue().open();
+    return QApplication::exec();
+}
+
+} // namespace vlm

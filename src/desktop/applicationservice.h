@@ -1,0 +1,85 @@
+#pragma once
+
+#include "desktop/requestqueue.h"
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QObject>
+#include <QVariantMap>
+#include <functional>
+
+namespace vlm {
+
+// The running program's object on the session bus (interface and object path from the
+// application id, see dbus/*.xml). Method calls are answered at once and carried out through
+// the request queue; properties are read on the spot.
+class ApplicationService : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_PROPERTY(QString CollectionFile READ CollectionFile)
+    Q_PROPERTY(int Count READ Count)
+    Q_PROPERTY(int CurrentIndex READ CurrentIndex)
+    Q_PROPERTY(QString NextChange READ NextChange)
+public:
+    // What the window's own controls do for each request.
+    struct Handlers {
+        std::function<void()> changeNow;
+        std::function<void()> showSettings;
+        std::function<void()> quit;
+    };
+    struct Status {
+        QString collectionFile;
+        int count = 0;
+        int currentIndex = -1;
+        QString nextChange;
+    };
+
+    explicit ApplicationService(QObject* parent = nullptr);
+
+    void setHandlers(Handlers handlers) { handlers_ = std::move(handlers); }
+    void setStatusSource(std::function<Status()> source) { status_ = std::move(source); }
+    RequestQueue& queue() { return queue_; }
+
+    QString CollectionFile() const { return status().collectionFile; }
+    int Count() const { return status().count; }
+    int CurrentIndex() const { return status().currentIndex; }
+    QString NextChange() const { return status().nextChange; }
+
+public Q_SLOTS:
+    void ChangeNow();
+    void ShowSettings();
+    void Quit();
+
+    // org.freedesktop.Application
+    void Activate(const QVariantMap& platformData);
+    void Open(const QStringList& uris, const QVariantMap& platformData);
+    void ActivateAction(const QString& actionName, const QVariantList& parameter,
+                        const QVariantMap& platformData);
+
+private:
+    Status status() const { return status_ ? status_() : Status{}; }
+    void post(std::function<void()> Handlers::*handler);
+
+    RequestQueue queue_;
+    Handlers handlers_;
+    std::function<Status()> status_;
+};
+
+// Names on the session bus, all from the application id.
+QString serviceName();   // example.velmora.Velmora
+QString objectPath();    // /example/velmora/Velmora
+QString interfaceName(); // example.velmora.Velmora
+
+enum class InstanceRole {
+    First,   // this process owns the name and serves requests
+    Running, // another copy owns it: pass the request on and end
+    NoBus,   // no session bus: nothing can tell whether another copy runs
+};
+
+// Publishes the service and tries to own the application's name: the first copy owns it, so
+// of two copies started at the same moment exactly one becomes the running one.
+InstanceRole claimInstance(const QDBusConnection& bus, ApplicationService& service);
+
+// Calls a method of the running copy; on failure says why on stderr and returns false.
+bool callRunningCopy(const QDBusConnection& bus, const QString& method);
+
+} // namespace vlm

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The command line where no display exists, as an uninstaller or a terminal over ssh runs it:
+# the uninstall switch removes the options, the bitmap and the autostart entry and prints its
+# message; --help and --version print; an unknown option prints the usage and ends with 2.
+set -u
+source "$(dirname "$0")/../support/e2elib.sh"
+
+# A portable copy, so the bitmap beside it belongs to this test alone.
+cp "$vlm_binary" "$home/vlm"
+headless() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$home/vlm" "$@"; }
+
+write_options "hide=1" "lastfile=$home/c.vlk" "cas=5"
+printf 'BM' > "$home/vlmimage.bmp"
+mkdir -p "$XDG_CONFIG_HOME/autostart"
+printf '[Desktop Entry]\nType=Application\nName=Velmora\nExec=%s\n' "$home/vlm" \
+    > "$XDG_CONFIG_HOME/autostart/Velmora.desktop"
+
+out=$(headless /uninstall /all /regexp 2>"$home/vlm.log") || fail "the uninstall ended with $?"
+[ -e "$home/vlmimage.bmp" ] && fail "the bitmap is still there"
+grep -qs '=' "$XDG_CONFIG_HOME/vlm/vlm.ini" && fail "options remain: $(cat "$XDG_CONFIG_HOME/vlm/vlm.ini")"
+grep -q '^Hidden=true' "$XDG_CONFIG_HOME/autostart/Velmora.desktop" ||
+    fail "the autostart entry is still on: $(cat "$XDG_CONFIG_HOME/autostart/Velmora.desktop")"
+expected='Velmora CommandLine:
+command.provided=<uninstall>.<app.name>
+used services:
+DelReg
+DelCfg
+DelAppTemp
+
+POKRAČUJTE STISKNUTÍM OK'
+[ "$out" = "$expected" ] || fail "the uninstall printed: $out"
+
+out=$(headless --help) || fail "--help ended with $?"
+echo "$out" | grep -q -- '--change-now' || fail "--help printed: $out"
+out=$(headless --version) || fail "--version ended with $?"
+echo "$out" | grep -Eq '^Velmora [0-9]+\.[0-9]+\.[0-9]+$' || fail "--version printed: $out"
+# Even with a display an unknown option starts no window.
+timeout 30 "$home/vlm" --colour >"$home/out.log" 2>&1
+status=$?
+[ "$status" = 2 ] || fail "an unknown option ended with $status"
+grep -q -- '--colour' "$home/out.log" && grep -q -- '--change-now' "$home/out.log" ||
+    fail "no usage for an unknown option: $(cat "$home/out.log")"
+echo "uninstall without a display, help, version and usage checked"
