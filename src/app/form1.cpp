@@ -50,10 +50,12 @@ QFont controlFont(const QFont& windowFont, const ControlSpec& spec) {
 void setTextColour(QWidget* widget, QRgb colour) {
     if (qAlpha(colour) == 0)
         return;
+    // The disabled group keeps the style's colours, so a disabled link looks disabled.
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, QColor::fromRgb(colour));
-    palette.setColor(QPalette::Text, QColor::fromRgb(colour));
-    palette.setColor(QPalette::ButtonText, QColor::fromRgb(colour));
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        for (const QPalette::ColorRole role :
+             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(group, role, QColor::fromRgb(colour));
     widget->setPalette(palette);
 }
 
@@ -225,9 +227,11 @@ void Form1::buildTrayMenu() {
         {"mnuBar_Quit", "&Ukončit aplikaci Velmora"},
     };
     for (const Item& item : items) {
-        QAction* action = trayMenu_->addAction(text(item.caption));
+        // A separator is a plain line: with a caption some styles draw the "-" beside it.
+        QAction* action = qstrcmp(item.caption, "-") == 0
+                              ? trayMenu_->addSeparator()
+                              : trayMenu_->addAction(text(item.caption));
         action->setObjectName(text(item.name));
-        action->setSeparator(qstrcmp(item.caption, "-") == 0);
     }
 }
 

@@ -236,3 +236,12 @@ TEST_F(PickerTest, StartUpPointsThePickerAtTheProgramFolder) {
 }
 
 } // namespace
+
+TEST_F(PickerTest, StartUpOnAVolumeThatCannotBeOpenedShowsNoMessage) {
+    volumeUsable = [](const QString&) { return false; }; // a root the user may not list
+    form().Form_Load();
+    EXPECT_EQ(picker().dir1Path(), progFolder());
+    EXPECT_EQ(picker().file1Path(), progFolder());
+    EXPECT_TRUE(messages.shown.size() == 1 && messages.shown[0].title == u"Velmora"_s)
+        << "only the welcome message";
+}

@@ -200,7 +200,18 @@ TEST(Startup, UninstallSwitchRemovesTracesAndNearMissesStartNormally) {
     vlmtest::writeBytes(f.facts.wallpaperBitmapPath(), "BM");
     const QString favourites = f.facts.favouritesFilePath();
     vlmtest::writeBytes(favourites, "/pictures/\r\n");
+    // The copies handed to desktops that cache the picture by its path go as well.
+    const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", f.path(QStringLiteral("data")).toUtf8());
+    const QString copies = f.path(QStringLiteral("data/vlm/wallpaper"));
+    for (const char* name : {"/vlmimage-1.bmp", "/vlmimage-2.bmp"})
+        vlmtest::writeBytes(copies + QString::fromLatin1(name), "BM");
     f.load();
+    if (oldDataHome.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldDataHome);
+    EXPECT_FALSE(QFileInfo::exists(copies));
 
     EXPECT_TRUE(f.form().uninstalled());
     ASSERT_EQ(f.autostart.writes.size(), 1u);

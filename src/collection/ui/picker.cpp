@@ -31,7 +31,7 @@ QString volumeRoot(const QString& path) {
     return volume.isValid() ? volume.rootPath() : QString();
 }
 
-bool volumeUsable(const QString& root) {
+bool volumeOpens(const QString& root) {
     if (root.isEmpty() || !Picker::isOpenableFolder(root))
         return false;
     const QStorageInfo volume(root);
@@ -101,8 +101,14 @@ void Picker::Label26_Click() {
 
 void Picker::pointAt(const QString& folder) {
     setDir1Path(folder);
-    setDriveFromPath(folder);
+    // Start-up shows no message: a drive that cannot be opened leaves the drive list as it was.
+    if (volumeUsable(volumeRoot(folder)))
+        setDriveFromPath(folder);
     setFile1Path(folder);
+}
+
+bool Picker::volumeUsable(const QString& root) const {
+    return services_.volumeUsable ? services_.volumeUsable(root) : volumeOpens(root);
 }
 
 bool Picker::isOpenableFolder(const QString& path) {

@@ -65,6 +65,7 @@ Q_SIGNALS:
 
 private:
     void fillFolderList();
+    bool volumeUsable(const QString& root) const;
     // Appends entries and marks the collection changed; tells the user which could not be
     // added. Returns whether all were added.
     bool addToCollection(const QStringList& paths);
