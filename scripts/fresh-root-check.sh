@@ -90,6 +90,7 @@ fi
 # Inside a private mount namespace: the root becomes a mount point of its own, as on a real
 # machine, with /proc, /dev and /sys.
 root=$1
+logs=$(dirname "$root") # beside the root, kept with it
 mount --bind "$root" "$root"
 mount -t proc proc "$root/proc"
 mount --rbind /dev "$root/dev"
@@ -123,7 +124,7 @@ display=:$display_number
 # first start) shows on the display.
 say "README step 1: $run_command"
 in_root DISPLAY="$display" bash -c "cd /root/velmora && exec $run_command" \
-    >"$root/tmp/run.log" 2>&1 &
+    >"$logs/run.log" 2>&1 &
 run_pid=$!
 shown=0
 for _ in $(seq 3600); do
@@ -135,7 +136,7 @@ for _ in $(seq 3600); do
     sleep 0.5
 done
 if [ "$shown" = 0 ]; then
-    tail -n 40 "$root/tmp/run.log"
+    tail -n 40 "$logs/run.log"
     die "step 1 did not start the program"
 fi
 kill "$run_pid"
@@ -146,20 +147,21 @@ echo "the program's window showed"
 say "README step 2: $test_command"
 ci=()
 [ "${VLM_FRESH_CI:-0}" = 1 ] && ci=(CI=true)
-echo "(the whole output goes to $root/tmp/test.log)"
-in_root "${ci[@]}" bash -c "cd /root/velmora && $test_command" >"$root/tmp/test.log" 2>&1 || {
-    tail -n 80 "$root/tmp/test.log"
+echo "(the whole output goes to $logs/test.log)"
+in_root "${ci[@]}" bash -c "cd /root/velmora && $test_command" >"$logs/test.log" 2>&1 || {
+    tail -n 80 "$logs/test.log"
     die "step 2 failed"
 }
-grep -E '^(Installing|[0-9]+% tests passed|fuzzing: )' "$root/tmp/test.log" || true
+grep -E '^(Installing|[0-9]+% tests passed|fuzzing: )' "$logs/test.log" || true
+sed -n '/The following tests did not run/,/^$/p' "$logs/test.log"
 
 # 3. The installing commands, one after another as a user types them.
 say "README step 3: installing"
 for line in "${install_commands[@]}"; do
     echo "\$ $line"
     # apt asks before it installs what the package depends on: the user says yes.
-    in_root bash -c "cd /root/velmora && $line" <<<"y" >"$root/tmp/install.log" 2>&1 || {
-        tail -n 40 "$root/tmp/install.log"
+    in_root bash -c "cd /root/velmora && $line" <<<"y" >"$logs/install.log" 2>&1 || {
+        tail -n 40 "$logs/install.log"
         die "step 3 failed: $line"
     }
 done
@@ -169,7 +171,7 @@ in_root test -x /usr/local/bin/vlm || die "cmake --install left no /usr/local/bi
 
 # The packaged program starts on the display from its installed place.
 in_root mkdir -p /tmp/user
-in_root DISPLAY="$display" HOME=/tmp/user /usr/bin/vlm >"$root/tmp/installed.log" 2>&1 &
+in_root DISPLAY="$display" HOME=/tmp/user /usr/bin/vlm >"$logs/installed.log" 2>&1 &
 installed_pid=$!
 shown=0
 for _ in $(seq 60); do
@@ -182,7 +184,7 @@ done
 kill "$installed_pid" 2>/dev/null || true
 wait "$installed_pid" 2>/dev/null || true
 [ "$shown" = 1 ] || {
-    cat "$root/tmp/installed.log"
+    cat "$logs/installed.log"
     die "the installed /usr/bin/vlm showed no window"
 }
 echo "installed from the package: /usr/bin/vlm started"
