@@ -33,6 +33,10 @@ bool entryExists(const QString& fileName) {
 
 } // namespace
 
+QString autostartCommandPath(const QString& executableFolder) {
+    return AddBackslash(executableFolder) + QStringLiteral("vlm");
+}
+
 QString autostartFolder() {
     const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
     const QString base = QDir::isAbsolutePath(configured)
