@@ -1,16 +1,14 @@
 #include "common/addbackslash.h"
+#include "common/logging.h"
 #include "common/safewrite.h"
 #include "desktop/autostartentry.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <algorithm>
 
 namespace vlm {
 namespace {
-
-Q_LOGGING_CATEGORY(autostartLog, "vlm.autostart")
 
 bool isUsableEntryName(const QString& name) {
     return !name.isEmpty() && !name.startsWith(u'.') && !name.contains(u'/') &&
