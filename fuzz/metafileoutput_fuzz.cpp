@@ -1,6 +1,6 @@
 // What the metafile helper writes is not trusted: anything but a whole, bounded picture is null.
+#include "common/metafilewire.h"
 #include "fuzzsupport.h"
-#include "metafile/wireformat.h"
 #include "platform/metafileoutput.h"
 
 #include <QtEndian>

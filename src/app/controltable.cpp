@@ -144,7 +144,7 @@ constexpr std::array kControls = {
     ControlSpec{"File1", ControlKind::FileList, "NewOrAdd", 120, 5640, 2895, 1605, "",
                 "vyberte kliknutím soubor nebo i více souborů pomocí klávesy SHIFT nebo CTRL nebo "
                 "dvojklikněte pro vložení aktuálního souboru",
-                0, kDefaultColour, kMultiSelect},
+                0, kDefaultColour, 0},
     ControlSpec{"Nahled2", ControlKind::Image, "NewOrAdd", 3120, 5640, 1815, 1695, "",
                 "náhled obrázku", 0, kDefaultColour, kStretch | kBorder},
     ControlSpec{"Label30", L, "NewOrAdd", 120, 7320, 2265, 285, "Přidat výběr do kolekce", "", 9.75,

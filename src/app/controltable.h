@@ -27,9 +27,8 @@ enum ControlFlag : unsigned {
     kStretch = 1u << 3,
     kBorder = 1u << 4,
     kSorted = 1u << 5,
-    kMultiSelect = 1u << 6,
-    kChecked = 1u << 7,
-    kBold = 1u << 8,
+    kChecked = 1u << 6,
+    kBold = 1u << 7,
 };
 
 inline constexpr QRgb kDefaultColour = 0x00000000; // alpha 0: the system colour

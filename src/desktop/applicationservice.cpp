@@ -1,12 +1,12 @@
 #include "desktop/applicationservice.h"
 
 #include "applicationadaptor.h"
+#include "common/logging.h"
 #include "velmoraadaptor.h"
 #include "version.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <cstdio>
 
 namespace vlm {
 
@@ -88,7 +88,8 @@ bool callRunningCopy(const QDBusConnection& bus, const QString& method) {
         QDBusMessage::createMethodCall(serviceName(), objectPath(), interfaceName(), method));
     if (reply.type() == QDBusMessage::ReplyMessage)
         return true;
-    std::fprintf(stderr, "vlm: běžící kopie neodpověděla: %s\n", qPrintable(reply.errorMessage()));
+    qCWarning(instanceLog).noquote()
+        << QStringLiteral("běžící kopie neodpověděla: %1").arg(reply.errorMessage());
     return false;
 }
 

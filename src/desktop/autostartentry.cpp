@@ -1,6 +1,5 @@
 #include "desktop/autostartentry.h"
 
-#include "common/addbackslash.h"
 #include "version.h"
 
 #include <algorithm>
@@ -138,14 +137,6 @@ QString entryLine(const QString& key, const QString& value) {
 }
 
 } // namespace
-
-QString autostartCommandPath(const QString& executableFolder) {
-#ifdef Q_OS_WIN
-    return AddBackslash(executableFolder, u'\\') + QStringLiteral("vlm.exe");
-#else
-    return AddBackslash(executableFolder) + QStringLiteral("vlm");
-#endif
-}
 
 QString quoteDesktopExecArgument(const QString& argument) {
     QString doubled = argument;

@@ -10,7 +10,7 @@ namespace vlm {
 inline constexpr char16_t kAutostartValueName[] = u"Velmora";
 
 // The program that the entry starts: the executable's folder joined with the fixed name
-// "vlm" ("vlm.exe" on Windows), whatever the running executable is called.
+// "vlm", whatever the running executable is called.
 QString autostartCommandPath(const QString& executableFolder);
 
 // ${XDG_CONFIG_HOME:-~/.config}/autostart (a relative XDG_CONFIG_HOME is ignored, as the

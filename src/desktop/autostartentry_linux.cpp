@@ -1,16 +1,14 @@
 #include "common/addbackslash.h"
+#include "common/logging.h"
 #include "common/safewrite.h"
 #include "desktop/autostartentry.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <algorithm>
 
 namespace vlm {
 namespace {
-
-Q_LOGGING_CATEGORY(autostartLog, "vlm.autostart")
 
 bool isUsableEntryName(const QString& name) {
     return !name.isEmpty() && !name.startsWith(u'.') && !name.contains(u'/') &&
@@ -32,6 +30,10 @@ bool entryExists(const QString& fileName) {
 }
 
 } // namespace
+
+QString autostartCommandPath(const QString& executableFolder) {
+    return AddBackslash(executableFolder) + QStringLiteral("vlm");
+}
 
 QString autostartFolder() {
     const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");

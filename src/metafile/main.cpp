@@ -1,11 +1,11 @@
 // vlm-metafile: renders one WMF or EMF drawing, read from standard input, and writes it to
-// standard output in the bounded pixel format of wireformat.h. The decoders are old C code,
-// so the program runs them here, in a process the caller starts under resource limits.
+// standard output in the bounded pixel format of common/metafilewire.h. The decoders are old C
+// code, so the program runs them here, in a process the caller starts under resource limits.
 //
 // Usage: vlm-metafile wmf|emf WIDTH HEIGHT   (the drawing is fitted inside WIDTH x HEIGHT)
 
+#include "common/metafilewire.h"
 #include "metafile/render.h"
-#include "metafile/wireformat.h"
 
 #include <QGuiApplication>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #include "platform/metafileoutput.h"
 
-#include "metafile/wireformat.h"
+#include "common/metafilewire.h"
 
 #include <QtEndian>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "platform/pictureloader.h"
 
-#include "metafile/wireformat.h"
+#include "common/metafilewire.h"
 #include "platform/metafileprocess.h"
 #include "platform/picturecomplete.h"
 #include "platform/picturekind.h"

@@ -1,12 +1,12 @@
 #include "platform/settingsstore.h"
 
 #include "common/linefile.h"
+#include "common/logging.h"
 #include "common/safewrite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QStandardPaths>
 #include <algorithm>
 #include <utility>
@@ -14,8 +14,6 @@
 
 namespace vlm {
 namespace {
-
-Q_LOGGING_CATEGORY(settingsLog, "vlm.settings")
 
 const QString kSection = QStringLiteral("options");
 constexpr qint64 kMaxStoreBytes = 4 * 1024 * 1024;

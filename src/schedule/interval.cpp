@@ -13,7 +13,6 @@ IntervalCorrection checkInterval(const QString& unit, const QString& text, const
         limit = 23;
     else
         return correction;
-    correction.knownUnit = true;
     const QString checked = text.isEmpty() ? QStringLiteral("1") : text;
     if (text.isEmpty())
         correction.emptyReplacement = checked;

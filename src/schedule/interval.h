@@ -14,7 +14,6 @@ inline const QString kUnitHours = QStringLiteral("hodin");
 // What validating the interval field does for a unit: the field's new maximum length and, when
 // the text must be replaced, its replacement. Unknown units leave everything as it is.
 struct IntervalCorrection {
-    bool knownUnit = false;
     std::optional<QString> emptyReplacement; // "1" for an empty field
     std::optional<QString> limitReplacement; // "60" or "23" for a number above the limit
 };

@@ -1,7 +1,8 @@
 #include "wallpaper/backendchoice.h"
 
+#include "common/logging.h"
+
 #include <QHash>
-#include <cstdio>
 
 namespace vlm {
 namespace {
@@ -137,11 +138,9 @@ QString chooseWallpaperBackend(const QProcessEnvironment& environment, const Ses
 std::unique_ptr<WallpaperBackend> createWallpaperBackend(const QProcessEnvironment& environment) {
     const QString forced = environment.value(QStringLiteral("VLM_WALLPAPER_BACKEND")).trimmed();
     if (!forced.isEmpty() && canonicalBackendName(forced).isEmpty()) {
-        std::fprintf(stderr,
-                     "vlm: VLM_WALLPAPER_BACKEND=%s is not one of %s; choosing by the "
-                     "session\n",
-                     forced.toLocal8Bit().constData(),
-                     wallpaperBackendNames().join(u", ").toLocal8Bit().constData());
+        qCWarning(wallpaperLog).noquote()
+            << QStringLiteral("VLM_WALLPAPER_BACKEND=%1 is not one of %2; choosing by the session")
+                   .arg(forced, wallpaperBackendNames().join(u", "));
     }
     const auto probe = createSessionProbe(environment);
     return createWallpaperBackendNamed(chooseWallpaperBackend(environment, *probe), environment);

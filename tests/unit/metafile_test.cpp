@@ -1,4 +1,4 @@
-#include "metafile/wireformat.h"
+#include "common/metafilewire.h"
 #include "platform/metafileoutput.h"
 #include "platform/pictureloader.h"
 #include "support/testfiles.h"

@@ -38,7 +38,7 @@ TEST(Interval, LimitsEmptyFieldAndUnknownUnits) {
               QStringLiteral("23"));
     EXPECT_EQ(vlm::checkInterval(vlm::kUnitHours, QString(), c).emptyReplacement,
               QStringLiteral("1"));
-    EXPECT_FALSE(vlm::checkInterval(QStringLiteral("Minut"), QString(), c).knownUnit);
+    EXPECT_FALSE(vlm::checkInterval(QStringLiteral("Minut"), QString(), c).emptyReplacement);
     EXPECT_EQ(vlm::intervalSeconds(vlm::kUnitMinutes, QStringLiteral("ab"), c), 0.0);
     EXPECT_FALSE(vlm::intervalSeconds(vlm::kUnitSeconds, QStringLiteral("ab"), c));
     EXPECT_EQ(vlm::intervalSeconds(vlm::kUnitHours, QStringLiteral("2"), c), 7200.0);

@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace vlm;
 using namespace Qt::Literals::StringLiterals;
@@ -280,8 +281,11 @@ TEST_F(GSettingsBackendTest, MateGetsAPlainPathCinnamonAUriDeepinTheGnomeKeys) {
 }
 
 TEST_F(ProcessBackendTest, SwaybgStartsTheNewOneBeforeEndingTheOld) {
-    vlmtest::writeScript(bin_ + u"/swaybg"_s,
-                         "trap 'kill $child; exit 0' TERM\nsleep 30 & child=$!\nwait\n");
+    // The fake blocks opening a pipe nobody writes to: a child process (such as sleep) would
+    // look like a second swaybg between its fork and its exec.
+    const QByteArray pipe = QFile::encodeName(dir_.filePath(u"never-written"_s));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    vlmtest::writeScript(bin_ + u"/swaybg"_s, "read line < '" + pipe + "'\n");
     SwaybgBackend backend(environment_, std::chrono::milliseconds(300), recorder());
     ASSERT_EQ(vlmtest::applied(backend, bitmap_), true) << reported_.join(u'\n').toStdString();
     const QList<qint64> first = swaybgProcessesShowing(bitmap_);

@@ -185,7 +185,6 @@ void Picker::setDir1Path(const QString& path) {
     dir1Path_ = folder;
     driveFolders_.insert(volumeRoot(folder), folder);
     fillFolderList();
-    Q_EMIT dir1PathChanged(dir1Path_);
     Dir1_Change();
 }
 

@@ -21,8 +21,6 @@ struct Services;
 // commands that add the chosen files to the collection.
 class Picker : public QObject {
     Q_OBJECT
-    // The folder list's folder; every change runs Dir1_Change.
-    Q_PROPERTY(QString dir1Path READ dir1Path WRITE setDir1Path NOTIFY dir1PathChanged)
 public:
     Picker(Form1& form, CollectionList& collection, Schedule& schedule);
 
@@ -44,8 +42,10 @@ public:
     // Shows the panel at left leftTwips, top 0, above the other controls.
     void showPanel(int leftTwips);
 
+    // The folder list's folder.
     QString dir1Path() const { return dir1Path_; }
-    // Moves the folder list to path; a path that is not a readable folder is ignored.
+    // Moves the folder list to path and runs Dir1_Change; a path that is not a readable
+    // folder, or the folder already shown, is ignored.
     void setDir1Path(const QString& path);
     // The folder that the file list shows (no trailing separator except for a root).
     QString file1Path() const { return file1Path_; }
@@ -59,9 +59,6 @@ public:
 
     // Whether the folder list can go to path.
     static bool isOpenableFolder(const QString& path);
-
-Q_SIGNALS:
-    void dir1PathChanged(const QString& path);
 
 private:
     void fillFolderList();

@@ -17,8 +17,6 @@ public:
     void Label3_Click();
     void Label38_Click();
 
-    UpdateFetcher& fetcher() { return *fetcher_; }
-
 private:
     void showAnswer(bool answered, const QString& text);
 

@@ -1,28 +1,13 @@
 #include "wallpaper/backends/alternatingpath.h"
 
+#include "platform/hardlink.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <utility>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
 namespace vlm {
-namespace {
-
-bool hardLink(const QString& from, const QString& to) {
-#ifdef _WIN32
-    Q_UNUSED(from);
-    Q_UNUSED(to);
-    return false;
-#else
-    return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-#endif
-}
-
-} // namespace
 
 AlternatingPath::AlternatingPath(QString folder) : folder_(std::move(folder)) {}
 

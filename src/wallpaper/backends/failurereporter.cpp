@@ -1,6 +1,7 @@
 #include "wallpaper/backends/failurereporter.h"
 
-#include <cstdio>
+#include "common/logging.h"
+
 #include <utility>
 
 namespace vlm {
@@ -8,11 +9,7 @@ namespace vlm {
 FailureReporter::FailureReporter(QString backendName, Sink sink)
     : backendName_(std::move(backendName)), sink_(std::move(sink)) {
     if (!sink_) {
-        sink_ = [](const QString& line) {
-            std::fputs(line.toLocal8Bit().constData(), stderr);
-            std::fputc('\n', stderr);
-            std::fflush(stderr);
-        };
+        sink_ = [](const QString& line) { qCWarning(wallpaperLog).noquote() << line; };
     }
 }
 
@@ -24,7 +21,7 @@ void FailureReporter::report(const QString& kind, const QString& detail) {
     QString text = detail.simplified();
     if (text.size() > 500)
         text = text.left(500) + QStringLiteral("...");
-    sink_(QStringLiteral("vlm: wallpaper (%1): %2").arg(backendName_, text));
+    sink_(QStringLiteral("%1: %2").arg(backendName_, text));
 }
 
 } // namespace vlm

@@ -6,8 +6,9 @@
 
 namespace vlm {
 
-// Writes a backend's failures to standard error, each kind once, so a user can find out why the
-// wallpaper did not change without the program repeating itself at every change.
+// Logs a backend's failures (vlm.wallpaper, on standard error), each kind once, so a user can
+// find out why the wallpaper did not change without the program repeating itself at every
+// change.
 class FailureReporter {
 public:
     using Sink = std::function<void(const QString& line)>;

@@ -1,18 +1,14 @@
-#include "wallpaper/backends/swaybgbackend.h"
-
 #include "wallpaper/backends/processrunner.h"
+#include "wallpaper/backends/swaybgbackend.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTimer>
 #include <csignal>
-#include <utility>
-
-#ifndef _WIN32
 #include <sys/types.h>
 #include <unistd.h>
-#endif
+#include <utility>
 
 namespace vlm {
 namespace {
@@ -34,7 +30,6 @@ bool alive(qint64 pid) {
 
 QList<qint64> swaybgProcessesShowing(const QString& path) {
     QList<qint64> found;
-#ifndef _WIN32
     const QByteArray wanted = QFile::encodeName(path);
     const uint user = ::getuid();
     const QFileInfoList entries = QDir(QStringLiteral("/proc")).entryInfoList(QDir::Dirs);
@@ -49,9 +44,6 @@ QList<qint64> swaybgProcessesShowing(const QString& path) {
         if (arguments.contains(wanted))
             found.append(pid);
     }
-#else
-    Q_UNUSED(path);
-#endif
     return found;
 }
 
@@ -103,12 +95,10 @@ void SwaybgBackend::settle(qint64 pid, const QString& path, quint64 sequence) {
         reportFinished(false);
         return;
     }
-#ifndef _WIN32
     for (const qint64 old : swaybgProcessesShowing(path)) {
         if (old != pid)
             ::kill(pid_t(old), SIGTERM);
     }
-#endif
     reportFinished(true);
 }
 
