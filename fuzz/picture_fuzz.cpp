@@ -11,6 +11,7 @@ using namespace vlm;
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
+    vlm::PictureLoader::limitDecoderMemory();
     return 0;
 }
 

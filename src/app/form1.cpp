@@ -6,10 +6,10 @@
 #include "app/quit.h"
 #include "app/startup.h"
 #include "collection/ui/collectionlist.h"
-#include "desktop/ui/tray.h"
-#include "desktop/ui/updatelinks.h"
 #include "collection/ui/commands.h"
 #include "collection/ui/picker.h"
+#include "desktop/ui/tray.h"
+#include "desktop/ui/updatelinks.h"
 #include "favorites/ui/favorites.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
@@ -50,10 +50,12 @@ QFont controlFont(const QFont& windowFont, const ControlSpec& spec) {
 void setTextColour(QWidget* widget, QRgb colour) {
     if (qAlpha(colour) == 0)
         return;
+    // The disabled group keeps the style's colours, so a disabled link looks disabled.
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, QColor::fromRgb(colour));
-    palette.setColor(QPalette::Text, QColor::fromRgb(colour));
-    palette.setColor(QPalette::ButtonText, QColor::fromRgb(colour));
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        for (const QPalette::ColorRole role :
+             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(group, role, QColor::fromRgb(colour));
     widget->setPalette(palette);
 }
 
@@ -76,8 +78,9 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
     }
     case ControlKind::ListBox:
     case ControlKind::FolderList: {
+        // A sorted list is kept in order by its owner (addSorted): Qt would sort by code point,
+        // not alphabetically for the user's language.
         auto* list = new QListWidget(parent);
-        list->setSortingEnabled((spec.flags & kSorted) != 0);
         list->setUniformItemSizes(true); // keeps 32,767 entries fast
         return list;
     }
@@ -99,6 +102,11 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
         combo->addItems(
             {QStringLiteral("sekund"), QStringLiteral("minut"), QStringLiteral("hodin")});
         combo->setEditText(text(spec.caption));
+        // Only a pick from the list chooses an item. Typed text stays as typed: no completion,
+        // and Enter or leaving the box does not turn a matching text into a choice.
+        combo->setCompleter(nullptr);
+        QObject::disconnect(combo->lineEdit(), &QLineEdit::returnPressed, combo, nullptr);
+        QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
         return combo;
     }
     case ControlKind::DriveList:
@@ -219,9 +227,11 @@ void Form1::buildTrayMenu() {
         {"mnuBar_Quit", "&Ukončit aplikaci Velmora"},
     };
     for (const Item& item : items) {
-        QAction* action = trayMenu_->addAction(text(item.caption));
+        // A separator is a plain line: with a caption some styles draw the "-" beside it.
+        QAction* action = qstrcmp(item.caption, "-") == 0
+                              ? trayMenu_->addSeparator()
+                              : trayMenu_->addAction(text(item.caption));
         action->setObjectName(text(item.name));
-        action->setSeparator(qstrcmp(item.caption, "-") == 0);
     }
 }
 

@@ -57,6 +57,7 @@ public:
     Tray& tray() { return *tray_; }
     Quit& quit() { return *quit_; }
     UpdateLinks& links() { return *links_; }
+    HoverEffects& hover() { return *hover_; }
     Picker& picker() { return *picker_; }
     Favorites& favorites() { return *favorites_; }
     CollectionCommands& commands() { return *commands_; }

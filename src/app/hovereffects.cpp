@@ -77,13 +77,13 @@ void HoverEffects::Check2_MouseMove() {
 }
 
 void HoverEffects::Kolekce_MouseMove() {
-    const QListWidgetItem* item = kolekce_->currentItem();
-    kolekce_->setToolTip(item && item->isSelected() ? item->text() : QString());
+    const QList<QListWidgetItem*> selected = kolekce_->selectedItems();
+    kolekce_->setToolTip(selected.isEmpty() ? QString() : selected.first()->text());
 }
 
 void HoverEffects::Favorite_MouseMove() {
-    const QListWidgetItem* item = favorite_->currentItem();
-    favorite_->setToolTip(AddBackslash(item && item->isSelected() ? item->text() : QString()));
+    const QList<QListWidgetItem*> selected = favorite_->selectedItems();
+    favorite_->setToolTip(AddBackslash(selected.isEmpty() ? QString() : selected.first()->text()));
 }
 
 void HoverEffects::SouborKolekce_MouseMove() {

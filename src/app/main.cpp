@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     }
 
     auto& gui = static_cast<QApplication&>(*app);
-    QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
+    // No display name: Qt would append it to every window title, message boxes included.
     QGuiApplication::setDesktopFileName(QString::fromUtf16(vlm::kApplicationId));
     // The window hides to the tray: closing a message box while it is hidden must not end the
     // program. Closing the window itself quits (Form1::closeEvent).

@@ -39,6 +39,7 @@ int uninstallWithoutDisplay() {
 }
 
 int runWindow(QApplication& app, ApplicationService& service, LaunchRequest request) {
+    PictureLoader::limitDecoderMemory();
     const ProgramFacts facts = detectProgramFacts(QApplication::arguments());
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize =

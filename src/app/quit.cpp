@@ -56,9 +56,6 @@ void Quit::Form_QueryUnload() {
 }
 
 void Quit::storeOptions() {
-    if (stored_)
-        return;
-    stored_ = true;
     SettingsStore& settings = form_.services().settings;
     const CollectionList& collection = form_.collection();
     const std::optional<QString> unreadIndex = collection.unreadPlace();

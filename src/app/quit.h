@@ -31,7 +31,6 @@ private:
     void finish();
 
     Form1& form_;
-    bool stored_ = false;
 };
 
 } // namespace vlm

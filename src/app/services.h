@@ -29,6 +29,8 @@ struct Services {
     QLocale locale;
     // Whether a tray can show the icon; null asks the platform.
     bool (*trayAvailable)() = nullptr;
+    // Whether the volume with this root can be opened; null asks the system.
+    bool (*volumeUsable)(const QString& root) = nullptr;
 };
 
 } // namespace vlm

@@ -7,6 +7,7 @@
 #include "collection/ui/picker.h"
 #include "common/numbers.h"
 #include "desktop/ui/tray.h"
+#include "platform/ui/widgets.h"
 #include "schedule/interval.h"
 #include "schedule/ui/schedule.h"
 #include "wallpaper/ui/wallpaperchange.h"
@@ -58,7 +59,7 @@ void Startup::Form_Load() {
     form_.Timer1().start();
 
     collection.setCollectionFile(option("lastfile"));
-    form_.control<QLineEdit>("Text1")->setText(option("cas"));
+    setBoxText(form_.control<QLineEdit>("Text1"), option("cas"));
     auto* combo1 = form_.control<QComboBox>("Combo1");
     combo1->setEditText(currentUnitName(option("jednotky")));
     form_.control<QLabel>("PosledniZmena")->setText(option("lastCh"));
@@ -74,8 +75,8 @@ bool Startup::runUninstallIfAsked() {
     Services& services = form_.services();
     if (services.facts.argumentString != kUninstallSwitch)
         return false;
+    form_.uninstalled_ = true; // from here on nothing may store options again
     runUninstall(services.autostart, services.settings, services.facts, services.messages);
-    form_.uninstalled_ = true;
     return true;
 }
 
@@ -97,7 +98,7 @@ void Startup::greetFirstStart() {
         kStyleNotice, QStringLiteral("Velmora"));
     form_.mnuNastaveni_Click();
     form_.hiddenAtStart_ = false;
-    form_.control<QLineEdit>("Text1")->setText(QStringLiteral("30"));
+    setBoxText(form_.control<QLineEdit>("Text1"), QStringLiteral("30"));
     form_.control<QComboBox>("Combo1")->setEditText(kUnitMinutes);
 }
 

@@ -66,6 +66,10 @@ QString decodeText(const QByteArray& bytes) {
     return decodeCp1250(bytes);
 }
 
+QString decodeWindows1250(const QByteArray& bytes) {
+    return decodeCp1250(bytes);
+}
+
 QByteArray encodeLines(const QStringList& lines) {
     QByteArray bytes;
     // A first line that starts with a byte-order mark keeps it behind one the reader drops.

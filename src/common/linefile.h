@@ -16,6 +16,9 @@ QStringList splitLines(const QString& text);
 // is dropped), otherwise Windows-1250, so files from Czech Windows machines keep their paths.
 QString decodeText(const QByteArray& bytes);
 
+// Decodes Windows-1250 bytes; bytes the code page leaves undefined become U+FFFD.
+QString decodeWindows1250(const QByteArray& bytes);
+
 // Encodes lines as UTF-8 with CR LF after every line, the last one included.
 QByteArray encodeLines(const QStringList& lines);
 

@@ -192,6 +192,9 @@ QByteArray autostartEntryContent(const QString& valueName, const QString& data) 
     text += entryLine(QStringLiteral("Type"), QStringLiteral("Application"));
     text += entryLine(QStringLiteral("Name"), escapeDesktopString(valueName));
     text += entryLine(QStringLiteral("Exec"), on ? desktopExecValue({data}) : QString());
+    // A session skips an entry whose program is gone: a removed program is not started.
+    if (on)
+        text += entryLine(QStringLiteral("TryExec"), escapeDesktopString(data));
     text += entryLine(QStringLiteral("Icon"), QString::fromUtf16(kApplicationId));
     text += entryLine(QStringLiteral("Terminal"), QStringLiteral("false"));
     if (on) {

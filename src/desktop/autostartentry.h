@@ -33,14 +33,17 @@ QStringList unquoteDesktopExec(const QString& value);
 
 // The whole autostart file for the entry valueName. Empty data means off: the entry stays
 // but is disabled (Hidden=true, X-GNOME-Autostart-enabled=false, empty Exec). Otherwise data
-// is the program path, written as the one argument of Exec.
+// is the program path, written as the one argument of Exec and as TryExec.
 QByteArray autostartEntryContent(const QString& valueName, const QString& data);
 
 // Records the start-with-the-system entry valueName with data (a program path, or empty for
 // off), creating the autostart folder when needed. On Linux this is the XDG autostart file
-// autostartFolder()/<valueName>.desktop written atomically. Returns false when the entry could
-// not be written (the old entry then stays intact) or the name or data cannot be represented
-// (an empty name, a name with a path separator or leading dot, NUL or broken UTF-16).
+// autostartFolder()/<valueName>.desktop written atomically. Off writes the disabled entry only
+// over an entry of that name (the user's, or a system-wide one in $XDG_CONFIG_DIRS it must
+// hide); where there is none, nothing starts the program already and no file is made. Returns false
+// when the entry could not be written (the old entry then stays intact) or the name or data cannot
+// be represented (an empty name, a name with a path separator or leading dot, NUL or broken
+// UTF-16).
 bool SetRunValue(const QString& valueName, const QString& data);
 
 } // namespace vlm

@@ -4,13 +4,31 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
+#include <algorithm>
 
 namespace vlm {
 namespace {
 
+Q_LOGGING_CATEGORY(autostartLog, "vlm.autostart")
+
 bool isUsableEntryName(const QString& name) {
     return !name.isEmpty() && !name.startsWith(u'.') && !name.contains(u'/') &&
            !name.contains(QChar(0)) && name.isValidUtf16();
+}
+
+// Whether an entry of this file name exists that a disabled one must replace or hide.
+bool entryExists(const QString& fileName) {
+    if (QFileInfo::exists(AddBackslash(autostartFolder()) + fileName))
+        return true;
+    QString systemFolders = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    if (systemFolders.isEmpty())
+        systemFolders = QStringLiteral("/etc/xdg");
+    const QStringList folders = systemFolders.split(u':', Qt::SkipEmptyParts);
+    return std::any_of(folders.cbegin(), folders.cend(), [&fileName](const QString& folder) {
+        return QDir::isAbsolutePath(folder) &&
+               QFileInfo::exists(AddBackslash(folder) + QStringLiteral("autostart/") + fileName);
+    });
 }
 
 } // namespace
@@ -24,13 +42,25 @@ QString autostartFolder() {
 }
 
 bool SetRunValue(const QString& valueName, const QString& data) {
-    if (!isUsableEntryName(valueName) || data.contains(QChar(0)) || !data.isValidUtf16())
+    // The window shows nothing; standard error says why the entry did not change.
+    const auto fail = [&valueName](const QString& reason) {
+        qCWarning(autostartLog).noquote()
+            << QStringLiteral("cannot write the autostart entry \"%1\": %2").arg(valueName, reason);
         return false;
+    };
+    if (!isUsableEntryName(valueName) || data.contains(QChar(0)) || !data.isValidUtf16())
+        return fail(QStringLiteral("the name or the command cannot be written in a file"));
+    const QString fileName = valueName + QStringLiteral(".desktop");
+    if (data.isEmpty() && !entryExists(fileName))
+        return true;
     const QString folder = autostartFolder();
     if (!QDir().mkpath(folder))
-        return false;
-    const QString path = AddBackslash(folder) + valueName + QStringLiteral(".desktop");
-    return writeFileAtomically(path, autostartEntryContent(valueName, data));
+        return fail(QStringLiteral("cannot create the folder ") + folder);
+    const QString path = AddBackslash(folder) + fileName;
+    QString error;
+    if (!writeFileAtomically(path, autostartEntryContent(valueName, data), &error))
+        return fail(path + QStringLiteral(": ") + error);
+    return true;
 }
 
 } // namespace vlm

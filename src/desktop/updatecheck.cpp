@@ -5,6 +5,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QStringDecoder>
 
 namespace vlm {
 namespace {
@@ -62,7 +63,33 @@ QString capLength(const QString& text) {
     return text.left(keep) + kEllipsis;
 }
 
+QString decodeReply(const QByteArray& bytes, const QByteArray& charset) {
+    if (charset == "windows-1250" || charset == "cp1250" || charset == "x-cp1250")
+        return decodeWindows1250(bytes);
+    if (!charset.isEmpty()) {
+        QStringDecoder decoder(charset.constData());
+        if (decoder.isValid())
+            return decoder.decode(bytes);
+    }
+    return decodeText(bytes); // nothing named, or a charset this build does not know
+}
+
 } // namespace
+
+QByteArray contentTypeCharset(const QByteArray& contentType) {
+    const QList<QByteArray> parts = contentType.split(';');
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        const QByteArray parameter = parts[i].trimmed();
+        const qsizetype equals = parameter.indexOf('=');
+        if (equals < 0 || parameter.left(equals).trimmed().toLower() != "charset")
+            continue;
+        QByteArray value = parameter.mid(equals + 1).trimmed();
+        if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
+            value = value.mid(1, value.size() - 2);
+        return value.trimmed().toLower();
+    }
+    return {};
+}
 
 QUrl updateStatusUrl() {
     const QString configured = qEnvironmentVariable("VLM_UPDATE_URL");
@@ -75,8 +102,8 @@ QUrl productWebPageUrl() {
     return QUrl(QStringLiteral("http://www.velmora.example/aplikace.htm#vlm"));
 }
 
-QString cleanUpdateText(const QByteArray& bytes) {
-    const QString text = filterCharacters(decodeText(bytes)).trimmed();
+QString cleanUpdateText(const QByteArray& bytes, const QByteArray& charset) {
+    const QString text = filterCharacters(decodeReply(bytes, charset)).trimmed();
     if (text.isEmpty())
         return text;
     QStringList lines = text.split(u'\r');
@@ -161,7 +188,12 @@ void UpdateFetcher::onReplyFinished() {
     }
     const bool delivered = error == QNetworkReply::NoError ||
                            (error >= QNetworkReply::ContentAccessDenied && status >= 400);
-    complete(delivered ? cleanUpdateText(m_body) : QString());
+    if (!delivered || m_body.isEmpty()) {
+        fail();
+        return;
+    }
+    const QByteArray contentType = m_reply->rawHeader("Content-Type");
+    complete(true, cleanUpdateText(m_body, contentTypeCharset(contentType)));
 }
 
 void UpdateFetcher::followRedirect(const QUrl& target) {
@@ -169,7 +201,10 @@ void UpdateFetcher::followRedirect(const QUrl& target) {
     const int defaultPort = from.scheme() == QStringLiteral("https") ? 443 : 80;
     const bool sameOrigin = target.scheme() == from.scheme() && target.host() == from.host() &&
                             target.port(defaultPort) == from.port(defaultPort);
-    if (!sameOrigin || ++m_redirects > m_limits.maxRedirects) {
+    // A server that moved to https keeps its host; going back to plain http never happens.
+    const bool upgrade = from.scheme() == QStringLiteral("http") &&
+                         target.scheme() == QStringLiteral("https") && target.host() == from.host();
+    if (!(sameOrigin || upgrade) || ++m_redirects > m_limits.maxRedirects) {
         fail();
         return;
     }
@@ -180,10 +215,10 @@ void UpdateFetcher::followRedirect(const QUrl& target) {
 }
 
 void UpdateFetcher::fail() {
-    complete(QString());
+    complete(false, QString());
 }
 
-void UpdateFetcher::complete(const QString& text) {
+void UpdateFetcher::complete(bool answered, const QString& text) {
     if (!m_running)
         return;
     m_running = false;
@@ -195,7 +230,7 @@ void UpdateFetcher::complete(const QString& text) {
         reply->deleteLater();
     }
     m_body.clear();
-    Q_EMIT finished(text);
+    Q_EMIT finished(answered, text);
 }
 
 } // namespace vlm

@@ -3,9 +3,14 @@
 #include "common/linefile.h"
 #include "common/safewrite.h"
 
+#include <QFileInfo>
+
 namespace vlm {
 
 std::optional<QStringList> readFavoritesFile(const QString& path) {
+    const QFileInfo file(path);
+    if (!file.exists() && !file.isSymLink())
+        return QStringList();
     return readLineFile(path, kMaxFavoritesFileBytes);
 }
 

@@ -10,8 +10,9 @@ namespace vlm {
 inline constexpr qint64 kMaxFavoritesFileBytes = 4LL * 1024 * 1024;
 
 // The favourite folders stored in the file, one per line (CR or CR LF ends a line, a lone LF
-// stays inside the entry, the last line counts without a line end); nullopt when the file is
-// missing or cannot be read.
+// stays inside the entry, the last line counts without a line end). A missing file holds no
+// folders; nullopt when the file is there but cannot be read (unreadable, not a regular file,
+// too large), so that it is not overwritten.
 std::optional<QStringList> readFavoritesFile(const QString& path);
 
 // Writes the folders with CR LF after every line (no folders: an empty file), atomically;

@@ -18,6 +18,8 @@ struct MetafileJob {
 
 // Runs the helper on one metafile under resource limits and a wall-clock timeout (it is
 // killed when that runs out) and returns what it rendered, or a null image on any failure.
+// While the helper runs, the calling thread's event loop handles timers and painting, but not
+// the user's input.
 QImage renderMetafileInHelper(const MetafileJob& job);
 
 } // namespace vlm

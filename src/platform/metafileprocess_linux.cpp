@@ -3,7 +3,9 @@
 #include "platform/metafileprocess.h"
 
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QProcess>
+#include <QTimer>
 #include <csignal>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -80,19 +82,24 @@ QImage renderMetafileInHelper(const MetafileJob& job) {
     process.write(job.data);
     process.closeWriteChannel();
 
-    // Collect the output as it comes so a helper that floods the pipe is stopped at the cap.
+    // The helper is awaited in an event loop so that timers (the clock) keep running and the
+    // window keeps painting; the user's input waits until the picture is there. The output is
+    // collected as it comes so a helper that floods the pipe is stopped at the cap.
+    QEventLoop loop;
     QByteArray output;
     bool overflow = false;
-    while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-        if (!process.waitForReadyRead(remainingMs(deadline)) &&
-            process.state() != QProcess::NotRunning)
-            process.waitForFinished(remainingMs(deadline));
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
         output += process.readAllStandardOutput();
         if (static_cast<quint64>(output.size()) > wire::kMaxOutputBytes) {
             overflow = true;
-            break;
+            loop.quit();
         }
-    }
+    });
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(remainingMs(deadline), &loop, &QEventLoop::quit);
+    if (process.state() != QProcess::NotRunning)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+
     if (overflow || process.state() != QProcess::NotRunning) {
         killHelper(process);
         return {};

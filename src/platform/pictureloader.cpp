@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QScopeGuard>
 #include <cmath>
 #include <utility>
 
@@ -65,7 +66,6 @@ void jumpToLargestIcon(QImageReader& reader) {
 QImage readQtPicture(QFile& file, PictureKind kind) {
     if (!hasAllItsData(file, kind))
         return {};
-    QImageReader::setAllocationLimit(kAllocationLimitMb);
     QImageReader reader(&file, qtFormat(kind));
     reader.setAutoDetectImageFormat(false);
     if (kind == PictureKind::Ico)
@@ -98,6 +98,8 @@ PictureLoader::PictureLoader(QString metafileHelper, QSize targetSize)
     : metafileHelper_(std::move(metafileHelper)), targetSize_(targetSize) {}
 
 QImage PictureLoader::load(const QString& path) const {
+    ++loadsRunning_;
+    const auto done = qScopeGuard([this] { --loadsRunning_; });
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return {};
     QFile file(path);
@@ -121,6 +123,10 @@ QImage PictureLoader::load(const QString& path) const {
     default:
         return readQtPicture(file, kind);
     }
+}
+
+void PictureLoader::limitDecoderMemory() {
+    QImageReader::setAllocationLimit(kAllocationLimitMb);
 }
 
 QString PictureLoader::findMetafileHelper(const QString& executableFolder) {

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QStandardPaths>
 #include <algorithm>
 #include <utility>
@@ -13,6 +14,8 @@
 
 namespace vlm {
 namespace {
+
+Q_LOGGING_CATEGORY(settingsLog, "vlm.settings")
 
 const QString kSection = QStringLiteral("options");
 constexpr qint64 kMaxStoreBytes = 4 * 1024 * 1024;
@@ -157,8 +160,19 @@ bool IniSettingsStore::save(const QString& key, const QString& value) {
             continue;
         bytes += entry.key.toUtf8() + '=' + escapeValue(entry.value).toUtf8() + '\n';
     }
-    QDir().mkpath(QFileInfo(filePath_).absolutePath());
-    return writeFileAtomically(filePath_, bytes);
+    const QString folder = QFileInfo(filePath_).absolutePath();
+    QString error = QStringLiteral("cannot create the folder ") + folder;
+    const bool saved = QDir().mkpath(folder) && writeFileAtomically(filePath_, bytes, &error);
+    // The window shows nothing; standard error says which option was lost, once per key until
+    // it is stored again.
+    if (saved) {
+        failingKeys_.remove(key.toLower());
+    } else if (!failingKeys_.contains(key.toLower())) {
+        failingKeys_.insert(key.toLower());
+        qCWarning(settingsLog).noquote()
+            << QStringLiteral("cannot save the option \"%1\" to %2: %3").arg(key, filePath_, error);
+    }
+    return saved;
 }
 
 bool IniSettingsStore::deleteAll() {

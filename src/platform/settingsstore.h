@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 namespace vlm {
@@ -18,7 +19,7 @@ public:
 
 // INI file "[options]" with one "key=value" line per option. Values are escaped so that any
 // text (CR, LF, backslashes, leading blanks, non-ASCII) comes back exactly; every save
-// rewrites the file atomically.
+// rewrites the file atomically. A failed save is logged (category vlm.settings).
 class IniSettingsStore final : public SettingsStore {
 public:
     explicit IniSettingsStore(QString filePath);
@@ -34,6 +35,7 @@ public:
 
 private:
     QString filePath_;
+    QSet<QString> failingKeys_; // lower case, already reported
 };
 
 } // namespace vlm

@@ -31,8 +31,11 @@ QString NextChangeTime(const QDateTime& now, double seconds, const QLocale& loca
     // Beyond about 300 years QDateTime arithmetic stops being meaningful for a time of day.
     if (!now.isValid() || !std::isfinite(seconds) || std::fabs(seconds) > 1e10)
         return {};
+    // The clock counts whole seconds: a change made late in a second is due a whole interval
+    // after that second, and an interval of 0 is due within the current second only.
+    const QDateTime second = now.addMSecs(-now.time().msec());
     const qint64 msecs = std::llround(seconds * 1000.0);
-    QDateTime moment = now.addMSecs(msecs);
+    QDateTime moment = second.addMSecs(msecs);
     if (!moment.isValid())
         return {};
     moment = moment.addMSecs(moment.time().msec() >= 500 ? 1000 - moment.time().msec()
@@ -72,7 +75,8 @@ bool isChangeDue(const QString& schedule, const QString& nowText, const QDateTim
         return true;
     const qint64 previousOfDay = previousTick.time().msecsSinceStartOfDay() / 1000;
     const qint64 dueOfDay = due->msecsSinceStartOfDay() / 1000;
-    const qint64 ahead = ((dueOfDay - previousOfDay) % kSecondsPerDay + kSecondsPerDay) % kSecondsPerDay;
+    const qint64 ahead =
+        ((dueOfDay - previousOfDay) % kSecondsPerDay + kSecondsPerDay) % kSecondsPerDay;
     return ahead > 0 && ahead < elapsed;
 }
 

@@ -6,14 +6,13 @@
 
 namespace vlm {
 
-// The time of day of `now` plus `seconds`, rounded to the nearest whole second, in the
-// locale's long time format; the empty text when it cannot be computed.
+// The time of day of `now`'s whole second plus `seconds`, rounded to the nearest whole second,
+// in the locale's long time format; the empty text when it cannot be computed.
 QString NextChangeTime(const QDateTime& now, double seconds, const QLocale& locale);
 
 // Time left from the current-time text to the next-change text as "hh:mm:ss", wrapping over
 // midnight; a text that is not a time counts as 0 seconds.
-QString RemainingTime(const QString& currentTime, const QString& nextChange,
-                      const QLocale& locale);
+QString RemainingTime(const QString& currentTime, const QString& nextChange, const QLocale& locale);
 
 // Whether a tick at `now` must start a change for the schedule text. The schedule is due when
 // it equals the current time's text, and also when its time of day fell strictly between the

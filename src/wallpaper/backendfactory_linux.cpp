@@ -38,7 +38,9 @@ QStringList outputNames() {
 std::unique_ptr<WallpaperBackend>
 createWallpaperBackendNamed(const QString& name, const QProcessEnvironment& environment) {
     if (name == u"x11")
-        return std::make_unique<X11RootBackend>(environment.value(QStringLiteral("DISPLAY")));
+        return std::make_unique<X11RootBackend>(environment.value(QStringLiteral("DISPLAY")),
+                                                FailureReporter::Sink(),
+                                                X11RootBackend::qtConnection());
     if (name == u"gnome")
         return GSettingsBackend::gnome(environment, linkFolder(environment));
     if (name == u"cinnamon")

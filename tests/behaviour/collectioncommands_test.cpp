@@ -285,6 +285,35 @@ TEST_F(CollectionCommandsTest, DeleteSelectsTheNeighbour) {
     EXPECT_FALSE(list().changed()) << "deleting the only entry leaves the flag as it was";
 }
 
+TEST_F(CollectionCommandsTest, OnlyASelectedEntryCounts) {
+    openEntries({u"/a.jpg"_s, u"/b.jpg"_s});
+    auto* kolekce = control<QListWidget>("Kolekce");
+    vlmtest::clickRow(kolekce, 0, Qt::ControlModifier); // deselects the shown entry
+    EXPECT_EQ(list().ListIndex(), -1);
+    commands().Label24_Click();
+    EXPECT_TRUE(lastMessage(1, kStyleError, u"Záznam pro smazání nebyl vybrán"_s, u"Chyba"_s));
+    EXPECT_EQ(list().ListCount(), 2);
+
+    // Tabbing into a list without a current entry puts only the caret there.
+    commands().Label21_Click();
+    list().addEntries({u"/c.jpg"_s});
+    const Snapshot before = snapshot();
+    vlmtest::tabInto(kolekce);
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(CollectionCommandsTest, AnInstalledProgramOpensAndSavesInOneVisibleFolder) {
+    facts.writableFolder = root() + u"/.local/share/vlm"_s; // an installed copy
+    openEntries({u"/a.jpg"_s});
+    dialogs.saveResults.push_back(std::nullopt);
+    commands().Label23_Click();
+    const QString opened = dialogs.openRequests.at(0).initialFolder;
+    EXPECT_EQ(dialogs.saveRequests.at(0).initialFolder, opened);
+    EXPECT_NE(opened, progFolder());
+    EXPECT_FALSE(opened.contains(u"/."_s)) << opened.toStdString();
+    EXPECT_TRUE(QFileInfo(opened).isDir());
+}
+
 TEST_F(CollectionCommandsTest, DeleteNeedsASelectedNonEmptyEntry) {
     openEntries({u"/a.jpg"_s, QString()});
     for (const int index : {-1, 1}) { // none, the empty entry

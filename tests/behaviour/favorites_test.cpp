@@ -1,4 +1,5 @@
 #include "collection/ui/picker.h"
+#include "favorites/favoritesfile.h"
 #include "favorites/ui/favorites.h"
 #include "support/collectionfakes.h"
 #include "support/testfiles.h"
@@ -102,6 +103,59 @@ TEST_F(FavoritesTest, ChoosingAFavouriteMovesTheFolderListButNotTheDriveUnlessIt
     EXPECT_EQ(picker().file1Path(), other);
     EXPECT_EQ(drive1->currentIndex(), driveIndex);
     EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+TEST_F(FavoritesTest, ClickingTheChosenFavouriteAgainGoesThereAgain) {
+    const QString pics = folder("pics"), other = folder("other");
+    writeBytes(favFile(), (other + u"\r\n"_s).toUtf8());
+    favorites().NactiFav_Click();
+    picker().pointAt(pics);
+    vlmtest::tabInto(favorite()); // the caret alone chooses nothing
+    EXPECT_EQ(picker().dir1Path(), pics);
+    for (int click = 0; click < 2; ++click) {
+        vlmtest::clickRow(favorite(), 0);
+        EXPECT_EQ(picker().dir1Path(), other) << click;
+        picker().setDir1Path(pics); // the user walks away, the favourite stays selected
+    }
+    vlmtest::clickRow(favorite(), 0, Qt::ControlModifier); // deselects it
+    favorites().Label32_Click();
+    EXPECT_TRUE(lastMessage(1, kStyleError, u"Záznam pro smazání nebyl vybrán"_s, u"Chyba"_s));
+    EXPECT_EQ(favorite()->count(), 1);
+}
+
+TEST_F(FavoritesTest, FavouritesSortAlphabeticallyForTheUsersLanguage) {
+    locale = QLocale(QLocale::Czech, QLocale::Czechia);
+    writeBytes(
+        favFile(),
+        u"/zima/\r\n/Obr/\r\n/Čechy/\r\n/alba/\r\n/chata/\r\n/Hrad/\r\n/Cesta/\r\n"_s.toUtf8());
+    favorites().NactiFav_Click();
+    const QStringList sorted = {u"/alba/"_s,  u"/Cesta/"_s, u"/Čechy/"_s, u"/Hrad/"_s,
+                                u"/chata/"_s, u"/Obr/"_s,   u"/zima/"_s};
+    EXPECT_EQ(favorites().folders(), sorted);
+    favorites().UlozFav_Click();
+    EXPECT_EQ(readBytes(favFile()), (sorted.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
+}
+
+TEST_F(FavoritesTest, AFileThatCannotBeReadIsReportedAndNeverOverwritten) {
+    const QString pics = folder("pics");
+    const QByteArray tooLarge(kMaxFavoritesFileBytes + 1, 'x');
+    for (const bool asFolder : {false, true}) {
+        SCOPED_TRACE(asFolder);
+        QFile::remove(favFile());
+        QDir(favFile()).removeRecursively();
+        if (asFolder)
+            QDir().mkpath(favFile());
+        else
+            writeBytes(favFile(), tooLarge);
+        messages.shown.clear();
+        favorites().NactiFav_Click();
+        EXPECT_TRUE(lastMessage(1, kStyleNotice, favFile()));
+        picker().pointAt(pics);
+        favorites().Label31_Click();
+        picker().Label29_Click(); // "Storno" stores the favourites too
+        EXPECT_EQ(QFileInfo(favFile()).isDir(), asFolder);
+        EXPECT_EQ(readBytes(favFile()), asFolder ? QByteArray() : tooLarge);
+    }
 }
 
 TEST_F(FavoritesTest, AnUnwritableFolderKeepsTheListWithoutAMessage) {

@@ -105,7 +105,7 @@ TEST_F(PickerTest, AddSelectionAppendsInListOrderAndAlwaysTells) {
     EXPECT_EQ(control<QLabel>("Pocet")->text(), u"4"_s);
     EXPECT_TRUE(lastMessage(1, kStyleNotice, kAddedSelection, u"Přidání souborů"_s));
     EXPECT_EQ(file1()->selectedItems().size(), 3) << "the selection stays";
-    EXPECT_FALSE(list().changed()) << "adding never touches the flag";
+    EXPECT_TRUE(list().changed()) << "changed from the first added picture";
 
     file1()->clearSelection();
     picker().Label30_Click();
@@ -127,6 +127,22 @@ TEST_F(PickerTest, DoubleClickAddsTheCaretFileOnlyWhenSelected) {
     picker().File1_DblClick();
     EXPECT_EQ(list().ListCount(), 2);
     EXPECT_EQ(messages.shown.size(), 2u);
+}
+
+TEST_F(PickerTest, ANameWithALineBreakIsRefusedByName) {
+    writePicture(pic("line\nbreak.bmp"));
+    writePicture(pic("carriage\rreturn.bmp"));
+    picker().pointAt(picsFolder());
+    select({"line\nbreak.bmp"});
+    picker().File1_DblClick();
+    EXPECT_EQ(list().ListCount(), 0);
+    EXPECT_TRUE(lastMessage(1, kStyleNotice, u"line\u240Abreak.bmp"_s));
+
+    select({"a.jpg", "carriage\rreturn.bmp", "line\nbreak.bmp"});
+    picker().Label30_Click();
+    EXPECT_EQ(list().entries(), QStringList{pic("a.jpg")});
+    EXPECT_TRUE(lastMessage(2, kStyleNotice, u"carriage\u240Dreturn.bmp"_s));
+    EXPECT_FALSE(messages.shown.back().prompt.contains(u'\n'));
 }
 
 TEST_F(PickerTest, AFileInTheRootFolderGetsOneSeparator) {
@@ -220,3 +236,12 @@ TEST_F(PickerTest, StartUpPointsThePickerAtTheProgramFolder) {
 }
 
 } // namespace
+
+TEST_F(PickerTest, StartUpOnAVolumeThatCannotBeOpenedShowsNoMessage) {
+    volumeUsable = [](const QString&) { return false; }; // a root the user may not list
+    form().Form_Load();
+    EXPECT_EQ(picker().dir1Path(), progFolder());
+    EXPECT_EQ(picker().file1Path(), progFolder());
+    EXPECT_TRUE(messages.shown.size() == 1 && messages.shown[0].title == u"Velmora"_s)
+        << "only the welcome message";
+}

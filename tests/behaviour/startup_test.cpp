@@ -1,5 +1,6 @@
 // Start-up paths: the first start, a reopened collection, stored options of every kind.
 #include "app/startup.h"
+#include "collection/collectionfile.h"
 #include "collection/ui/collectionlist.h"
 #include "support/fakes.h"
 #include "support/testfiles.h"
@@ -113,7 +114,11 @@ TEST(Startup, UnreadableRememberedCollectionKeepsThePlaceAndSaysSo) {
     store(f, "lastfile", missing);
     store(f, "index", QStringLiteral("7"));
     store(f, "hide", QStringLiteral("1"));
+    store(f, "cas", QStringLiteral("30")); // the field's design text: still a change
+    store(f, "jednotky", QStringLiteral("minut"));
     f.load();
+    // Without a change at start the restored interval alone schedules the next one.
+    EXPECT_EQ(f.form().schedule().nextChangeText(), QStringLiteral("10:30:00"));
 
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_TRUE(f.messages.shown[0].prompt.contains(missing));
@@ -139,6 +144,19 @@ TEST(Startup, AFolderOrAnEmptyFileAsTheRememberedCollection) {
     EXPECT_EQ(g.form().collection().ListCount(), 0);
     EXPECT_TRUE(g.messages.shown.empty());
     EXPECT_EQ(g.backend.paths.size(), 1u); // the empty preview is still applied
+}
+
+TEST(Startup, ACollectionLongerThanTheListSaysWhatWasLeftOut) {
+    FormFixture f;
+    QByteArray bytes;
+    for (int i = 0; i < vlm::kMaxCollectionEntries + 2; ++i)
+        bytes += "/p/" + QByteArray::number(i) + ".jpg\r\n";
+    vlmtest::writeBytes(f.path(QStringLiteral("big.vlk")), bytes);
+    store(f, "lastfile", f.path(QStringLiteral("big.vlk")));
+    f.load();
+    EXPECT_EQ(f.text("Pocet"), QStringLiteral("32767"));
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_TRUE(f.messages.shown[0].prompt.contains(QStringLiteral("Posledních 2 záznamů")));
 }
 
 TEST(Startup, RestoredOptionsRunTheirHandlersOnlyOnARealChange) {
@@ -182,7 +200,18 @@ TEST(Startup, UninstallSwitchRemovesTracesAndNearMissesStartNormally) {
     vlmtest::writeBytes(f.facts.wallpaperBitmapPath(), "BM");
     const QString favourites = f.facts.favouritesFilePath();
     vlmtest::writeBytes(favourites, "/pictures/\r\n");
+    // The copies handed to desktops that cache the picture by its path go as well.
+    const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", f.path(QStringLiteral("data")).toUtf8());
+    const QString copies = f.path(QStringLiteral("data/vlm/wallpaper"));
+    for (const char* name : {"/vlmimage-1.bmp", "/vlmimage-2.bmp"})
+        vlmtest::writeBytes(copies + QString::fromLatin1(name), "BM");
     f.load();
+    if (oldDataHome.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldDataHome);
+    EXPECT_FALSE(QFileInfo::exists(copies));
 
     EXPECT_TRUE(f.form().uninstalled());
     ASSERT_EQ(f.autostart.writes.size(), 1u);

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # With a tray host (trayer) the hide option sends the window to the tray at start: the icon is
-# embedded in the tray, no window shows, the tray menu's quit question answered No keeps the
-# program running, and a double-click on the icon brings the window back.
+# embedded in the tray, no window shows, the tray menu's quit question (titled exactly
+# "Konec aplikace") answered No keeps the program running, and a double-click on the icon
+# brings the window back.
 set -u
 source "$(dirname "$0")/../support/e2elib.sh"
 command -v trayer >/dev/null || { echo "SKIP: trayer missing"; exit 77; }
 command -v xwininfo >/dev/null || { echo "SKIP: xwininfo missing"; exit 77; }
+command -v xprop >/dev/null || { echo "SKIP: xprop missing"; exit 77; }
 
 convert -size 64x48 xc:'#808000' "$home/p.bmp" 2>/dev/null || printf 'BM' > "$home/p.bmp"
 printf '%s\r\n' "$home/p.bmp" > "$home/c.vlk"
@@ -38,6 +40,8 @@ for _ in 1 2 3; do
     xdotool key Escape
 done
 [ -n "$question" ] || fail "the quit question did not appear"
+title=$(xprop -id "$question" _NET_WM_NAME)
+[ "$title" = '_NET_WM_NAME(UTF8_STRING) = "Konec aplikace"' ] || fail "the question's title: $title"
 for _ in $(seq 30); do
     xdotool search --onlyvisible --name '^Konec aplikace$' >/dev/null || break
     xdotool key --window "$question" Escape 2>/dev/null

@@ -40,12 +40,13 @@ protected:
                 facts.writableFolder = progFolder();
             services_ = std::make_unique<vlm::Services>(
                 vlm::Services{messages, settings, dialogs, clock, random, wallpaper, autostart,
-                              pictures, facts, QLocale::c(), [] { return true; }});
+                              pictures, facts, locale, [] { return true; }, volumeUsable});
             form_ = std::make_unique<vlm::Form1>(*services_);
         }
         return *form_;
     }
 
+    bool (*volumeUsable)(const QString& root) = nullptr; // null: the real volumes
     QString root() const { return dir_.path(); }
     QString progFolder() const { return root() + QStringLiteral("/prog"); }
     QString picsFolder() const { return root() + QStringLiteral("/pics"); }
@@ -85,6 +86,7 @@ protected:
     FakeAutostart autostart;
     vlm::PictureLoader pictures{QString(), QSize(640, 480)};
     vlm::ProgramFacts facts;
+    QLocale locale = QLocale::c();
 
 private:
     std::unique_ptr<vlm::Services> services_;

@@ -3,14 +3,18 @@
 #include "common/linefile.h"
 #include "support/testfiles.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 namespace vlmtest {
 
 int FakeMessageBox::show(const QString& prompt, int style, const QString& title) {
     shown.push_back({prompt, style, title});
+    if (whileShown)
+        whileShown();
     if (style != vlm::kStyleQuestion)
         return vlm::kAnswerOk;
     if (answers.empty())
@@ -54,6 +58,22 @@ void RecordingBackend::apply(const QString& bitmapPath, const QImage& picture) {
 bool FakeAutostart::SetRunValue(const QString& valueName, const QString& data) {
     writes.emplace_back(valueName, data);
     return true;
+}
+
+void clickRow(QListWidget* list, int row, Qt::KeyboardModifiers modifiers) {
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    const QPointF global = list->viewport()->mapToGlobal(QPointF(at));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
+                      modifiers);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
+                        Qt::NoButton, modifiers);
+    QApplication::sendEvent(list->viewport(), &press);
+    QApplication::sendEvent(list->viewport(), &release);
+}
+
+void tabInto(QWidget* widget) {
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(widget, &focus);
 }
 
 FormFixture::FormFixture(const QLocale& locale, const QString& arguments) {

@@ -7,8 +7,10 @@
 #include "support/testfiles.h"
 #include "wallpaper/ui/wallpaperchange.h"
 
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -27,6 +29,7 @@ public:
     int show(const QString& prompt, int style, const QString& title) override;
     std::vector<ShownMessage> shown;
     std::deque<int> answers;
+    std::function<void()> whileShown; // runs while a message is open, as a timer or session may
 };
 
 class FakeFileDialogs final : public vlm::FileDialogs {
@@ -68,6 +71,11 @@ public:
     bool SetRunValue(const QString& valueName, const QString& data) override;
     std::vector<std::pair<QString, QString>> writes;
 };
+
+// The user's left click on a list's row; with Ctrl it toggles the row's selection.
+void clickRow(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// The keyboard focus arriving by the Tab key.
+void tabInto(QWidget* widget);
 
 // A window with fakes and a private program folder; the settings store is the real INI store
 // in that folder. Call load() to run start-up.

@@ -46,10 +46,12 @@ run_installed() {
     for _ in $(seq 200); do [ -s "$bitmap" ] && break; sleep 0.1; done
     [ -s "$bitmap" ] || fail "$name: no vlmimage.bmp in $XDG_DATA_HOME/vlm: $(ls -la "$XDG_DATA_HOME/vlm" 2>&1)"
     sleep 0.5 # let the bitmap's write and the options' save end before stopping the program
-    # strace and the bus end with the program.
+    # strace and the bus end with the program, and pass on its exit status.
     kill "$vlm_pid"
     wait "$wrapper" 2>/dev/null
+    local status=$?
     vlm_pid=
+    [ "$status" = 0 ] || fail "$name: the program ended with status $status: $(tail -n 30 "$home/$name.log")"
 }
 
 # Fails when the traced run touched the build or source tree, or read another placeholder.

@@ -8,6 +8,29 @@
 #include <gtest/gtest.h>
 
 namespace vlmtest {
+namespace {
+
+LoggedMessages* collecting = nullptr;
+
+} // namespace
+
+LoggedMessages::LoggedMessages(const char* category)
+    : category_(category), previous_(qInstallMessageHandler(&LoggedMessages::handle)) {
+    collecting = this;
+}
+
+LoggedMessages::~LoggedMessages() {
+    collecting = nullptr;
+    qInstallMessageHandler(previous_);
+}
+
+void LoggedMessages::handle(QtMsgType type, const QMessageLogContext& context,
+                            const QString& text) {
+    if (collecting && context.category && collecting->category_ == context.category)
+        collecting->messages.append(text);
+    else if (collecting && collecting->previous_)
+        collecting->previous_(type, context, text);
+}
 
 void writeBytes(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -1,3 +1,5 @@
+#include "platform/pictureloader.h"
+
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
@@ -6,6 +8,7 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    vlm::PictureLoader::limitDecoderMemory();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -27,10 +28,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         qputenv("XDG_CONFIG_HOME", dir.filePath(u"config"_s).toUtf8());
+        qputenv("XDG_CONFIG_DIRS", dir.filePath(u"system"_s).toUtf8());
         qputenv("HOME", dir.filePath(u"home"_s).toUtf8());
     }
     void TearDown() override {
         qputenv("XDG_CONFIG_HOME", oldConfig);
+        qputenv("XDG_CONFIG_DIRS", oldSystem);
         qputenv("HOME", oldHome);
     }
     QString folder() const { return dir.filePath(u"config/autostart"_s); }
@@ -38,34 +41,43 @@ protected:
 
     QTemporaryDir dir;
     const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray oldSystem = qgetenv("XDG_CONFIG_DIRS");
     const QByteArray oldHome = qgetenv("HOME");
 };
 
 const QByteArray kHead = "[Desktop Entry]\nType=Application\nName=Velmora\nExec=";
-const QByteArray kOffEntry =
-    kHead + "\nIcon=example.velmora.Velmora\nTerminal=false\nHidden=true\nX-GNOME-Autostart-enabled=false\n";
+const QByteArray kOffEntry = kHead + "\nIcon=example.velmora.Velmora\nTerminal=false\nHidden="
+                                     "true\nX-GNOME-Autostart-enabled=false\n";
 
-QByteArray onEntry(const QByteArray& exec) {
-    return kHead + exec +
+QByteArray onEntry(const QByteArray& exec, const QByteArray& program) {
+    return kHead + exec + "\nTryExec=" + program +
            "\nIcon=example.velmora.Velmora\nTerminal=false\nX-GNOME-Autostart-enabled=true\n"
            "X-GNOME-Autostart-Delay=5\nX-KDE-autostart-after=panel\n";
 }
 
 TEST_F(AutostartTest, OnWritesTheFixedProgramNameQuotedWhenNeeded) {
     // Whatever this test binary is called, the entry starts "vlm" in the given folder.
-    const std::pair<QString, QByteArray> cases[] = {{u"/opt/my apps"_s, "\"/opt/my apps/vlm\""},
-                                                    {u"/opt/vlm/"_s, "/opt/vlm/vlm"},
-                                                    {u"/"_s, "/vlm"}};
-    for (const auto& [programFolder, exec] : cases) {
+    // TryExec names the program, so a session does not start it once it is removed.
+    const std::tuple<QString, QByteArray, QByteArray> cases[] = {
+        {u"/opt/my apps"_s, "\"/opt/my apps/vlm\"", "/opt/my apps/vlm"},
+        {u"/opt/vlm/"_s, "/opt/vlm/vlm", "/opt/vlm/vlm"},
+        {u"/"_s, "/vlm", "/vlm"}};
+    for (const auto& [programFolder, exec, program] : cases) {
         ASSERT_TRUE(SetRunValue(kName, vlm::autostartCommandPath(programFolder)));
-        EXPECT_EQ(readBytes(entryPath()), onEntry(exec));
+        EXPECT_EQ(readBytes(entryPath()), onEntry(exec, program));
     }
 }
 
-TEST_F(AutostartTest, OffKeepsADisabledEntryEvenWhenThereWasNone) {
-    ASSERT_FALSE(QFile::exists(entryPath()));
+TEST_F(AutostartTest, OffDisablesAnExistingEntryAndMakesNoneWhereThereWasNone) {
+    ASSERT_TRUE(SetRunValue(kName, QString()));
+    EXPECT_FALSE(QDir(folder()).exists()) << "nothing starts the program: no entry needed";
+
+    // A system-wide entry of the same name needs the user's disabled one to hide it.
+    vlmtest::writeBytes(dir.filePath(u"system/autostart/Velmora.desktop"_s), onEntry("vlm", "vlm"));
     ASSERT_TRUE(SetRunValue(kName, QString()));
     EXPECT_EQ(readBytes(entryPath()), kOffEntry);
+    ASSERT_TRUE(QFile::remove(dir.filePath(u"system/autostart/Velmora.desktop"_s)));
+    ASSERT_TRUE(QFile::remove(entryPath()));
 
     ASSERT_TRUE(SetRunValue(kName, u"/usr/bin/vlm"_s));
     ASSERT_TRUE(SetRunValue(kName, QString()));
@@ -75,7 +87,7 @@ TEST_F(AutostartTest, OffKeepsADisabledEntryEvenWhenThereWasNone) {
 
     // A relative XDG_CONFIG_HOME is ignored.
     qputenv("XDG_CONFIG_HOME", "relative/config");
-    ASSERT_TRUE(SetRunValue(kName, QString()));
+    ASSERT_TRUE(SetRunValue(kName, u"/usr/bin/vlm"_s));
     EXPECT_TRUE(QFile::exists(dir.filePath(u"home/.config/autostart/Velmora.desktop"_s)));
 }
 
@@ -91,6 +103,7 @@ TEST_F(AutostartTest, RejectsNamesThatAreNoPlainFileName) {
 
 TEST_F(AutostartTest, FailedWritesReportFalseAndKeepTheOldEntry) {
     ASSERT_TRUE(SetRunValue(kName, u"/usr/bin/vlm"_s));
+    vlmtest::LoggedMessages log("vlm.autostart");
     const QByteArray before = readBytes(entryPath());
 
     // A file size limit makes every write fail, even for root.
@@ -117,6 +130,10 @@ TEST_F(AutostartTest, FailedWritesReportFalseAndKeepTheOldEntry) {
     ASSERT_TRUE(QDir(folder()).removeRecursively());
     vlmtest::writeBytes(folder(), {});
     EXPECT_FALSE(SetRunValue(kName, u"/usr/bin/vlm"_s));
+    // Each failure is told on standard error, with its reason.
+    ASSERT_EQ(log.messages.size(), geteuid() == 0 ? 2 : 3)
+        << log.messages.join(u'\n').toStdString();
+    EXPECT_TRUE(log.messages.back().contains(folder())) << log.messages.back().toStdString();
 }
 
 TEST_F(AutostartTest, EntriesPassTheDesktopFileValidator) {
@@ -147,7 +164,7 @@ TEST_F(AutostartTest, GlibLauncherStartsTheProgramFromATrickyFolder) {
     // The script learns where to report from a second Exec argument added to the entry.
     ASSERT_TRUE(SetRunValue(kName, program));
     QByteArray content = readBytes(entryPath());
-    content.replace("\nIcon=", " " + vlm::desktopExecValue({output}).toUtf8() + "\nIcon=");
+    content.replace("\nTryExec=", " " + vlm::desktopExecValue({output}).toUtf8() + "\nTryExec=");
     vlmtest::writeBytes(entryPath(), content);
 
     QProcess launch;

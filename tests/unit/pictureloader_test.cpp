@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QtEndian>
 #include <functional>
@@ -164,6 +165,16 @@ TEST_F(PictureLoaderTest, AnEightKPictureStillLoads) {
     big.fill(Qt::darkCyan);
     ASSERT_TRUE(big.save(path(u"8k.bmp"_s), "bmp"));
     EXPECT_EQ(load(u"8k.bmp"_s).size(), QSize(7680, 4320));
+}
+
+TEST_F(PictureLoaderTest, LoadingLeavesTheDecoderCapToTheProgram) {
+    const int programs = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(programs + 1);
+    writeBytes(path(u"small.bmp"_s), encoded(pattern(8, 8), "bmp"));
+    EXPECT_FALSE(load(u"small.bmp"_s).isNull());
+    EXPECT_EQ(QImageReader::allocationLimit(), programs + 1)
+        << "a load changed the whole program's cap";
+    QImageReader::setAllocationLimit(programs);
 }
 
 TEST_F(PictureLoaderTest, BrokenAndNonPictureFilesGiveANullImage) {

@@ -35,7 +35,10 @@ TEST(TimeText, LongTimeHasNoZoneAndReadsBack) {
 TEST(NextChangeTime, AddsSecondsDropsTheDateAndRoundsToTheSecond) {
     EXPECT_EQ(NextChangeTime(at(10, 0, 0), 300, kC), QStringLiteral("10:05:00"));
     EXPECT_EQ(NextChangeTime(at(23, 30, 0), 7200, kC), QStringLiteral("01:30:00"));
-    EXPECT_EQ(NextChangeTime(at(10, 0, 0, 600), 0, kC), QStringLiteral("10:00:01"));
+    // The current time counts in whole seconds, whatever the milliseconds.
+    EXPECT_EQ(NextChangeTime(at(10, 0, 0, 600), 0, kC), QStringLiteral("10:00:00"));
+    EXPECT_EQ(NextChangeTime(at(10, 0, 0, 600), 300, kC), QStringLiteral("10:05:00"));
+    EXPECT_EQ(NextChangeTime(at(10, 0, 0, 900), 1.5, kC), QStringLiteral("10:00:02"));
     EXPECT_EQ(NextChangeTime(at(10, 0, 0), -5, kCzech), QStringLiteral("9:59:55"));
     EXPECT_EQ(NextChangeTime(at(10, 0, 0), 1.0 / 0.0, kC), QString());
     EXPECT_EQ(NextChangeTime(at(10, 0, 0), 1e300, kC), QString());
@@ -63,7 +66,8 @@ TEST(RemainingTime, CountsDownAndWrapsOverMidnight) {
 namespace {
 bool isChangeDue(const QString& schedule, const QDateTime& previous, const QDateTime& now,
                  const QLocale& locale) {
-    return vlm::isChangeDue(schedule, vlm::renderLongTime(now.time(), locale), previous, now, locale);
+    return vlm::isChangeDue(schedule, vlm::renderLongTime(now.time(), locale), previous, now,
+                            locale);
 }
 } // namespace
 

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -50,16 +51,19 @@ private:
     Responder m_respond;
 };
 
-TestServer::Responder reply(const QByteArray& status, const QByteArray& body) {
-    return [status, body](QTcpSocket* socket, const QByteArray&) {
-        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-                      QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+TestServer::Responder reply(const QByteArray& status, const QByteArray& body,
+                            const QByteArray& contentType = "text/plain") {
+    return [status, body, contentType](QTcpSocket* socket, const QByteArray&) {
+        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: " + contentType +
+                      "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                      "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
     };
 }
 
 struct FetchResult {
     QString text;
+    bool answered = false;
     bool finished = false;
     int ticks = 0;
     qint64 elapsedMs = 0;
@@ -71,11 +75,13 @@ FetchResult fetch(const QUrl& url, const UpdateFetchLimits& limits = {}) {
     vlm::UpdateFetcher fetcher;
     fetcher.setLimits(limits);
     QEventLoop loop;
-    QObject::connect(&fetcher, &vlm::UpdateFetcher::finished, &loop, [&](const QString& text) {
-        result.text = text;
-        result.finished = true;
-        loop.quit();
-    });
+    QObject::connect(&fetcher, &vlm::UpdateFetcher::finished, &loop,
+                     [&](bool answered, const QString& text) {
+                         result.answered = answered;
+                         result.text = text;
+                         result.finished = true;
+                         loop.quit();
+                     });
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++result.ticks; });
     ticker.start(10);
@@ -107,6 +113,23 @@ TEST(UpdateFetch, ShowsWhatTheServerSends) {
 
     TestServer emptyError(reply("500 Internal Server Error", ""));
     EXPECT_EQ(fetch(emptyError.url()).text, QString());
+}
+
+TEST(UpdateFetch, BlanksAreAnAnswerAndTheNamedCharsetIsHonoured) {
+    TestServer blanks(reply("200 OK", "   \r\n"));
+    FetchResult result = fetch(blanks.url());
+    EXPECT_TRUE(result.answered) << "something came, so the connection did not fail";
+    EXPECT_EQ(result.text, QString());
+    TestServer nothing(reply("200 OK", ""));
+    EXPECT_FALSE(fetch(nothing.url()).answered);
+
+    // Valid UTF-8 bytes, but the server says they are Windows-1250.
+    TestServer cp1250(reply("200 OK", "\xC3\xA1", "text/plain; charset=Windows-1250"));
+    EXPECT_EQ(fetch(cp1250.url()).text, QStringLiteral("\u0102\u02C7"));
+    TestServer latin1(reply("200 OK", "\xB9", "text/plain;charset=\"ISO-8859-1\""));
+    EXPECT_EQ(fetch(latin1.url()).text, QStringLiteral("\u00B9"));
+    TestServer unknown(reply("200 OK", "\xB9", "text/plain; charset=x-unknown"));
+    EXPECT_EQ(fetch(unknown.url()).text, QStringLiteral("\u0105")) << "the usual guess";
 }
 
 TEST(UpdateFetch, SizeCapIsExactAndChecksTheAnnouncedLength) {
@@ -217,6 +240,28 @@ TEST(UpdateFetch, FollowsFewSameOriginRedirectsOnly) {
     chain.requests.clear();
     EXPECT_EQ(fetch(chain.url(QStringLiteral("/r4"))).text, QString());
     EXPECT_EQ(chain.requests.size(), 4);
+
+    // A move to https on the same host is followed: the https port gets a TLS handshake.
+    if (QSslSocket::supportsSsl()) {
+        QTcpServer tls;
+        ASSERT_TRUE(tls.listen(QHostAddress::LocalHost));
+        QByteArray hello;
+        QObject::connect(&tls, &QTcpServer::newConnection, [&] {
+            QTcpSocket* socket = tls.nextPendingConnection();
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [&hello, socket] {
+                hello += socket->readAll();
+                socket->disconnectFromHost();
+            });
+        });
+        const QByteArray secure = "https://127.0.0.1:" + QByteArray::number(tls.serverPort()) +
+                                  "/server_status/srv_status.msg";
+        TestServer moved([secure](QTcpSocket* socket, const QByteArray&) {
+            socket->write("HTTP/1.1 301 Moved\r\nLocation: " + secure +
+                          "\r\nContent-Length: 0\r\n\r\n");
+        });
+        fetch(moved.url());
+        EXPECT_TRUE(hello.startsWith('\x16')) << "no TLS handshake reached the https port";
+    }
 
     TestServer elsewhere(reply("200 OK", "hijacked"));
     const QByteArray target = elsewhere.url().toEncoded();

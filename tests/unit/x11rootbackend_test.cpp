@@ -4,10 +4,17 @@
 
 #include <QColor>
 #include <QPainter>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 using namespace vlm;
@@ -125,6 +132,78 @@ TEST_F(X11RootBackendTest, ReapplyingTheSamePathShowsTheNewPictureAndFreesTheOld
     EXPECT_TRUE(reported_.isEmpty());
 }
 
+TEST_F(X11RootBackendTest, ABitmapReadFromDiskPassesThePictureChecks) {
+    X11RootBackend backend(server_->display(),
+                           [this](const QString& line) { reported_.append(line); });
+    RootReader reader(server_->display());
+    writeBitmap(QColor(255, 0, 0), {640, 480});
+    QFile bitmap(bitmap_);
+    ASSERT_TRUE(bitmap.resize(bitmap.size() / 2)); // rows missing: a bitmap cut short
+    EXPECT_EQ(vlmtest::applied(backend, bitmap_), false);
+    EXPECT_EQ(reader.property("_XROOTPMAP_ID"), xcb_pixmap_t(XCB_NONE)) << "the root changed";
+    ASSERT_EQ(reported_.size(), 1);
+    EXPECT_TRUE(reported_[0].contains(u"cannot read the picture"_s)) << reported_[0].toStdString();
+}
+
+// A setter that left both root properties naming its pixmap, then vanished without retaining
+// it: the server hands its slot, and so the same ids, to the next client that connects.
+xcb_pixmap_t leaveStaleRootIds(const QString& display, xcb_connection_t* killer) {
+    xcb_connection_t* setter = xcb_connect(display.toLocal8Bit().constData(), nullptr);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(setter)).data;
+    const xcb_pixmap_t pixmap = xcb_generate_id(setter);
+    xcb_create_pixmap(setter, screen->root_depth, pixmap, screen->root, 8, 8);
+    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
+        auto atom = owned(xcb_intern_atom_reply(
+            setter, xcb_intern_atom(setter, 0, uint16_t(std::strlen(name)), name), nullptr));
+        xcb_change_property(setter, XCB_PROP_MODE_REPLACE, screen->root, atom->atom,
+                            XCB_ATOM_PIXMAP, 32, 1, &pixmap);
+    }
+    std::free(xcb_get_input_focus_reply(setter, xcb_get_input_focus(setter), nullptr));
+    // Killed rather than disconnected, so its slot is free once the killer's round trip ends.
+    xcb_kill_client(killer, pixmap);
+    std::free(xcb_get_input_focus_reply(killer, xcb_get_input_focus(killer), nullptr));
+    xcb_disconnect(setter);
+    return pixmap;
+}
+
+bool connectionAlive(xcb_connection_t* connection) {
+    auto reply =
+        owned(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    return reply && !xcb_connection_has_error(connection);
+}
+
+TEST_F(X11RootBackendTest, StaleRootIdsNeverKillTheProgramsOwnConnections) {
+    xcb_connection_t* killer = xcb_connect(server_->display().toLocal8Bit().constData(), nullptr);
+    RootReader reader(server_->display());
+    writeBitmap(QColor(255, 0, 0));
+
+    // The worker's own connection takes the slot and creates its pixmap under the stale id.
+    leaveStaleRootIds(server_->display(), killer);
+    {
+        X11RootBackend backend(server_->display(),
+                               [this](const QString& line) { reported_.append(line); });
+        EXPECT_EQ(vlmtest::applied(backend, bitmap_), true) << reported_.join(u'\n').toStdString();
+        EXPECT_EQ(reader.pixel(5, 5), 0xff0000u);
+    }
+
+    // The window's connection takes the slot first and owns a resource under the stale id.
+    const xcb_pixmap_t stale = leaveStaleRootIds(server_->display(), killer);
+    xcb_connection_t* window = xcb_connect(server_->display().toLocal8Bit().constData(), nullptr);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(window)).data;
+    const xcb_pixmap_t windowPixmap = xcb_generate_id(window);
+    xcb_create_pixmap(window, screen->root_depth, windowPixmap, screen->root, 4, 4);
+    ASSERT_EQ(windowPixmap, stale) << "the server did not reuse the slot";
+    ASSERT_TRUE(connectionAlive(window)); // the pixmap exists once the round trip is over
+    {
+        X11RootBackend backend(server_->display(), {}, window);
+        EXPECT_EQ(vlmtest::applied(backend, bitmap_), true);
+    }
+    EXPECT_TRUE(connectionAlive(window)) << "the change killed the window's connection";
+    EXPECT_TRUE(reported_.isEmpty()) << reported_.join(u'\n').toStdString();
+    xcb_disconnect(window);
+    xcb_disconnect(killer);
+}
+
 TEST_F(X11RootBackendTest, PictureInMemoryWinsAndCoversEachMonitorWithoutDistortion) {
     X11RootBackend backend(server_->display());
     RootReader reader(server_->display());
@@ -172,6 +251,76 @@ TEST(X11RootBackend, FailuresAreReportedOncePerKindAndNeverThrow) {
     ASSERT_EQ(lines.size(), 2) << lines.join(u'\n').toStdString();
     EXPECT_TRUE(lines[0].contains(u"missing.bmp"_s));
     EXPECT_TRUE(lines[1].contains(u":999"_s));
+}
+
+// A display that takes connections and never answers, as a server that hangs.
+class SilentDisplay {
+public:
+    SilentDisplay() {
+        for (int number = 600; number < 700 && display_.isEmpty(); ++number) {
+            // X clients try the abstract socket of the display first.
+            const QByteArray name = "/tmp/.X11-unix/X" + QByteArray::number(number);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::memcpy(address.sun_path + 1, name.constData(), size_t(name.size()));
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            if (::bind(fd, reinterpret_cast<sockaddr*>(&address),
+                       socklen_t(sizeof(sa_family_t) + 1 + name.size())) == 0 &&
+                ::listen(fd, 4) == 0) {
+                listener_ = fd;
+                display_ = u':' + QString::number(number);
+            } else {
+                ::close(fd);
+            }
+        }
+    }
+    ~SilentDisplay() {
+        for (const int fd : {client_, listener_})
+            if (fd >= 0)
+                ::close(fd);
+    }
+    QString display() const { return display_; }
+    // Waits for a client; true once one has connected.
+    bool accept(int timeoutMs) {
+        pollfd ready{listener_, POLLIN, 0};
+        if (::poll(&ready, 1, timeoutMs) != 1)
+            return false;
+        client_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        return client_ >= 0;
+    }
+    // Hangs up on the client, which then gives up (callable from any thread).
+    void hangUp() const { ::shutdown(client_, SHUT_RDWR); }
+
+private:
+    int listener_ = -1;
+    int client_ = -1;
+    QString display_;
+};
+
+TEST(X11RootBackend, QuittingDoesNotWaitForAServerThatStoppedAnswering) {
+    SilentDisplay server;
+    ASSERT_FALSE(server.display().isEmpty());
+    std::atomic<bool> destroyed = false;
+    std::atomic<bool> rescued = false;
+    std::thread watchdog;
+    {
+        X11RootBackend backend(server.display());
+        backend.apply(u"/nonexistent.bmp"_s, solid({8, 8}, Qt::red));
+        ASSERT_TRUE(server.accept(10000)) << "the worker did not connect";
+        // Should the backend wait for the worker for ever, the worker is freed after a while
+        // so that the test ends and says so.
+        watchdog = std::thread([&] {
+            for (int i = 0; i < 300 && !destroyed; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (!destroyed) {
+                rescued = true;
+                server.hangUp();
+            }
+        });
+    }
+    destroyed = true;
+    watchdog.join();
+    EXPECT_FALSE(rescued) << "the backend waited for a server that does not answer";
 }
 
 TEST(CoverImage, KeepsAspectCropsEvenlyAndFlattensTransparency) {

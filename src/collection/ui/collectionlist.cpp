@@ -18,7 +18,8 @@ CollectionList::CollectionList(Form1& form)
       souborKolekce_(form.control<QLabel>("SouborKolekce")),
       nahled_(form.control<ImageBox>("Nahled")), changes_(form.control<QCheckBox>("Changes")),
       label24_(form.control<QLabel>("Label24")), label26_(form.control<QLabel>("Label26")) {
-    connect(kolekce_, &QListWidget::currentRowChanged, this, [this] { Kolekce_Click(); });
+    kolekceClick_ = new ListBoxClick(kolekce_);
+    connect(kolekceClick_, &ListBoxClick::clicked, this, [this] { Kolekce_Click(); });
 }
 
 QImage CollectionList::loadOrPlaceholder(const QString& path) const {
@@ -43,15 +44,18 @@ bool CollectionList::ReadCollectionLines(const QString& path, bool countInPocet)
     const std::optional<QStringList> lines = readCollectionFile(path);
     if (!lines)
         return false;
-    if (!countInPocet) {
-        addEntries(*lines);
-        return true;
-    }
+    const int leftOut = countInPocet ? addCounting(*lines) : addEntries(*lines);
+    if (leftOut > 0)
+        reportLeftOut(lines->size(), leftOut, QStringLiteral("Velmora"));
+    return true;
+}
+
+int CollectionList::addCounting(const QStringList& lines) {
     // The count grows as the lines arrive; repaint at most once a frame, not once a line.
     QElapsedTimer sinceRepaint;
     sinceRepaint.start();
     const int room = qMax(0, kMaxCollectionEntries - ListCount());
-    const QStringList accepted = lines->mid(0, room);
+    const QStringList accepted = lines.mid(0, room);
     int counted = pocet_->text().toInt();
     kolekce_->setUpdatesEnabled(false);
     for (const QString& line : accepted) {
@@ -66,7 +70,19 @@ bool CollectionList::ReadCollectionLines(const QString& path, bool countInPocet)
     kolekce_->setUpdatesEnabled(true);
     if (!accepted.isEmpty())
         pocet_->setText(QString::number(counted));
-    return true;
+    return static_cast<int>(lines.size() - accepted.size());
+}
+
+void CollectionList::reportLeftOut(qsizetype lineCount, int leftOut, const QString& title) const {
+    services_.messages.show(
+        QStringLiteral("Soubor obsahuje %1 záznamů, kolekce jich pojme nejvýše %2.")
+                .arg(lineCount)
+                .arg(kMaxCollectionEntries) +
+            kMessageLineBreak +
+            QStringLiteral("Posledních %1 záznamů nebylo načteno. Uložíte-li kolekci do "
+                           "stejného souboru, budou v něm chybět.")
+                .arg(leftOut),
+        kStyleNotice, title);
 }
 
 int CollectionList::addEntries(const QStringList& entries) {
@@ -85,11 +101,11 @@ int CollectionList::ListCount() const {
 }
 
 int CollectionList::ListIndex() const {
-    return kolekce_->currentRow();
+    return kolekceClick_->selectedRow();
 }
 
 void CollectionList::setListIndex(int index) {
-    kolekce_->setCurrentRow(index);
+    kolekceClick_->select(index);
 }
 
 QString CollectionList::entry(int index) const {
@@ -106,7 +122,9 @@ QStringList CollectionList::entries() const {
 }
 
 void CollectionList::clear() {
-    // Emptying the list shows no entry: the position and path labels keep their texts.
+    // Emptying the list shows no entry: the position and path labels keep their texts. The
+    // place kept for an unread file goes with it: a new list has its own.
+    unreadIndex_.reset();
     const QSignalBlocker quiet(kolekce_);
     kolekce_->clear();
 }

@@ -13,6 +13,7 @@ namespace vlm {
 
 class Form1;
 class ImageBox;
+class ListBoxClick;
 struct Services;
 
 // The open collection: the list Kolekce with its count, position, path and file labels, the
@@ -28,17 +29,20 @@ public:
 
     // Appends the file's lines as entries. With countInPocet the count label counts up as the
     // lines arrive (start-up). Returns false when the file could not be read; no entry is
-    // added then. Entries past the list's limit are not added (see addEntries).
+    // added then. Lines past the list's limit are not added, and a notice says so.
     bool ReadCollectionLines(const QString& path, bool countInPocet = false);
     // Writes every entry to the file atomically; false leaves the old file intact.
     bool WriteCollectionLines(const QString& path, QString* error = nullptr);
 
     // Appends entries up to the list's limit; returns how many did not fit.
     int addEntries(const QStringList& entries);
+    // Tells the user that leftOut of a file's lineCount lines did not fit into the list, so
+    // saving over that file would lose them.
+    void reportLeftOut(qsizetype lineCount, int leftOut, const QString& title) const;
 
     int ListCount() const;
-    int ListIndex() const;
-    void setListIndex(int index); // runs Kolekce_Click when the selection changes
+    int ListIndex() const;        // the selected entry, -1 when none is selected
+    void setListIndex(int index); // selects the entry and shows it, also when it was selected
     QString entry(int index) const;
     QStringList entries() const;
     void clear();
@@ -49,7 +53,7 @@ public:
     QString collectionFile() const;
     void setCollectionFile(const QString& path);
     void setCount(const QString& text);
-    void showCount(); // Pocet := the entry count
+    void showCount();                      // Pocet := the entry count
     void setCommandsEnabled(bool enabled); // Label26 and Label24
     void showPlaceholder();
     void clearPreview();
@@ -61,9 +65,11 @@ public:
 
 private:
     QImage loadOrPlaceholder(const QString& path) const;
+    int addCounting(const QStringList& lines); // addEntries, counting up in Pocet
 
     const Services& services_;
     QListWidget* kolekce_;
+    ListBoxClick* kolekceClick_;
     QLabel* pocet_;
     QLabel* aktPozice_;
     QLabel* label35_;

@@ -8,7 +8,9 @@
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace vlm {
 
@@ -26,18 +28,13 @@ CollectionCommands::CollectionCommands(Form1& form, CollectionList& collection, 
             [this] { Label24_Click(); });
 }
 
-QString CollectionCommands::openFolder() const {
-    const QFileInfo folder(services_.facts.executableFolder);
-    return folder.isDir() && folder.isReadable() ? services_.facts.executableFolder
-                                                 : services_.facts.writableFolder;
-}
-
-QString CollectionCommands::saveFolder() const {
-    // An installed program's folder is not the user's to write in; the writable folder is
-    // the program's folder whenever that one may be written.
-    const QFileInfo folder(services_.facts.executableFolder);
-    return folder.isDir() && folder.isWritable() ? services_.facts.executableFolder
-                                                 : services_.facts.writableFolder;
+QString CollectionCommands::collectionsFolder() const {
+    // A portable copy keeps its collections beside the program. An installed program's folder
+    // is not the user's, nor is its hidden data folder: start in the user's pictures.
+    if (services_.facts.writableFolder == services_.facts.executableFolder)
+        return services_.facts.executableFolder;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
 }
 
 bool CollectionCommands::confirmDroppingChanges(const char* secondLine, const char* title) {
@@ -67,8 +64,8 @@ void CollectionCommands::Label22_Click() {
                                 "Otevřít kolekci"))
         return;
     const std::optional<QString> chosen =
-        services_.dialogs.open({openFolder(), QStringLiteral("Otevřít kolekci"), kCollectionFilter,
-                                kFileMustExist | kHideReadOnly, QString()});
+        services_.dialogs.open({collectionsFolder(), QStringLiteral("Otevřít kolekci"),
+                                kCollectionFilter, kFileMustExist | kHideReadOnly, QString()});
     collection_.setCommandsEnabled(true);
     if (!chosen || chosen->isEmpty())
         return;
@@ -93,18 +90,8 @@ void CollectionCommands::Label22_Click() {
     collection_.setCollectionFile(*chosen);
     collection_.showCount();
     collection_.Kolekce_Click();
-    if (dropped > 0) {
-        // Saving this list over its file would lose the lines that did not fit: say so.
-        services_.messages.show(
-            QStringLiteral("Soubor obsahuje %1 záznamů, kolekce jich pojme nejvýše %2.")
-                    .arg(lines->size())
-                    .arg(kMaxCollectionEntries) +
-                kMessageLineBreak +
-                QStringLiteral("Posledních %1 záznamů nebylo načteno. Uložíte-li kolekci do "
-                               "stejného souboru, budou v něm chybět.")
-                    .arg(dropped),
-            kStyleNotice, QStringLiteral("Otevřít kolekci"));
-    }
+    if (dropped > 0) // saving this list over its file would lose the lines that did not fit
+        collection_.reportLeftOut(lines->size(), dropped, QStringLiteral("Otevřít kolekci"));
 }
 
 void CollectionCommands::Label23_Click() {
@@ -116,8 +103,8 @@ void CollectionCommands::Label23_Click() {
     // The dialog appends ".vlk" to a name typed without an extension, so the collection
     // shows up under the dialogs' filter next time; a name with any extension is kept.
     const std::optional<QString> chosen =
-        services_.dialogs.save({saveFolder(), QStringLiteral("Uložit kolekci"), kCollectionFilter,
-                                kHideReadOnly, QStringLiteral("vlk")});
+        services_.dialogs.save({collectionsFolder(), QStringLiteral("Uložit kolekci"),
+                                kCollectionFilter, kHideReadOnly, QStringLiteral("vlk")});
     if (!chosen || chosen->isEmpty())
         return;
     if (!collection_.WriteCollectionLines(*chosen)) {

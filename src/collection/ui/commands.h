@@ -24,9 +24,9 @@ public:
     void Label23_Click(); // save the collection
     void Label24_Click(); // delete the selected entry
 
-    // Where the open and save dialogs start.
-    QString openFolder() const;
-    QString saveFolder() const;
+    // Where the open and save dialogs start: one folder for both, so a saved collection is
+    // where opening looks.
+    QString collectionsFolder() const;
 
 private:
     bool confirmDroppingChanges(const char* secondLine, const char* title);

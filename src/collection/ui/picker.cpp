@@ -31,7 +31,7 @@ QString volumeRoot(const QString& path) {
     return volume.isValid() ? volume.rootPath() : QString();
 }
 
-bool volumeUsable(const QString& root) {
+bool volumeOpens(const QString& root) {
     if (root.isEmpty() || !Picker::isOpenableFolder(root))
         return false;
     const QStorageInfo volume(root);
@@ -101,8 +101,14 @@ void Picker::Label26_Click() {
 
 void Picker::pointAt(const QString& folder) {
     setDir1Path(folder);
-    setDriveFromPath(folder);
+    // Start-up shows no message: a drive that cannot be opened leaves the drive list as it was.
+    if (volumeUsable(volumeRoot(folder)))
+        setDriveFromPath(folder);
     setFile1Path(folder);
+}
+
+bool Picker::volumeUsable(const QString& root) const {
+    return services_.volumeUsable ? services_.volumeUsable(root) : volumeOpens(root);
 }
 
 bool Picker::isOpenableFolder(const QString& path) {
@@ -281,22 +287,41 @@ void Picker::Label30_Click() {
 }
 
 bool Picker::addToCollection(const QStringList& paths) {
-    const int rejected = collection_.addEntries(paths);
+    // A collection file holds one entry a line: a name with a line break would come back as
+    // two bogus entries.
+    QStringList addable;
+    QStringList refused;
+    for (const QString& path : paths)
+        (path.contains(u'\r') || path.contains(u'\n') ? refused : addable).append(path);
+    const int rejected = collection_.addEntries(addable);
+    if (rejected < addable.size())
+        collection_.setChanged(true); // from the first added picture, not only at "Storno"
+    if (!refused.isEmpty())
+        refuseLineBreaks(refused);
     if (rejected == 0)
-        return true;
+        return refused.isEmpty();
     // The list is full: what fitted stays, the rest is named so the user knows.
     const QStringList lines = {
         QStringLiteral("Kolekce může obsahovat nejvýše %1 záznamů a je nyní plná.")
             .arg(kMaxCollectionEntries),
         QStringLiteral("Přidáno: %1, nepřidáno: %2 z %3 vybraných souborů.")
-            .arg(paths.size() - rejected)
+            .arg(addable.size() - rejected)
             .arg(rejected)
-            .arg(paths.size()),
+            .arg(addable.size()),
         QString(),
         QStringLiteral("Další soubory přidáte, až z kolekce některé záznamy smažete, "
                        "nebo je uložte do nové kolekce.")};
     services_.messages.show(lines.join(kMessageLineBreak), kStyleNotice, kAddTitle);
     return false;
+}
+
+void Picker::refuseLineBreaks(const QStringList& paths) {
+    QStringList lines = {QStringLiteral("Název souboru obsahuje konec řádku, takový soubor nelze "
+                                        "do kolekce přidat:")};
+    for (QString path : paths)
+        lines.append(path.replace(u'\r', u'\u240D').replace(u'\n', u'\u240A')); // shown, not broken
+    lines.append(QStringLiteral("Soubor přejmenujte a přidejte jej znovu."));
+    services_.messages.show(lines.join(kMessageLineBreak), kStyleNotice, kAddTitle);
 }
 
 void Picker::Label29_Click() {

@@ -65,8 +65,11 @@ Q_SIGNALS:
 
 private:
     void fillFolderList();
-    // Appends entries; tells the user how many did not fit. Returns whether all fitted.
+    bool volumeUsable(const QString& root) const;
+    // Appends entries and marks the collection changed; tells the user which could not be
+    // added. Returns whether all were added.
     bool addToCollection(const QStringList& paths);
+    void refuseLineBreaks(const QStringList& paths);
     QString pathOf(int file1Index) const;
 
     Services& services_;

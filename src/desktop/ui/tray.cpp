@@ -1,6 +1,8 @@
 #include "desktop/ui/tray.h"
 
 #include "app/form1.h"
+#include "app/hovereffects.h"
+#include "desktop/statusnotifier.h"
 
 #include <QSystemTrayIcon>
 
@@ -15,9 +17,14 @@ void Tray::CreateTray_Click() {
     icon_->setObjectName(QStringLiteral("trayIcon"));
     icon_->setToolTip(QStringLiteral("Velmora (aktivní)"));
     icon_->setContextMenu(form_.mnuTray());
+    // On an embedded X tray a single click is no command; a StatusNotifier host sends one
+    // activation for what its users do to open a program (a click or a double-click).
+    const bool activationShows = statusNotifierHostRegistered();
     connect(icon_, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick)
+            [this, activationShows](QSystemTrayIcon::ActivationReason reason) {
+                form_.hover().Form_MouseMove(); // a notification from the icon clears the borders
+                if (reason == QSystemTrayIcon::DoubleClick ||
+                    (reason == QSystemTrayIcon::Trigger && activationShows))
                     form_.mnuNastaveni_Click();
             });
     icon_->show();

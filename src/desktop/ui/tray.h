@@ -8,8 +8,8 @@ namespace vlm {
 
 class Form1;
 
-// The notification-area icon with the tip "Velmora (aktivní)": a double-click shows the
-// window, the context menu is mnuTray.
+// The notification-area icon with the tip "Velmora (aktivní)": a double-click (on a
+// StatusNotifier host, an activation) shows the window, the context menu is mnuTray.
 class Tray : public QObject {
     Q_OBJECT
 public:

@@ -20,9 +20,9 @@ void UpdateLinks::Label3_Click() {
     fetcher_->start(); // a click while a fetch runs is ignored: one answer per question
 }
 
-void UpdateLinks::showAnswer(const QString& text) {
+void UpdateLinks::showAnswer(bool answered, const QString& text) {
     MessageBox& messages = form_.services().messages;
-    if (!text.isEmpty())
+    if (answered) // what came is shown, even a reply of blanks
         messages.show(text, kStyleNotice, QStringLiteral("UpdateServer Service"));
     else
         messages.show(QStringLiteral("pripojení se serverem se nezdarilo"), kStyleError,

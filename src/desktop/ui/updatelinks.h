@@ -20,7 +20,7 @@ public:
     UpdateFetcher& fetcher() { return *fetcher_; }
 
 private:
-    void showAnswer(const QString& text);
+    void showAnswer(bool answered, const QString& text);
 
     Form1& form_;
     UpdateFetcher* fetcher_;

@@ -13,14 +13,13 @@ namespace vlm {
 
 Favorites::Favorites(Form1& form, Picker& picker)
     : QObject(&form), services_(form.services()), picker_(picker),
-      favorite_(form.control<QListWidget>("Favorite")) {
+      favorite_(form.control<QListWidget>("Favorite")), collator_(services_.locale) {
+    collator_.setCaseSensitivity(Qt::CaseInsensitive);
     picker_.setFavouriteCommands([this] { NactiFav_Click(); }, [this] { UlozFav_Click(); });
     // Only the user's choice navigates; the program's own changes to the list run under a
     // signal blocker and leave no entry chosen.
-    connect(favorite_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* current) {
-        if (current)
-            Favorite_Click();
-    });
+    favoriteClick_ = new ListBoxClick(favorite_);
+    connect(favoriteClick_, &ListBoxClick::clicked, this, [this] { Favorite_Click(); });
     connect(form.control<ClickableLabel>("Label31"), &ClickableLabel::clicked, this,
             [this] { Label31_Click(); });
     connect(form.control<ClickableLabel>("Label32"), &ClickableLabel::clicked, this,
@@ -37,21 +36,34 @@ QStringList Favorites::folders() const {
 void Favorites::NactiFav_Click() {
     const QSignalBlocker blocker(favorite_);
     favorite_->clear();
-    // A missing or unreadable file simply leaves no favourites.
-    if (const std::optional<QStringList> lines =
-            readFavoritesFile(services_.facts.favouritesFilePath()))
-        favorite_->addItems(*lines);
+    const QString path = services_.facts.favouritesFilePath();
+    const std::optional<QStringList> lines = readFavoritesFile(path);
+    fileReadable_ = lines.has_value();
+    if (lines) {
+        for (const QString& line : *lines)
+            addSorted(favorite_, line, collator_);
+    } else {
+        services_.messages.show(
+            QStringList{QStringLiteral("Soubor oblíbených umístění nelze načíst:"), path,
+                        QStringLiteral("Zůstane beze změny; změny oblíbených umístění se do něj "
+                                       "neuloží.")}
+                .join(kMessageLineBreak),
+            kStyleNotice, QStringLiteral("Oblíbená umístění"));
+    }
     favorite_->setCurrentItem(nullptr);
 }
 
 void Favorites::UlozFav_Click() {
     // A folder the user may not write to keeps the list only until the panel opens again;
-    // there is nothing the user could do about it here, so nothing is shown.
+    // there is nothing the user could do about it here, so nothing is shown. A file that could
+    // not be read is not replaced by what the list shows.
+    if (!fileReadable_)
+        return;
     writeFavoritesFile(services_.facts.favouritesFilePath(), folders());
 }
 
 void Favorites::Favorite_Click() {
-    const QListWidgetItem* chosen = favorite_->currentItem();
+    const QListWidgetItem* chosen = favorite_->item(favoriteClick_->selectedRow());
     if (!chosen)
         return;
     const QString folder = AddBackslash(chosen->text());
@@ -69,14 +81,14 @@ void Favorites::Favorite_Click() {
 void Favorites::Label31_Click() {
     {
         const QSignalBlocker blocker(favorite_);
-        favorite_->addItem(AddBackslash(picker_.file1Path()));
+        addSorted(favorite_, AddBackslash(picker_.file1Path()), collator_);
         favorite_->setCurrentItem(nullptr);
     }
     UlozFav_Click();
 }
 
 void Favorites::Label32_Click() {
-    QListWidgetItem* chosen = favorite_->currentItem();
+    QListWidgetItem* chosen = favorite_->item(favoriteClick_->selectedRow());
     if (!chosen || chosen->text().isEmpty()) {
         services_.messages.show(QStringLiteral("Záznam pro smazání nebyl vybrán"), kStyleError,
                                 QStringLiteral("Chyba"));

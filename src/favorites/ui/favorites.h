@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCollator>
 #include <QObject>
 #include <QString>
 
@@ -8,6 +9,7 @@ class QListWidget;
 namespace vlm {
 
 class Form1;
+class ListBoxClick;
 class Picker;
 struct Services;
 
@@ -31,6 +33,9 @@ private:
     const Services& services_;
     Picker& picker_;
     QListWidget* favorite_;
+    bool fileReadable_ = true; // a file that could not be read is left alone
+    QCollator collator_;       // the list's order: alphabetical for the user's language, any case
+    ListBoxClick* favoriteClick_;
 };
 
 } // namespace vlm

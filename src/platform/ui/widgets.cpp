@@ -1,5 +1,7 @@
 #include "platform/ui/widgets.h"
 
+#include <QCollator>
+#include <QListWidget>
 #include <QMouseEvent>
 
 namespace vlm {
@@ -64,6 +66,57 @@ LineControl::LineControl(QWidget* parent, const QColor& colour) : QFrame(parent)
 QValidator::State MaxLengthValidator::validate(QString& input, int& position) const {
     Q_UNUSED(position);
     return input.size() <= maxLength_ ? Acceptable : Invalid;
+}
+
+ListBoxClick::ListBoxClick(QListWidget* list) : QObject(list), list_(list) {
+    connect(list, &QListWidget::itemSelectionChanged, this, [this] {
+        ++selectionChanges_;
+        Q_EMIT clicked();
+    });
+    // A click that left the selection as it was (the entry was selected already) still counts.
+    connect(list, &QListWidget::itemClicked, this, [this](const QListWidgetItem* item) {
+        if (selectionChanges_ == changesBeforePress_ && item->isSelected())
+            Q_EMIT clicked();
+    });
+    list->viewport()->installEventFilter(this);
+}
+
+bool ListBoxClick::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        changesBeforePress_ = selectionChanges_;
+    return QObject::eventFilter(watched, event);
+}
+
+int ListBoxClick::selectedRow() const {
+    const QList<QListWidgetItem*> selected = list_->selectedItems();
+    return selected.isEmpty() ? -1 : list_->row(selected.first());
+}
+
+void ListBoxClick::select(int row) {
+    const quint64 before = selectionChanges_;
+    list_->setCurrentRow(row); // a single-selection list selects its current row
+    if (selectionChanges_ == before)
+        Q_EMIT clicked();
+}
+
+void addSorted(QListWidget* list, const QString& text, const QCollator& collator) {
+    int low = 0;
+    int high = list->count();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (collator.compare(text, list->item(middle)->text()) < 0)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    list->insertItem(low, text);
+}
+
+void setBoxText(QLineEdit* box, const QString& text) {
+    if (box->text() == text)
+        Q_EMIT box->textChanged(text); // QLineEdit reports only a different text
+    else
+        box->setText(text);
 }
 
 } // namespace vlm

@@ -3,8 +3,12 @@
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QValidator>
+
+class QCollator;
+class QListWidget;
 
 namespace vlm {
 
@@ -60,7 +64,8 @@ public:
 class MaxLengthValidator : public QValidator {
     Q_OBJECT
 public:
-    MaxLengthValidator(int maxLength, QObject* parent) : QValidator(parent), maxLength_(maxLength) {}
+    MaxLengthValidator(int maxLength, QObject* parent)
+        : QValidator(parent), maxLength_(maxLength) {}
     void setMaxLength(int maxLength) { maxLength_ = maxLength; }
     int maxLength() const { return maxLength_; }
     State validate(QString& input, int& position) const override;
@@ -68,5 +73,41 @@ public:
 private:
     int maxLength_;
 };
+
+// A single-selection list box's Click: it runs when the selection changes (a click, the
+// keyboard, the program) and for a click on the entry that already is selected, so choosing the
+// same entry again acts again. Moving the caret without selecting (tabbing into the list, Ctrl
+// with a click or an arrow key) selects nothing, and only a selected entry counts.
+class ListBoxClick : public QObject {
+    Q_OBJECT
+public:
+    explicit ListBoxClick(QListWidget* list);
+
+    // The selected row, -1 when no entry is selected (also when the caret is on one).
+    int selectedRow() const;
+    // Selects row (-1: none) as the program sets a list's index: Click runs once, also when
+    // the row already was selected.
+    void select(int row);
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QListWidget* list_;
+    quint64 selectionChanges_ = 0;
+    quint64 changesBeforePress_ = 0;
+};
+
+// Adds an entry to a sorted list box: after the entries that sort before it or equal to it
+// under the collator (a list sorts alphabetically for the user's language).
+void addSorted(QListWidget* list, const QString& text, const QCollator& collator);
+
+// Sets a text box's text from the program. Like typing, every assignment runs the box's change
+// handling (textChanged), also one that leaves the text as it was: the handler may depend on
+// more than the text (the interval's unit, the clock).
+void setBoxText(QLineEdit* box, const QString& text);
 
 } // namespace vlm

@@ -51,12 +51,12 @@ void Schedule::CheckTime_Click() {
         setMaxLength(2);
         IntervalCorrection correction = checkInterval(unit, text1_->text(), services_.locale);
         if (correction.emptyReplacement) {
-            text1_->setText(*correction.emptyReplacement);
+            setBoxText(text1_, *correction.emptyReplacement);
             text1_->selectAll();
             correction = checkInterval(unit, text1_->text(), services_.locale);
         }
         if (correction.limitReplacement)
-            text1_->setText(*correction.limitReplacement);
+            setBoxText(text1_, *correction.limitReplacement);
     }
 }
 
@@ -81,11 +81,8 @@ void Schedule::ScheduleNextChange() {
         intervalSeconds(combo1_->currentText(), text1_->text(), services_.locale);
     if (!seconds)
         return;
-    const QString next = NextChangeTime(services_.clock.now(), *seconds, services_.locale);
-    if (next == text2_->text())
-        Text2_Change(); // same text, no change event: the label may show a stale restored time
-    else
-        text2_->setText(next);
+    // The same text again still runs Text2_Change: the label may show a stale restored time.
+    setBoxText(text2_, NextChangeTime(services_.clock.now(), *seconds, services_.locale));
 }
 
 void Schedule::Text2_Change() {

@@ -32,6 +32,16 @@ QString AlternatingPath::defaultFolder(const QString& xdgDataHome, const QString
     return base + QStringLiteral("/vlm/wallpaper");
 }
 
+void AlternatingPath::removeAll(const QString& folder) {
+    QDir dir(folder);
+    const QStringList names =
+        dir.entryList({QStringLiteral("vlmimage-1*"), QStringLiteral("vlmimage-2*")},
+                      QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString& name : names)
+        dir.remove(name);
+    QDir().rmdir(folder); // only when empty: anything else in it is not ours
+}
+
 QString AlternatingPath::nameFor(int slot, const QString& suffix) const {
     return folder_ + QStringLiteral("/vlmimage-%1").arg(slot + 1) + suffix;
 }

@@ -22,6 +22,8 @@ public:
 
     // ${XDG_DATA_HOME:-$HOME/.local/share}/vlm/wallpaper: kept across log-outs, unlike a cache.
     static QString defaultFolder(const QString& xdgDataHome, const QString& home);
+    // Deletes every name this class makes in folder, then the folder when that empties it.
+    static void removeAll(const QString& folder);
 
 private:
     QString nameFor(int slot, const QString& suffix) const;

@@ -6,8 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QRect>
-#include <QThreadPool>
-#include <mutex>
+#include <memory>
 #include <optional>
 
 struct xcb_connection_t;
@@ -21,9 +20,12 @@ namespace vlm {
 // previous setter's pixmap the way Esetroot does.
 class X11RootBackend final : public WallpaperBackend {
 public:
-    // display: the X display name ($DISPLAY). monitors: areas the picture covers one by one
-    // (root coordinates); empty = the whole root window.
-    explicit X11RootBackend(QString display, FailureReporter::Sink sink = {});
+    // display: the X display name ($DISPLAY). windowConnection: the program's own connection to
+    // that display (the window's), if any; the resources it owns are never taken for a previous
+    // setter's.
+    explicit X11RootBackend(QString display, FailureReporter::Sink sink = {},
+                            xcb_connection_t* windowConnection = nullptr);
+    // Waits a short while for a picture being uploaded, then leaves the worker behind.
     ~X11RootBackend() override;
 
     QString name() const override { return QStringLiteral("x11"); }
@@ -32,7 +34,16 @@ public:
     // Monitor areas to use instead of the screens Qt reports (tests, other platforms).
     void setMonitors(QList<QRect> monitors);
 
+    // The connection Qt's window system uses, or null on other platforms.
+    static xcb_connection_t* qtConnection();
+
 private:
+    // The ids a client may create: those with (id & ~mask) == base.
+    struct IdRange {
+        quint32 base = 0;
+        quint32 mask = 0;
+        bool contains(quint32 id) const { return (id & ~mask) == base; }
+    };
     struct Job {
         quint64 sequence = 0;
         QString path;
@@ -45,19 +56,16 @@ private:
         QString message;
     };
 
-    void work();
-    Result render(const Job& job) const;
-    void finishJob(quint64 sequence, const Result& result);
-    static std::optional<Result> firstError(xcb_connection_t* connection);
+    struct Worker;
 
-    QString display_;
+    static Result render(const Worker& worker, const Job& job);
+    static std::optional<Result> firstError(xcb_connection_t* connection);
+    void finishJob(quint64 sequence, const Result& result);
+
     FailureReporter reporter_;
     std::optional<QList<QRect>> monitors_;
     QObject context_; // receives the worker's results on the caller's thread
-    QThreadPool pool_;
-    std::mutex mutex_;
-    std::optional<Job> pending_;
-    bool working_ = false;
+    std::shared_ptr<Worker> worker_;
     quint64 sequence_ = 0;
 };
 

@@ -1,13 +1,19 @@
+#include "platform/pictureloader.h"
 #include "wallpaper/backends/coverimage.h"
 #include "wallpaper/backends/x11rootbackend.h"
 
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QScreen>
+#include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <xcb/xcb.h>
 #include <xcb/xproto.h>
@@ -17,6 +23,8 @@ namespace {
 
 // Largest PutImage we send; big requests allow more, but strips keep the server responsive.
 constexpr qint64 stripBytesLimit = 4 << 20;
+// How long quitting waits for a picture still on its way to the X server.
+constexpr std::chrono::seconds workerGrace{2};
 
 struct ConnectionCloser {
     void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
@@ -84,25 +92,88 @@ xcb_pixmap_t pixmapProperty(xcb_connection_t* connection, xcb_window_t root, xcb
     return *static_cast<const xcb_pixmap_t*>(xcb_get_property_value(reply.get()));
 }
 
-QImage loadPicture(const QString& path) {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    return reader.read();
+bool isWindow(xcb_connection_t* connection, xcb_drawable_t id) {
+    xcb_generic_error_t* error = nullptr;
+    auto reply = owned(xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, id), &error));
+    std::free(error);
+    return reply != nullptr;
+}
+
+bool exists(xcb_connection_t* connection, xcb_drawable_t id) {
+    xcb_generic_error_t* error = nullptr;
+    auto reply =
+        owned(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), &error));
+    std::free(error);
+    return reply != nullptr;
 }
 
 } // namespace
 
-X11RootBackend::X11RootBackend(QString display, FailureReporter::Sink sink)
-    : display_(std::move(display)), reporter_(QStringLiteral("x11"), std::move(sink)) {
-    pool_.setMaxThreadCount(1);
+// What the worker thread uses. It is shared so that a worker stuck on a server that stopped
+// answering can outlive the backend without touching freed memory.
+struct X11RootBackend::Worker {
+    QString display;
+    QList<IdRange> windowIds; // ids of the program's window connection
+    std::mutex mutex;
+    std::condition_variable idle;
+    std::optional<Job> pending;
+    bool working = false;
+    X11RootBackend* owner = nullptr; // null once the backend is gone
+
+    static void run(const std::shared_ptr<Worker>& self);
+};
+
+void X11RootBackend::Worker::run(const std::shared_ptr<Worker>& self) {
+    for (;;) {
+        Job job;
+        {
+            std::lock_guard lock(self->mutex);
+            if (!self->pending || !self->owner) {
+                self->working = false;
+                self->idle.notify_all();
+                return;
+            }
+            job = std::move(*self->pending);
+            self->pending.reset();
+        }
+        const Result result = render(*self, job);
+        std::lock_guard lock(self->mutex);
+        if (X11RootBackend* owner = self->owner) {
+            // Posted while the backend is known to live; its context drops the call if the
+            // backend goes before the event loop delivers it.
+            QMetaObject::invokeMethod(
+                &owner->context_,
+                [owner, sequence = job.sequence, result] { owner->finishJob(sequence, result); },
+                Qt::QueuedConnection);
+        }
+    }
+}
+
+X11RootBackend::X11RootBackend(QString display, FailureReporter::Sink sink,
+                               xcb_connection_t* windowConnection)
+    : reporter_(QStringLiteral("x11"), std::move(sink)), worker_(std::make_shared<Worker>()) {
+    worker_->display = std::move(display);
+    worker_->owner = this;
+    if (windowConnection && !xcb_connection_has_error(windowConnection)) {
+        const xcb_setup_t* setup = xcb_get_setup(windowConnection);
+        worker_->windowIds.append({setup->resource_id_base, setup->resource_id_mask});
+    }
 }
 
 X11RootBackend::~X11RootBackend() {
-    {
-        std::lock_guard lock(mutex_);
-        pending_.reset();
-    }
-    pool_.waitForDone();
+    std::unique_lock lock(worker_->mutex);
+    worker_->pending.reset();
+    worker_->owner = nullptr;
+    // A server that stopped answering must not keep the program from ending.
+    worker_->idle.wait_for(lock, workerGrace, [this] { return !worker_->working; });
+}
+
+xcb_connection_t* X11RootBackend::qtConnection() {
+    const auto* application = qGuiApp;
+    auto* x11 =
+        application ? application->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
 }
 
 void X11RootBackend::setMonitors(QList<QRect> monitors) {
@@ -121,30 +192,22 @@ void X11RootBackend::apply(const QString& bitmapPath, const QImage& picture) {
                                       qRound(area.width() * ratio), qRound(area.height() * ratio)));
         }
     }
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(worker_->mutex);
     // Only the newest picture matters when changes come faster than the X server takes them.
-    pending_ = std::move(job);
-    if (!working_) {
-        working_ = true;
-        pool_.start([this] { work(); });
-    }
-}
-
-void X11RootBackend::work() {
-    for (;;) {
-        Job job;
-        {
-            std::lock_guard lock(mutex_);
-            if (!pending_) {
-                working_ = false;
-                return;
-            }
-            job = std::move(*pending_);
-            pending_.reset();
-        }
-        const Result result = render(job);
+    worker_->pending = std::move(job);
+    if (worker_->working)
+        return;
+    try {
+        std::thread(&Worker::run, worker_).detach();
+        worker_->working = true;
+    } catch (const std::system_error& error) {
+        worker_->pending.reset();
         QMetaObject::invokeMethod(
-            &context_, [this, sequence = job.sequence, result] { finishJob(sequence, result); },
+            &context_,
+            [this, sequence = sequence_, message = QString::fromLocal8Bit(error.what())] {
+                finishJob(sequence, {false, QStringLiteral("thread"),
+                                     QStringLiteral("cannot start a thread: ") + message});
+            },
             Qt::QueuedConnection);
     }
 }
@@ -156,19 +219,22 @@ void X11RootBackend::finishJob(quint64 sequence, const Result& result) {
         reportFinished(result.ok);
 }
 
-X11RootBackend::Result X11RootBackend::render(const Job& job) const {
-    const QImage picture = job.picture.isNull() ? loadPicture(job.path) : job.picture;
+X11RootBackend::Result X11RootBackend::render(const Worker& worker, const Job& job) {
+    // Without a picture in memory the bitmap on disk is read with the same checks as any
+    // picture of a collection (it may have been replaced by anything).
+    const QImage picture =
+        job.picture.isNull() ? PictureLoader(QString(), QSize()).load(job.path) : job.picture;
     if (picture.isNull())
         return {false, QStringLiteral("picture"),
                 QStringLiteral("cannot read the picture %1").arg(job.path)};
-    if (display_.isEmpty())
+    if (worker.display.isEmpty())
         return {false, QStringLiteral("display"), QStringLiteral("DISPLAY is not set")};
 
     int screenNumber = 0;
-    Connection connection(xcb_connect(display_.toLocal8Bit().constData(), &screenNumber));
+    Connection connection(xcb_connect(worker.display.toLocal8Bit().constData(), &screenNumber));
     if (xcb_connection_has_error(connection.get()))
         return {false, QStringLiteral("connect"),
-                QStringLiteral("cannot connect to the X display %1").arg(display_)};
+                QStringLiteral("cannot connect to the X display %1").arg(worker.display)};
     xcb_connection_t* c = connection.get();
     const xcb_screen_t* screen = screenOf(c, screenNumber);
     if (!screen)
@@ -219,15 +285,25 @@ X11RootBackend::Result X11RootBackend::render(const Job& job) const {
         return *error;
 
     // The previous setter left its pixmap behind on purpose; free it as Esetroot does, but only
-    // when both properties agree, which marks a pixmap retained for exactly this.
+    // when both properties agree, which marks a pixmap retained for exactly this. The ids may
+    // be stale: once their pixmap is gone the server gives them to the next client that takes
+    // the same slot, which can be this connection or the window's. Killing the owner of such an
+    // id would end that client instead of freeing a wallpaper.
+    QList<IdRange> ownIds = worker.windowIds;
+    ownIds.append({xcb_get_setup(c)->resource_id_base, xcb_get_setup(c)->resource_id_mask});
+    const auto retainedElsewhere = [&](xcb_pixmap_t id) {
+        return std::none_of(ownIds.begin(), ownIds.end(),
+                            [id](const IdRange& own) { return own.contains(id); }) &&
+               exists(c, id) && !isWindow(c, id);
+    };
     const xcb_atom_t rootAtom = internAtom(c, "_XROOTPMAP_ID");
     const xcb_atom_t esetrootAtom = internAtom(c, "ESETROOT_PMAP_ID");
     if (rootAtom == XCB_ATOM_NONE || esetrootAtom == XCB_ATOM_NONE)
         return {false, QStringLiteral("atoms"), QStringLiteral("cannot intern the root atoms")};
     const xcb_pixmap_t oldRoot = pixmapProperty(c, root, rootAtom);
     const xcb_pixmap_t oldEsetroot = pixmapProperty(c, root, esetrootAtom);
-    if (oldRoot != XCB_NONE && oldRoot == oldEsetroot)
-        xcb_kill_client(c, oldEsetroot);
+    if (oldRoot != XCB_NONE && oldRoot == oldEsetroot && retainedElsewhere(oldRoot))
+        xcb_kill_client(c, oldRoot);
 
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, rootAtom, XCB_ATOM_PIXMAP, 32, 1, &pixmap);
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, esetrootAtom, XCB_ATOM_PIXMAP, 32, 1,

@@ -24,9 +24,26 @@ WallpaperChange::WallpaperChange(Form1& form)
     connect(form.menuItem("mnuChangeNow"), &QAction::triggered, this,
             [this] { mnuChangeNow_Click(); });
     schedule_.setChangeHandler([this] { Zmenit_Click(); });
+    retry_.setSingleShot(true);
+    retry_.setInterval(100);
+    connect(&retry_, &QTimer::timeout, this, [this] {
+        if (changeWaiting_)
+            Zmenit_Click();
+    });
 }
 
 void WallpaperChange::Zmenit_Click() {
+    // A metafile renders while timers run. A change started then (by the tick) would apply a
+    // preview that is not there yet, or start another load inside the one under way; it waits
+    // for the load, and requests made meanwhile become that one change.
+    if (services_.pictures.busy()) {
+        changeWaiting_ = true;
+        if (!retry_.isActive())
+            retry_.start();
+        return;
+    }
+    changeWaiting_ = false;
+
     // Every step stands alone: a failed step is skipped and the next one runs.
     schedule_.ScheduleNextChange();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
 class QCheckBox;
 class QLabel;
@@ -25,6 +26,9 @@ public:
 
 private:
     Services& services_;
+    // A change asked for while a picture loads runs once the load is over.
+    bool changeWaiting_ = false;
+    QTimer retry_;
     CollectionList& collection_;
     Schedule& schedule_;
     ImageBox* nahled_;
