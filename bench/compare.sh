@@ -44,6 +44,6 @@ echo "| start-up with a remembered collection of 32,767 entries to a viewable wi
 echo "| resident memory, window shown, 32,767 entries | $shown_mib MiB | — | — | ≤ 45 MiB |" \
     "$(verdict "$shown_mib" 45) |"
 echo
-echo "Start-up runs in ms (program / bare window): $startup_runs"
+echo "Start-up runs in ms (program / bare window): $startup_samples"
 echo "Resident memory when idle and hidden: $(awk -v k="$idle_rss_kib" 'BEGIN { printf "%.1f", k / 1024 }') MiB"
 echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -3,8 +3,6 @@
 // server's own MapNotify rather than by polling. The program is left running, its standard
 // output joined to standard error.
 //   window_timer TITLE COMMAND [ARGUMENTS...]
-#include <xcb/xcb.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -15,6 +13,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -23,8 +22,7 @@ constexpr auto kTimeout = std::chrono::seconds(60);
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name),
-                              nullptr),
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr),
         &std::free);
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
