@@ -33,10 +33,12 @@ void bgrRow(const QImage& image, int y, uchar* out) {
         // The usual case (JPEG, and every picture with transparency) without a converted copy
         // of a picture that may be 8K.
         const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x, out += 3) {
-            out[0] = uchar(qBlue(in[x]));
-            out[1] = uchar(qGreen(in[x]));
-            out[2] = uchar(qRed(in[x]));
+        const int width = image.width(); // read once: the loop then vectorises
+        for (int x = 0; x < width; ++x) {
+            const QRgb pixel = in[x];
+            out[3 * x] = uchar(qBlue(pixel));
+            out[3 * x + 1] = uchar(qGreen(pixel));
+            out[3 * x + 2] = uchar(qRed(pixel));
         }
         return;
     }
