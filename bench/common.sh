@@ -1,20 +1,194 @@
-# Shared set-up for the benchmark scripts: a private Xvfb, a temporary HOME, the vlm binary.
-vlm=${1:-$(dirname "$0")/../build-release/src/vlm}
-[ -x "$vlm" ] || { echo "build the Release binary first: cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release && cmake --build build-release" >&2; exit 1; }
-work=$(mktemp -d)
-display=:$((200 + RANDOM % 100))
-Xvfb "$display" -screen 0 1920x1080x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-cleanup() { pkill -P $$ 2>/dev/null; kill "$xvfb_pid" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-export DISPLAY=$display HOME=$work XDG_CONFIG_HOME=$work/.config XDG_DATA_HOME=$work/.local/share
-export XDG_RUNTIME_DIR=$work/run VLM_WALLPAPER_BACKEND=none
-mkdir -p "$XDG_CONFIG_HOME/vlm" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+# Shared by the benchmark scripts: the Release binaries, a private Xvfb 1920x1080 and a
+# temporary HOME, and the measurements themselves, so compare.sh and the single-row scripts
+# measure the same way. Source it; BENCH_DISPLAY picks the display (default: a random one).
+bench_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+bench_build=${BENCH_BUILD:-$bench_root/build-release}
+vlm=${VLM:-$bench_build/src/vlm}
+bare_window=$bench_build/bench/bare_window
+window_timer=$bench_build/bench/window_timer
+hz=$(getconf CLK_TCK)
 
-# A collection of n entries naming one small picture.
-make_collection() {
-    convert -size 64x48 xc:'#336699' "$work/p.bmp"
-    awk -v n="$1" -v p="$work/p.bmp" 'BEGIN { for (i = 0; i < n; i++) printf "%s\r\n", p }' > "$work/c.vlk"
+# Builds what the benchmarks run when it is missing (Release, with the benchmark helpers).
+ensure_release_build() {
+    [ -x "$vlm" ] && [ -x "$bare_window" ] && [ -x "$window_timer" ] && return
+    cmake -S "$bench_root" -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DVLM_BUILD_TESTS=OFF >/dev/null
+    cmake --build "$bench_build" -j"$(nproc)" --target vlm vlm-metafile bare_window window_timer
 }
-write_options() { { echo "[options]"; printf '%s\n' "$@"; } > "$XDG_CONFIG_HOME/vlm/vlm.ini"; }
+
+# Starts Xvfb and points DISPLAY, HOME and the XDG folders at private places; all is removed
+# and every process started here is ended on exit.
+start_session() {
+    work=$(mktemp -d)
+    display=${BENCH_DISPLAY:-:$((200 + RANDOM % 100))}
+    Xvfb "$display" -screen 0 1920x1080x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    trap end_session EXIT
+    export DISPLAY=$display HOME=$work XDG_CONFIG_HOME=$work/.config
+    export XDG_DATA_HOME=$work/.local/share XDG_RUNTIME_DIR=$work/run
+    export VLM_WALLPAPER_BACKEND=${VLM_WALLPAPER_BACKEND:-x11}
+    mkdir -p "$XDG_CONFIG_HOME/vlm" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    options_file=$XDG_CONFIG_HOME/vlm/vlm.ini
+    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
+    echo "Xvfb on $display did not start" >&2
+    exit 1
+}
+
+end_session() {
+    local pid
+    for pid in $(jobs -p); do [ "$pid" != "$xvfb_pid" ] && kill "$pid" 2>/dev/null; done
+    kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+
+machine() {
+    echo "$(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)," \
+        "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+}
+
+# A collection file of n entries naming one picture (default: a small bitmap).
+make_collection() { # n [picture]
+    local picture=${2:-$work/small.bmp}
+    [ -e "$picture" ] || convert -size 64x48 xc:'#336699' "$picture"
+    awk -v n="$1" -v p="$picture" 'BEGIN { for (i = 0; i < n; i++) printf "%s\r\n", p }' \
+        >"$work/c.vlk"
+}
+
+# n different 3840x2160 JPEGs with detail all over, as photographs have; prints their paths.
+make_4k_jpegs() { # n
+    local i file
+    for i in $(seq "$1"); do
+        file=$work/photo$i.jpg
+        [ -e "$file" ] || convert -size 960x540 "plasma:fractal" -seed "$i" -resize 3840x2160 \
+            -attenuate 0.4 +noise Gaussian -quality 90 "$file"
+        echo "$file"
+    done
+}
+
+write_options() { { echo "[options]"; printf '%s\n' "$@"; } >"$options_file"; }
+stored_index() {
+    local line
+    while IFS= read -r line; do
+        if [[ $line == index=* ]]; then echo "${line#index=}"; fi
+    done <"$options_file"
+}
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
+# Ends a process, also one this shell did not start, and waits until it is gone.
+stop() {
+    kill "$1" 2>/dev/null || return 0
+    wait "$1" 2>/dev/null || true
+    for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.05; done
+}
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# A system tray, so that the hidden window may hide.
+start_tray() {
+    [ -n "${tray_pid:-}" ] && return
+    trayer --expand false --widthtype request >/dev/null 2>&1 &
+    tray_pid=$!
+    sleep 1
+}
+
+start_vlm() {
+    "$vlm" >"$work/vlm.log" 2>&1 &
+    vlm_pid=$!
+}
+
+# Waits until the stored index has moved n times; gives up after `patience` seconds (default 10)
+# without a move.
+wait_for_changes() { # n [patience]
+    local left=$1 patience=${2:-10} last now deadline
+    last=$(stored_index)
+    deadline=$((SECONDS + patience))
+    while [ "$left" -gt 0 ]; do
+        kill -0 "$vlm_pid" 2>/dev/null || { echo "the program ended" >&2; return 1; }
+        [ $SECONDS -gt $deadline ] && { echo "no change for $patience s" >&2; return 1; }
+        sleep 0.02
+        now=$(stored_index)
+        if [ -n "$now" ] && [ "$now" != "$last" ]; then
+            last=$now left=$((left - 1)) deadline=$((SECONDS + patience))
+        fi
+    done
+}
+
+# CPU milliseconds the running program spends per wallpaper change: 4K JPEGs, a change every
+# second, the window hidden in the tray. The CPU time of all its threads is read half a second
+# after a change, before the first and after the last of `changes` changes. Sets change_ms.
+measure_change_cpu() { # changes pictures...
+    local changes=$1 before after
+    shift
+    printf '%s\r\n' "$@" >"$work/photos.vlk"
+    write_options "lastfile=$work/photos.vlk" "index=0" "hide=1" "start=0" "cas=1" \
+        "jednotky=sekund"
+    start_tray
+    start_vlm
+    wait_for_changes 3 || return 1 # the first changes allocate what the program keeps
+    sleep 0.5
+    before=$(cpu_ticks "$vlm_pid")
+    wait_for_changes "$changes" || return 1
+    sleep 0.5
+    after=$(cpu_ticks "$vlm_pid")
+    stop "$vlm_pid"
+    change_ms=$(awk -v t=$((after - before)) -v n="$changes" -v hz="$hz" \
+        'BEGIN { printf "%.1f", 1000 * t / hz / n }')
+}
+
+# CPU milliseconds of one whole `xwallpaper --zoom FILE` process (user + system, /usr/bin/time),
+# the mean over `runs` runs cycling through the pictures. Sets xwallpaper_ms.
+measure_xwallpaper_cpu() { # runs pictures...
+    local runs=$1 total=0 i
+    shift
+    local pictures=("$@")
+    for ((i = 0; i < runs; i++)); do
+        /usr/bin/time -f '%U %S' -o "$work/time" xwallpaper --zoom "${pictures[i % ${#pictures[@]}]}" ||
+            return 1
+        total=$(awk -v t="$total" '{ print t + $1 + $2 }' "$work/time")
+    done
+    xwallpaper_ms=$(awk -v t="$total" -v n="$runs" 'BEGIN { printf "%.1f", 1000 * t / n }')
+}
+
+# Share of one core used over `seconds` with the window hidden in the tray, after 5 s to settle;
+# also the resident memory then. Sets idle_percent, idle_rss_kib and idle_visible.
+measure_idle() { # seconds
+    local seconds=$1 before after
+    make_collection 100
+    write_options "lastfile=$work/c.vlk" "index=0" "hide=1" "start=0" "cas=30" "jednotky=minut"
+    start_tray
+    start_vlm
+    sleep 5
+    before=$(cpu_ticks "$vlm_pid")
+    sleep "$seconds"
+    after=$(cpu_ticks "$vlm_pid")
+    idle_rss_kib=$(rss_kib "$vlm_pid")
+    idle_visible=$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | wc -l)
+    stop "$vlm_pid"
+    idle_percent=$(awk -v t=$((after - before)) -v hz="$hz" -v s="$seconds" \
+        'BEGIN { printf "%.3f", 100 * t / (hz * s) }')
+}
+
+# Start-up to a viewable window with a remembered collection of `entries` entries, against the
+# bare Qt window of the same size, in alternating runs; the median of each. The resident memory
+# of the program is read 2 s after its window appeared. Sets startup_ms, bare_ms, shown_rss_kib
+# and startup_samples.
+measure_startup() { # runs entries
+    local runs=$1 entries=$2 i result ours=() bare=() rss=()
+    make_collection "$entries"
+    for ((i = 0; i < runs; i++)); do
+        result=$("$window_timer" bare "$bare_window") || return 1
+        stop "${result%% *}"
+        bare+=("${result#* }")
+        write_options "lastfile=$work/c.vlk" "index=0" "hide=0" "start=0" "cas=30" \
+            "jednotky=minut"
+        result=$("$window_timer" Velmora "$vlm") || return 1
+        ours+=("${result#* }")
+        sleep 2
+        rss+=("$(rss_kib "${result%% *}")")
+        stop "${result%% *}"
+    done
+    startup_ms=$(median "${ours[@]}")
+    bare_ms=$(median "${bare[@]}")
+    shown_rss_kib=$(median "${rss[@]}")
+    startup_samples="${ours[*]} / ${bare[*]}"
+}

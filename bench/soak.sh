@@ -3,37 +3,15 @@
 # wallpaper every second for SOAK_SECONDS (default 600) over 50 mixed pictures. Counts the
 # changes (the root pixmap and the stored index) and reports resident memory and open files
 # at the start and the end.
-#   bench/soak.sh [path/to/vlm]     (default build-release/src/vlm, built when missing)
+#   bench/soak.sh     (the Release build, made when missing; BENCH_DISPLAY picks the display)
 set -euo pipefail
-cd "$(dirname "$0")/.."
-
+source "$(dirname "$0")/common.sh"
+[ -n "${BENCH_OWN_BUS:-}" ] || BENCH_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
 seconds=${SOAK_SECONDS:-600}
-vlm=${1:-build-release/src/vlm}
-if [ ! -x "$vlm" ]; then
-    cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVLM_BUILD_TESTS=OFF \
-        -DVLM_BUILD_BENCH=OFF >/dev/null
-    cmake --build build-release -j"$(nproc)" --target vlm vlm-metafile
-    vlm=build-release/src/vlm
-fi
-
-home=$(mktemp -d)
-export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share
-export XDG_RUNTIME_DIR=$home/run VLM_WALLPAPER_BACKEND=x11
-mkdir -p "$XDG_CONFIG_HOME/vlm" "$XDG_RUNTIME_DIR" "$home/pictures" && chmod 700 "$XDG_RUNTIME_DIR"
-
-display=:$((200 + RANDOM % 100))
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-vlm_pid=
-cleanup() {
-    [ -n "$vlm_pid" ] && kill "$vlm_pid" 2>/dev/null
-    kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null || true
-    rm -rf "$home"
-}
-trap cleanup EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+ensure_release_build
+start_session
+home=$work
+mkdir -p "$home/pictures"
 
 # 50 pictures: BMP, JPEG and GIF from 320x200 to 3840x2160.
 sizes=(320x200 800x600 1024x768 1920x1080 2560x1440 3840x2160 640x480 1280x1024 1600x900 200x300)
@@ -47,18 +25,13 @@ for i in $(seq 0 49); do
     printf '%s\r\n' "$file" >> "$list"
 done
 
-{
-    echo "[options]"
-    printf '%s\n' "hide=1" "start=0" "lastfile=$list" "index=0" "cas=1" "jednotky=sekund"
-} > "$XDG_CONFIG_HOME/vlm/vlm.ini"
+write_options "hide=1" "start=0" "lastfile=$list" "index=0" "cas=1" "jednotky=sekund"
+start_vlm
 
-"$vlm" > "$home/vlm.log" 2>&1 &
-vlm_pid=$!
-
-rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$vlm_pid/status"; }
+rss() { rss_kib "$vlm_pid"; }
 fds() { ls "/proc/$vlm_pid/fd" | wc -l; }
 root_pixmap() { xprop -root _XROOTPMAP_ID 2>/dev/null | awk '{ print $NF }'; }
-index() { sed -n 's/^index=//p' "$XDG_CONFIG_HOME/vlm/vlm.ini"; }
+index() { stored_index; }
 
 # Warm-up: the first changes allocate what the program keeps.
 sleep 5

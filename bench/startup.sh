@@ -1,19 +1,13 @@
 #!/usr/bin/env bash
-# Start-up with a remembered collection of 32,767 entries, from the process start to the shown
-# window; prints the median of five runs. Usage: bench/startup.sh [path/to/vlm]
+# Start-up with a remembered collection of ENTRIES (default 32,767) entries to a viewable window,
+# against a bare Qt window of the same size; the median of STARTUP_RUNS (default 7) alternating
+# runs. One row of bench/compare.sh on its own.
 set -eu
 source "$(dirname "$0")/common.sh"
-make_collection ${ENTRIES:-32767}
-times=()
-for _ in 1 2 3 4 5; do
-    write_options "lastfile=$work/c.vlk" "index=0" "hide=0" "start=0" "cas=30" "jednotky=minut"
-    begin=$(date +%s%N)
-    "$vlm" >/dev/null 2>&1 &
-    pid=$!
-    until xdotool search --onlyvisible --name '^Velmora$' >/dev/null 2>&1; do sleep 0.005; done
-    end=$(date +%s%N)
-    times+=($(( (end - begin) / 1000000 )))
-    kill "$pid"; wait "$pid" 2>/dev/null || true
-done
-median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 3p)
-echo "start-up to the shown window, ${ENTRIES:-32767} entries: median ${median} ms (runs: ${times[*]})"
+[ -n "${BENCH_OWN_BUS:-}" ] || BENCH_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+ensure_release_build
+start_session
+measure_startup "${STARTUP_RUNS:-7}" "${ENTRIES:-32767}"
+echo "start-up to a viewable window, ${ENTRIES:-32767} entries: median $startup_ms ms," \
+    "bare Qt window $bare_ms ms (runs: $startup_samples); resident memory" \
+    "$((shown_rss_kib / 1024)) MiB"

@@ -59,18 +59,19 @@ void Quit::storeOptions() {
     SettingsStore& settings = form_.services().settings;
     const CollectionList& collection = form_.collection();
     const std::optional<QString> unreadIndex = collection.unreadPlace();
-    const std::pair<const char*, QString> values[] = {
-        {"lastfile", collection.collectionFile()},
-        {"index", unreadIndex ? *unreadIndex : QString::number(collection.ListIndex())},
-        {"lastCh", form_.control<QLabel>("PosledniZmena")->text()},
-        {"NextCh", form_.control<QLabel>("DalsiZmena")->text()},
-        {"start", form_.control<QCheckBox>("Check1")->isChecked() ? QStringLiteral("1")
-                                                                  : QStringLiteral("0")},
-        {"cas", form_.control<QLineEdit>("Text1")->text()},
-        {"jednotky", form_.control<QComboBox>("Combo1")->currentText()},
-    };
-    for (const auto& [key, value] : values)
-        settings.save(QString::fromLatin1(key), value);
+    // One write for all seven, so quitting rewrites the options file once.
+    settings.saveAll({
+        {QStringLiteral("lastfile"), collection.collectionFile()},
+        {QStringLiteral("index"),
+         unreadIndex ? *unreadIndex : QString::number(collection.ListIndex())},
+        {QStringLiteral("lastCh"), form_.control<QLabel>("PosledniZmena")->text()},
+        {QStringLiteral("NextCh"), form_.control<QLabel>("DalsiZmena")->text()},
+        {QStringLiteral("start"), form_.control<QCheckBox>("Check1")->isChecked()
+                                      ? QStringLiteral("1")
+                                      : QStringLiteral("0")},
+        {QStringLiteral("cas"), form_.control<QLineEdit>("Text1")->text()},
+        {QStringLiteral("jednotky"), form_.control<QComboBox>("Combo1")->currentText()},
+    });
 }
 
 } // namespace vlm

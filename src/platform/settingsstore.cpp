@@ -143,12 +143,14 @@ QString IniSettingsStore::read(const QString& key) const {
     return entry ? entry->value : QString();
 }
 
-bool IniSettingsStore::save(const QString& key, const QString& value) {
+bool IniSettingsStore::saveAll(const Values& values) {
     std::vector<Entry> entries = readEntries(filePath_);
-    if (Entry* existing = findEntry(entries, key))
-        *existing = {key, value};
-    else
-        entries.push_back({key, value});
+    for (const auto& [key, value] : values) {
+        if (Entry* existing = findEntry(entries, key))
+            *existing = {key, value};
+        else
+            entries.push_back({key, value});
+    }
 
     QByteArray bytes = "[" + kSection.toUtf8() + "]\n";
     for (const Entry& entry : entries) {
@@ -163,12 +165,15 @@ bool IniSettingsStore::save(const QString& key, const QString& value) {
     const bool saved = QDir().mkpath(folder) && writeFileAtomically(filePath_, bytes, &error);
     // The window shows nothing; standard error says which option was lost, once per key until
     // it is stored again.
-    if (saved) {
-        failingKeys_.remove(key.toLower());
-    } else if (!failingKeys_.contains(key.toLower())) {
-        failingKeys_.insert(key.toLower());
-        qCWarning(settingsLog).noquote()
-            << QStringLiteral("cannot save the option \"%1\" to %2: %3").arg(key, filePath_, error);
+    for (const auto& [key, value] : values) {
+        if (saved) {
+            failingKeys_.remove(key.toLower());
+        } else if (!failingKeys_.contains(key.toLower())) {
+            failingKeys_.insert(key.toLower());
+            qCWarning(settingsLog).noquote()
+                << QStringLiteral("cannot save the option \"%1\" to %2: %3")
+                       .arg(key, filePath_, error);
+        }
     }
     return saved;
 }

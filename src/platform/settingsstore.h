@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QSet>
 #include <QString>
+#include <utility>
 
 namespace vlm {
 
@@ -10,9 +12,13 @@ namespace vlm {
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
+    using Values = QList<std::pair<QString, QString>>;
+
     virtual QString read(const QString& key) const = 0;
-    // Returns false when the value could not be stored; the old store is then intact.
-    virtual bool save(const QString& key, const QString& value) = 0;
+    // Stores the values, in this order, with one write. Returns false when they could not be
+    // stored; the old store is then intact.
+    virtual bool saveAll(const Values& values) = 0;
+    bool save(const QString& key, const QString& value) { return saveAll({{key, value}}); }
     // Removes every key of the application.
     virtual bool deleteAll() = 0;
 };
@@ -28,7 +34,7 @@ public:
     static QString defaultPath();
 
     QString read(const QString& key) const override;
-    bool save(const QString& key, const QString& value) override;
+    bool saveAll(const Values& values) override;
     bool deleteAll() override;
 
     const QString& filePath() const { return filePath_; }

@@ -64,13 +64,13 @@ bool isChangeDue(const QString& schedule, const QString& nowText, const QDateTim
         return true;
     if (!previousTick.isValid())
         return false;
+    // Parsing the schedule costs more than the rest of a tick; ten ticks a second seldom need it.
+    const qint64 elapsed = now.toSecsSinceEpoch() - previousTick.toSecsSinceEpoch();
+    if (elapsed <= 1)
+        return false; // no whole second lies strictly between the two ticks
     const std::optional<QTime> due = parseTimeText(schedule, locale);
     if (!due)
         return false;
-    const qint64 previousSecond = previousTick.toSecsSinceEpoch();
-    const qint64 elapsed = now.toSecsSinceEpoch() - previousSecond;
-    if (elapsed <= 1)
-        return false; // no whole second lies strictly between the two ticks
     if (elapsed > kSecondsPerDay)
         return true;
     const qint64 previousOfDay = previousTick.time().msecsSinceStartOfDay() / 1000;

@@ -141,3 +141,19 @@ TEST(Window, AutostartFollowsTheStartOption) {
     EXPECT_EQ(f.settings->read(QStringLiteral("start")), QStringLiteral("1"));
     EXPECT_EQ(f.autostart.writes.back().second, f.programFolder() + QStringLiteral("/vlm"));
 }
+
+TEST(Window, APreviewChangedWhileHiddenShowsWhenTheWindowDoes) {
+    QWidget window;
+    auto* box = new vlm::ImageBox(&window);
+    box->setStretch(true);
+    box->resize(40, 30);
+    for (const QColor colour : {QColor(Qt::red), QColor(Qt::blue)}) {
+        QImage picture(80, 60, QImage::Format_RGB32);
+        picture.fill(colour);
+        window.hide();
+        box->setPicture(picture);
+        window.show();
+        ASSERT_EQ(box->pixmap().size(), QSize(40, 30));
+        EXPECT_EQ(box->pixmap().toImage().pixelColor(20, 15), colour);
+    }
+}

@@ -47,6 +47,13 @@ TEST(WindowsBitmap, RoundTripsAsA24BitBottomUpFile) {
         EXPECT_EQ(uchar(bytes[54]), qBlue(bottomLeft));
         EXPECT_EQ(uchar(bytes[56]), qRed(bottomLeft));
 
+        // Row padding is zero, and a picture of another pixel format gives the same file.
+        for (int y = 0; y < size.height(); ++y)
+            for (int pad = size.width() * 3; pad < stride; ++pad)
+                EXPECT_EQ(bytes[54 + y * stride + pad], '\0');
+        ASSERT_TRUE(vlm::saveWindowsBitmap(source.convertToFormat(QImage::Format_RGB888), path));
+        EXPECT_EQ(readBytes(path), bytes);
+
         QImageReader reader(path);
         const QImage back = reader.read();
         ASSERT_EQ(back.size(), size) << reader.errorString().toStdString();

@@ -59,6 +59,13 @@ TEST(SettingsStore, KeysMatchInAnyCaseAndValuesRoundTripExactly) {
     EXPECT_EQ(store.read(QStringLiteral("NextCh")), QStringLiteral("1"));
     EXPECT_EQ(store.read(QStringLiteral("x")), QString()); // injected lines are not keys
     EXPECT_EQ(store.read(QStringLiteral("cas")), QStringLiteral("15"));
+    // Several values in one write; a key given twice keeps the later value.
+    ASSERT_TRUE(store.saveAll({{QStringLiteral("index"), QStringLiteral("3")},
+                               {QStringLiteral("CAS"), QStringLiteral("20")},
+                               {QStringLiteral("index"), QStringLiteral("4")}}));
+    EXPECT_EQ(store.read(QStringLiteral("index")), QStringLiteral("4"));
+    EXPECT_EQ(store.read(QStringLiteral("cas")), QStringLiteral("20"));
+    EXPECT_EQ(store.read(QStringLiteral("nextCh")), QStringLiteral("1"));
     ASSERT_TRUE(store.deleteAll());
     EXPECT_EQ(store.read(QStringLiteral("cas")), QString());
     EXPECT_TRUE(store.deleteAll()); // nothing left to delete is fine

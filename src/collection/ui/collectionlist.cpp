@@ -51,23 +51,24 @@ bool CollectionList::ReadCollectionLines(const QString& path, bool countInPocet)
 }
 
 int CollectionList::addCounting(const QStringList& lines) {
-    // The count grows as the lines arrive; repaint at most once a frame, not once a line.
+    // The count grows as the lines arrive; the entries go in by blocks, which the list takes in
+    // at once, and the label is repainted at most once a frame.
+    constexpr qsizetype kBlock = 1024;
     QElapsedTimer sinceRepaint;
     sinceRepaint.start();
     const int room = qMax(0, kMaxCollectionEntries - ListCount());
     const QStringList accepted = lines.mid(0, room);
     int counted = pocet_->text().toInt();
-    kolekce_->setUpdatesEnabled(false);
-    for (const QString& line : accepted) {
-        ++counted;
-        kolekce_->addItem(line);
+    for (qsizetype first = 0; first < accepted.size(); first += kBlock) {
+        const QStringList block = accepted.mid(first, kBlock);
+        kolekce_->addItems(block);
+        counted += int(block.size());
         if (sinceRepaint.elapsed() >= 16) {
             pocet_->setText(QString::number(counted));
             pocet_->repaint();
             sinceRepaint.restart();
         }
     }
-    kolekce_->setUpdatesEnabled(true);
     if (!accepted.isEmpty())
         pocet_->setText(QString::number(counted));
     return static_cast<int>(lines.size() - accepted.size());

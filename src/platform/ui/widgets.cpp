@@ -43,7 +43,17 @@ void ImageBox::resizeEvent(QResizeEvent* event) {
     refreshPixmap();
 }
 
+void ImageBox::showEvent(QShowEvent* event) {
+    ClickableLabel::showEvent(event);
+    if (pixmapStale_)
+        refreshPixmap();
+}
+
 void ImageBox::refreshPixmap() {
+    // A hidden box (the window in the tray) scales nothing until it is shown again.
+    pixmapStale_ = !isVisible();
+    if (pixmapStale_)
+        return;
     if (picture_.isNull()) {
         clear();
         return;

@@ -44,12 +44,14 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void refreshPixmap();
 
     QImage picture_;
     bool stretch_ = false;
+    bool pixmapStale_ = false; // the picture changed while the box was hidden
 };
 
 // A horizontal or vertical line of one colour.

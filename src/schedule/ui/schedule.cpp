@@ -107,7 +107,8 @@ void Schedule::Timer1_Timer() {
         return;
 
     aktCas_->setText(nowText_);
-    if (!dalsiZmena_->text().isEmpty()) {
+    // The caption was rendered as "hh:mm:ss" by an earlier tick unless it changed since.
+    if (!dalsiZmena_->text().isEmpty() && dalsiZmena_->text() != shownNextChange_) {
         if (const std::optional<QTime> next = parseTimeText(dalsiZmena_->text(), services_.locale))
             dalsiZmena_->setText(renderHms(*next));
     }

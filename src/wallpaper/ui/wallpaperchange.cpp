@@ -66,8 +66,9 @@ void WallpaperChange::Zmenit_Click() {
                                              secondsSinceMidnight(services_.clock.now())));
     }
 
-    services_.settings.save(QStringLiteral("lastfile"), collection_.collectionFile());
-    services_.settings.save(QStringLiteral("index"), QString::number(collection_.ListIndex()));
+    services_.settings.saveAll(
+        {{QStringLiteral("lastfile"), collection_.collectionFile()},
+         {QStringLiteral("index"), QString::number(collection_.ListIndex())}});
 
     label17_->setText(bitmapInfoLine(readBitmapHeader(bitmap)));
 }
