@@ -24,22 +24,31 @@ int FakeMessageBox::show(const QString& prompt, int style, const QString& title)
     return answer;
 }
 
+namespace {
+
+// The next scripted answer, or a cancel when none is left. Built in place: GCC 12 warns about a
+// copied std::optional<QString> that it wrongly thinks uninitialised.
+std::optional<QString> takeFirst(std::deque<std::optional<QString>>& answers) {
+    if (answers.empty() || !answers.front()) {
+        if (!answers.empty())
+            answers.pop_front();
+        return std::nullopt;
+    }
+    std::optional<QString> result(std::in_place, std::move(*answers.front()));
+    answers.pop_front();
+    return result;
+}
+
+} // namespace
+
 std::optional<QString> FakeFileDialogs::open(const vlm::FileDialogRequest& request) {
     openRequests.push_back(request);
-    if (openResults.empty())
-        return std::nullopt;
-    auto result = openResults.front();
-    openResults.pop_front();
-    return result;
+    return takeFirst(openResults);
 }
 
 std::optional<QString> FakeFileDialogs::save(const vlm::FileDialogRequest& request) {
     saveRequests.push_back(request);
-    if (saveResults.empty())
-        return std::nullopt;
-    auto result = saveResults.front();
-    saveResults.pop_front();
-    return result;
+    return takeFirst(saveResults);
 }
 
 float FakeRandom::next() {
