@@ -31,7 +31,7 @@ startup_ratio=$(ratio "$startup_ms" "$bare_ms")
 shown_mib=$(awk -v k="$shown_rss_kib" 'BEGIN { printf "%.1f", k / 1024 }')
 
 echo
-echo "| what | this program | reference in the same run | ratio | goal | goal |"
+echo "| what | this program | reference in the same run | ratio | goal | result |"
 echo "|---|---|---|---|---|---|"
 echo "| CPU per change, 3840x2160 JPEGs, 1 s interval, window hidden ($changes changes) |" \
     "$change_ms ms | one \`xwallpaper --zoom\` process on the same files: $xwallpaper_ms ms |" \
