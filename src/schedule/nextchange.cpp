@@ -3,7 +3,6 @@
 #include "common/timetext.h"
 
 #include <cmath>
-#include <cstdint>
 
 namespace vlm {
 namespace {
@@ -16,13 +15,7 @@ qint64 secondOfDay(const QString& text, const QLocale& locale) {
 }
 
 QString twoDigits(qint64 value) {
-    return value < 0 ? QStringLiteral("-") + QString::number(-value).rightJustified(2, u'0')
-                     : QString::number(value).rightJustified(2, u'0');
-}
-
-qint64 floorDiv(qint64 value, qint64 divisor) {
-    const qint64 quotient = value / divisor;
-    return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
+    return QString::number(value).rightJustified(2, u'0');
 }
 
 } // namespace
@@ -47,13 +40,10 @@ QString RemainingTime(const QString& currentTime, const QString& nextChange,
                       const QLocale& locale) {
     const qint64 current = secondOfDay(currentTime, locale);
     const qint64 next = secondOfDay(nextChange, locale);
-    const qint64 day = QString::compare(nextChange, currentTime) < 0 ? kSecondsPerDay : 0;
-    const auto diff = static_cast<std::int32_t>(day + next - current);
-    // Whole hours and minutes are floored; the remainders (C++ %) keep the dividend's sign.
-    const qint64 hours = floorDiv(diff, 3600) % 24;
-    const qint64 minutes = floorDiv(diff, 60) % 60;
-    const qint64 seconds = diff % 60;
-    return twoDigits(hours) + u':' + twoDigits(minutes) + u':' + twoDigits(seconds);
+    // The next change is the next occurrence of its time of day. Comparing the times, not the
+    // texts, keeps this true for 12-hour clocks too ("10:00:00 PM" sorts before "11:00:00").
+    const qint64 diff = (next < current ? kSecondsPerDay : 0) + next - current;
+    return twoDigits(diff / 3600) + u':' + twoDigits(diff / 60 % 60) + u':' + twoDigits(diff % 60);
 }
 
 bool isChangeDue(const QString& schedule, const QString& nowText, const QDateTime& previousTick,

@@ -56,11 +56,16 @@ TEST(RemainingTime, CountsDownAndWrapsOverMidnight) {
     // Czech current time without a leading zero against the two-digit next change.
     EXPECT_EQ(RemainingTime(QStringLiteral("9:58:00"), QStringLiteral("10:03:00"), kCzech),
               QStringLiteral("00:05:00"));
-    // An empty next change counts as midnight.
+    // A next change that cannot be read counts as midnight, whatever it sorts like.
     EXPECT_EQ(RemainingTime(QStringLiteral("23:00:00"), QString(), kC), QStringLiteral("01:00:00"));
-    // A 12-hour text that sorts after the next change: no day is added, the result goes negative.
+    EXPECT_EQ(RemainingTime(QStringLiteral("1:00"), QStringLiteral("~"), kC),
+              QStringLiteral("23:00:00"));
+    // A 12-hour current time that sorts after the next change still counts to its next
+    // occurrence, never below zero.
     EXPECT_EQ(RemainingTime(QStringLiteral("10:00:00 PM"), QStringLiteral("11:00:00"), kEnglish),
-              QStringLiteral("-11:00:00"));
+              QStringLiteral("13:00:00"));
+    EXPECT_EQ(RemainingTime(QStringLiteral("9:30:00 AM"), QStringLiteral("21:00:00"), kEnglish),
+              QStringLiteral("11:30:00"));
 }
 
 namespace {
