@@ -71,6 +71,11 @@ if [ "$inside" = 0 ]; then
     }
     cp /etc/resolv.conf "$root/etc/resolv.conf"
     git clone -q --no-hardlinks "$repo" "$root/root/velmora"
+    # As in CI, the shared sample pictures lie beside the clone, where this checkout has them.
+    if [ -d "$repo/../shared/testdata" ]; then
+        mkdir -p "$root/root/shared"
+        cp -r "$repo/../shared/testdata" "$root/root/shared/"
+    fi
 
     start=$(date +%s)
     status=0
