@@ -25,7 +25,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
-#include <cmath>
 
 // The artwork lives in the core library's resources; a static library must register them.
 static void initResources() {
@@ -137,15 +136,6 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
 
 } // namespace
 
-double screenDpi() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInchX() : 96.0;
-}
-
-int twipsToPixels(int twips, double dotsPerInch) {
-    return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
-}
-
 Form1::Form1(Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -170,21 +160,123 @@ Form1::Form1(Services services, QWidget* parent)
 
     buildControls();
     buildTrayMenu();
-    collection_ = std::make_unique<CollectionList>(*this);
-    schedule_ = std::make_unique<Schedule>(*this);
-    picker_ = std::make_unique<Picker>(*this, *collection_, *schedule_);
-    favorites_ = std::make_unique<Favorites>(*this, *picker_);
-    commands_ = std::make_unique<CollectionCommands>(*this, *collection_, *picker_, *schedule_);
-    change_ = std::make_unique<WallpaperChange>(*this);
-    options_ = std::make_unique<Options>(*this);
-    tray_ = std::make_unique<Tray>(*this);
-    quit_ = std::make_unique<Quit>(*this);
-    links_ = std::make_unique<UpdateLinks>(*this);
-    hover_ = std::make_unique<HoverEffects>(*this);
+    buildOwners();
     wireEvents();
 }
 
 Form1::~Form1() = default;
+
+void Form1::missingControl(const char* name) {
+    qFatal("Form1: the control table has no control %s of the kind its owner expects", name);
+}
+
+void Form1::buildOwners() {
+    // Every control an owner uses is looked up here, once: a name or kind that does not match
+    // the table stops the program at its first start instead of when the control is first used.
+    collection_ =
+        std::make_unique<CollectionList>(this, services_,
+                                         CollectionListControls{
+                                             .Kolekce = control<QListWidget>("Kolekce"),
+                                             .Pocet = control<QLabel>("Pocet"),
+                                             .AktPozice = control<QLabel>("AktPozice"),
+                                             .Label35 = control<QLabel>("Label35"),
+                                             .SouborKolekce = control<QLabel>("SouborKolekce"),
+                                             .Nahled = control<ImageBox>("Nahled"),
+                                             .Changes = control<QCheckBox>("Changes"),
+                                             .Label24 = control<QLabel>("Label24"),
+                                             .Label26 = control<QLabel>("Label26"),
+                                         });
+    schedule_ = std::make_unique<Schedule>(this, services_,
+                                           ScheduleControls{
+                                               .Text1 = control<QLineEdit>("Text1"),
+                                               .Combo1 = control<QComboBox>("Combo1"),
+                                               .Text2 = control<QLineEdit>("Text2"),
+                                               .DalsiZmena = control<QLabel>("DalsiZmena"),
+                                               .AktCas = control<QLabel>("AktCas"),
+                                               .Label5 = control<QLabel>("Label5"),
+                                               .mnuZmenaTap = menuItem("mnuZmenaTap"),
+                                           });
+    picker_ = std::make_unique<Picker>(this, services_,
+                                       PickerControls{
+                                           .NewOrAdd = control<QFrame>("NewOrAdd"),
+                                           .Drive1 = control<QComboBox>("Drive1"),
+                                           .Dir1 = control<QListWidget>("Dir1"),
+                                           .File1 = control<QListWidget>("File1"),
+                                           .Nahled2 = control<ImageBox>("Nahled2"),
+                                           .Label26 = control<ClickableLabel>("Label26"),
+                                           .Label30 = control<ClickableLabel>("Label30"),
+                                           .Label29 = control<ClickableLabel>("Label29"),
+                                       },
+                                       *collection_, *schedule_);
+    favorites_ = std::make_unique<Favorites>(this, services_,
+                                             FavoritesControls{
+                                                 .Favorite = control<QListWidget>("Favorite"),
+                                                 .Label31 = control<ClickableLabel>("Label31"),
+                                                 .Label32 = control<ClickableLabel>("Label32"),
+                                             },
+                                             *picker_);
+    commands_ =
+        std::make_unique<CollectionCommands>(this, services_,
+                                             CollectionCommandsControls{
+                                                 .AktPozice = control<QLabel>("AktPozice"),
+                                                 .Label21 = control<ClickableLabel>("Label21"),
+                                                 .Label22 = control<ClickableLabel>("Label22"),
+                                                 .Label23 = control<ClickableLabel>("Label23"),
+                                                 .Label24 = control<ClickableLabel>("Label24"),
+                                             },
+                                             *collection_, *picker_, *schedule_);
+    change_ =
+        std::make_unique<WallpaperChange>(this, services_,
+                                          WallpaperChangeControls{
+                                              .Nahled = control<ImageBox>("Nahled"),
+                                              .PosledniZmena = control<QLabel>("PosledniZmena"),
+                                              .Label17 = control<QLabel>("Label17"),
+                                              .Check3 = control<QCheckBox>("Check3"),
+                                              .mnuChangeNow = menuItem("mnuChangeNow"),
+                                          },
+                                          *collection_, *schedule_);
+    options_ = std::make_unique<Options>(this, services_,
+                                         OptionsControls{
+                                             .Check1 = control<QCheckBox>("Check1"),
+                                             .Check2 = control<QCheckBox>("Check2"),
+                                             .Check3 = control<QCheckBox>("Check3"),
+                                         });
+    tray_ = std::make_unique<Tray>(this, services_, trayMenu_, windowIcon());
+    quit_ = std::make_unique<Quit>(*this, QuitControls{
+                                              .Image3 = control<ImageBox>("Image3"),
+                                              .mnuBar_Quit = menuItem("mnuBar_Quit"),
+                                              .PosledniZmena = control<QLabel>("PosledniZmena"),
+                                              .DalsiZmena = control<QLabel>("DalsiZmena"),
+                                              .Check1 = control<QCheckBox>("Check1"),
+                                              .Text1 = control<QLineEdit>("Text1"),
+                                              .Combo1 = control<QComboBox>("Combo1"),
+                                          });
+    links_ = std::make_unique<UpdateLinks>(this, services_.messages,
+                                           UpdateLinksControls{
+                                               .Label3 = control<ClickableLabel>("Label3"),
+                                               .Label38 = control<ClickableLabel>("Label38"),
+                                           });
+    hover_ =
+        std::make_unique<HoverEffects>(this, HoverEffectsControls{
+                                                 .Image9 = control<ImageBox>("Image9"),
+                                                 .Image3 = control<ImageBox>("Image3"),
+                                                 .Check1 = control<QCheckBox>("Check1"),
+                                                 .Check2 = control<QCheckBox>("Check2"),
+                                                 .Kolekce = control<QListWidget>("Kolekce"),
+                                                 .Favorite = control<QListWidget>("Favorite"),
+                                                 .SouborKolekce = control<QLabel>("SouborKolekce"),
+                                             });
+    startup_ =
+        std::make_unique<Startup>(*this, StartupControls{
+                                             .AktPozice = control<QLabel>("AktPozice"),
+                                             .verze = control<QLabel>("verze"),
+                                             .Check2 = control<QCheckBox>("Check2"),
+                                             .Text1 = control<QLineEdit>("Text1"),
+                                             .Combo1 = control<QComboBox>("Combo1"),
+                                             .PosledniZmena = control<QLabel>("PosledniZmena"),
+                                             .DalsiZmena = control<QLabel>("DalsiZmena"),
+                                         });
+}
 
 void Form1::buildControls() {
     const double dpi = screenDpi();
@@ -236,13 +328,18 @@ void Form1::buildTrayMenu() {
 }
 
 QAction* Form1::menuItem(const char* name) const {
-    return trayMenu_->findChild<QAction*>(QString::fromLatin1(name));
+    auto* item = trayMenu_->findChild<QAction*>(QString::fromLatin1(name));
+    if (!item)
+        missingControl(name);
+    return item;
 }
 
 void Form1::wireEvents() {
     connect(&timer1_, &QTimer::timeout, this, [this] { schedule_->Timer1_Timer(); });
     connect(control<ImageBox>("Image9"), &ImageBox::clicked, this, [this] { Image9_Click(); });
     connect(menuItem("mnuNastaveni"), &QAction::triggered, this, [this] { mnuNastaveni_Click(); });
+    connect(tray_.get(), &Tray::iconNotified, this, [this] { hover_->Form_MouseMove(); });
+    connect(tray_.get(), &Tray::showRequested, this, [this] { mnuNastaveni_Click(); });
 }
 
 void Form1::centreOnScreen() {
@@ -282,7 +379,7 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Form1::Form_Load() {
-    Startup(*this).Form_Load();
+    startup_->Form_Load();
 }
 
 } // namespace vlm

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/services.h"
+#include "platform/ui/twips.h"
+#include "services/services.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -20,11 +21,13 @@ class WallpaperChange;
 class HoverEffects;
 class Options;
 class Quit;
+class Startup;
 class Tray;
 class UpdateLinks;
 
 // The settings window: builds its controls from the control table, owns the timer and the
-// tray menu, and wires each control's events to the class that owns them.
+// tray menu, hands each owner of control events the controls it uses, and wires the owners
+// to one another.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -38,17 +41,19 @@ public:
     bool hiddenAtStart() const { return hiddenAtStart_; }
     bool uninstalled() const { return uninstalled_; }
 
-    // Looks up a control by its name; the control table guarantees it exists.
+    // Looks up a control by its name and kind; a control missing from the table ends the
+    // program with its name, in every build.
     template <typename T> T* control(const char* name) const {
         T* widget = findChild<T*>(QString::fromLatin1(name));
-        Q_ASSERT(widget);
+        if (!widget)
+            missingControl(name);
         return widget;
     }
 
     Services& services() { return services_; }
     QTimer& Timer1() { return timer1_; }
     QMenu* mnuTray() const { return trayMenu_; }
-    QAction* menuItem(const char* name) const;
+    QAction* menuItem(const char* name) const; // checked as control() is
 
     CollectionList& collection() { return *collection_; }
     Schedule& schedule() { return *schedule_; }
@@ -74,8 +79,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    [[noreturn]] static void missingControl(const char* name);
     void buildControls();
     void buildTrayMenu();
+    void buildOwners();
     void wireEvents();
     void centreOnScreen();
 
@@ -93,16 +100,11 @@ private:
     std::unique_ptr<Tray> tray_;
     std::unique_ptr<Quit> quit_;
     std::unique_ptr<UpdateLinks> links_;
+    std::unique_ptr<Startup> startup_;
     bool hiddenAtStart_ = false;
     bool uninstalled_ = false;
 
     friend class Startup;
 };
-
-// Twips to pixels at the given dots per inch, rounded to the nearest pixel.
-int twipsToPixels(int twips, double dotsPerInch);
-
-// The dots per inch the window's twips are converted with.
-double screenDpi();
 
 } // namespace vlm

@@ -1,6 +1,5 @@
 #include "app/hovereffects.h"
 
-#include "app/form1.h"
 #include "common/addbackslash.h"
 #include "platform/ui/widgets.h"
 
@@ -10,18 +9,14 @@
 
 namespace vlm {
 
-HoverEffects::HoverEffects(Form1& form)
-    : QObject(&form), image9_(form.control<ImageBox>("Image9")),
-      image3_(form.control<ImageBox>("Image3")), check1_(form.control<QCheckBox>("Check1")),
-      check2_(form.control<QCheckBox>("Check2")), kolekce_(form.control<QListWidget>("Kolekce")),
-      favorite_(form.control<QListWidget>("Favorite")),
-      souborKolekce_(form.control<QLabel>("SouborKolekce")) {
-    for (QWidget* widget : {static_cast<QWidget*>(image9_), static_cast<QWidget*>(image3_),
-                            static_cast<QWidget*>(check1_), static_cast<QWidget*>(check2_),
-                            static_cast<QWidget*>(souborKolekce_)})
+HoverEffects::HoverEffects(QObject* parent, const HoverEffectsControls& ui)
+    : QObject(parent), ui_(ui) {
+    for (QWidget* widget : {static_cast<QWidget*>(ui_.Image9), static_cast<QWidget*>(ui_.Image3),
+                            static_cast<QWidget*>(ui_.Check1), static_cast<QWidget*>(ui_.Check2),
+                            static_cast<QWidget*>(ui_.SouborKolekce)})
         track(widget);
-    track(kolekce_->viewport());
-    track(favorite_->viewport());
+    track(ui_.Kolekce->viewport());
+    track(ui_.Favorite->viewport());
 }
 
 void HoverEffects::track(QWidget* widget) {
@@ -32,36 +27,36 @@ void HoverEffects::track(QWidget* widget) {
 bool HoverEffects::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseMove)
         return false;
-    if (watched == image9_)
+    if (watched == ui_.Image9)
         Image9_MouseMove();
-    else if (watched == image3_)
+    else if (watched == ui_.Image3)
         Image3_MouseMove();
-    else if (watched == check1_)
+    else if (watched == ui_.Check1)
         Check1_MouseMove();
-    else if (watched == check2_)
+    else if (watched == ui_.Check2)
         Check2_MouseMove();
-    else if (watched == kolekce_->viewport())
+    else if (watched == ui_.Kolekce->viewport())
         Kolekce_MouseMove();
-    else if (watched == favorite_->viewport())
+    else if (watched == ui_.Favorite->viewport())
         Favorite_MouseMove();
-    else if (watched == souborKolekce_)
+    else if (watched == ui_.SouborKolekce)
         SouborKolekce_MouseMove();
     return false;
 }
 
 void HoverEffects::removeIconBorders() {
-    image9_->setBorder(false);
-    image3_->setBorder(false);
+    ui_.Image9->setBorder(false);
+    ui_.Image3->setBorder(false);
 }
 
 void HoverEffects::Image9_MouseMove() {
-    image9_->setBorder(true);
-    image3_->setBorder(false);
+    ui_.Image9->setBorder(true);
+    ui_.Image3->setBorder(false);
 }
 
 void HoverEffects::Image3_MouseMove() {
-    image3_->setBorder(true);
-    image9_->setBorder(false);
+    ui_.Image3->setBorder(true);
+    ui_.Image9->setBorder(false);
 }
 
 void HoverEffects::Form_MouseMove() {
@@ -77,17 +72,18 @@ void HoverEffects::Check2_MouseMove() {
 }
 
 void HoverEffects::Kolekce_MouseMove() {
-    const QList<QListWidgetItem*> selected = kolekce_->selectedItems();
-    kolekce_->setToolTip(selected.isEmpty() ? QString() : selected.first()->text());
+    const QList<QListWidgetItem*> selected = ui_.Kolekce->selectedItems();
+    ui_.Kolekce->setToolTip(selected.isEmpty() ? QString() : selected.first()->text());
 }
 
 void HoverEffects::Favorite_MouseMove() {
-    const QList<QListWidgetItem*> selected = favorite_->selectedItems();
-    favorite_->setToolTip(AddBackslash(selected.isEmpty() ? QString() : selected.first()->text()));
+    const QList<QListWidgetItem*> selected = ui_.Favorite->selectedItems();
+    ui_.Favorite->setToolTip(
+        AddBackslash(selected.isEmpty() ? QString() : selected.first()->text()));
 }
 
 void HoverEffects::SouborKolekce_MouseMove() {
-    souborKolekce_->setToolTip(souborKolekce_->text());
+    ui_.SouborKolekce->setToolTip(ui_.SouborKolekce->text());
 }
 
 } // namespace vlm

@@ -8,15 +8,25 @@ class QListWidget;
 
 namespace vlm {
 
-class Form1;
 class ImageBox;
+
+// Every control whose mouse moves have an effect.
+struct HoverEffectsControls {
+    ImageBox* Image9;
+    ImageBox* Image3;
+    QCheckBox* Check1;
+    QCheckBox* Check2;
+    QListWidget* Kolekce;
+    QListWidget* Favorite;
+    QLabel* SouborKolekce;
+};
 
 // The mouse-move effects: borders on the two corner icons and tooltips that show the
 // selected entry. Each fires on every move over its control.
 class HoverEffects : public QObject {
     Q_OBJECT
 public:
-    explicit HoverEffects(Form1& form);
+    HoverEffects(QObject* parent, const HoverEffectsControls& ui);
 
     void Image9_MouseMove();
     void Image3_MouseMove();
@@ -34,13 +44,7 @@ private:
     void removeIconBorders();
     void track(QWidget* widget);
 
-    ImageBox* image9_;
-    ImageBox* image3_;
-    QCheckBox* check1_;
-    QCheckBox* check2_;
-    QListWidget* kolekce_;
-    QListWidget* favorite_;
-    QLabel* souborKolekce_;
+    const HoverEffectsControls ui_;
 };
 
 } // namespace vlm

@@ -1,8 +1,8 @@
 #include "app/options.h"
 
-#include "app/form1.h"
 #include "common/numbers.h"
 #include "desktop/autostartentry.h"
+#include "services/services.h"
 
 #include <QCheckBox>
 
@@ -13,13 +13,12 @@ const QString kRunValueName = QString::fromUtf16(kAutostartValueName);
 
 } // namespace
 
-Options::Options(Form1& form)
-    : QObject(&form), services_(form.services()), check1_(form.control<QCheckBox>("Check1")),
-      check2_(form.control<QCheckBox>("Check2")), check3_(form.control<QCheckBox>("Check3")) {
+Options::Options(QObject* parent, Services& services, const OptionsControls& ui)
+    : QObject(parent), services_(services), ui_(ui) {
     // toggled fires for the user's clicks and for states set by the program, only on change.
-    connect(check1_, &QCheckBox::toggled, this, [this] { Check1_Click(); });
-    connect(check2_, &QCheckBox::toggled, this, [this] { Check2_Click(); });
-    connect(check3_, &QCheckBox::toggled, this, [this] { Check3_Click(); });
+    connect(ui_.Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
+    connect(ui_.Check2, &QCheckBox::toggled, this, [this] { Check2_Click(); });
+    connect(ui_.Check3, &QCheckBox::toggled, this, [this] { Check3_Click(); });
 }
 
 void Options::store(const char* key, const QCheckBox* box) {
@@ -28,19 +27,19 @@ void Options::store(const char* key, const QCheckBox* box) {
 }
 
 void Options::Check1_Click() {
-    store("start", check1_);
-    if (check1_->isChecked())
+    store("start", ui_.Check1);
+    if (ui_.Check1->isChecked())
         Command1_Click();
     else
         Command2_Click();
 }
 
 void Options::Check2_Click() {
-    store("hide", check2_);
+    store("hide", ui_.Check2);
 }
 
 void Options::Check3_Click() {
-    store("random", check3_);
+    store("random", ui_.Check3);
 }
 
 void Options::Command1_Click() {
@@ -54,7 +53,7 @@ void Options::Command2_Click() {
 
 void Options::restore() {
     const std::pair<const char*, QCheckBox*> boxes[] = {
-        {"start", check1_}, {"hide", check2_}, {"random", check3_}};
+        {"start", ui_.Check1}, {"hide", ui_.Check2}, {"random", ui_.Check3}};
     for (const auto& [key, box] : boxes) {
         const std::optional<int> state =
             wholeNumber(services_.settings.read(QString::fromLatin1(key)), services_.locale);
@@ -65,7 +64,7 @@ void Options::restore() {
 }
 
 void Options::applyAutostart() {
-    if (check1_->isChecked())
+    if (ui_.Check1->isChecked())
         Command1_Click();
     else
         Command2_Click();

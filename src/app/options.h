@@ -6,15 +6,20 @@ class QCheckBox;
 
 namespace vlm {
 
-class Form1;
 struct Services;
+
+struct OptionsControls {
+    QCheckBox* Check1; // start with the session
+    QCheckBox* Check2; // start hidden
+    QCheckBox* Check3; // random order
+};
 
 // The three option boxes: each stores its state when it changes; the first also turns the
 // start-with-the-session entry on or off.
 class Options : public QObject {
     Q_OBJECT
 public:
-    explicit Options(Form1& form);
+    Options(QObject* parent, Services& services, const OptionsControls& ui);
 
     void Check1_Click();
     void Check2_Click();
@@ -32,9 +37,7 @@ private:
     void store(const char* key, const QCheckBox* box);
 
     Services& services_;
-    QCheckBox* check1_;
-    QCheckBox* check2_;
-    QCheckBox* check3_;
+    const OptionsControls ui_;
 };
 
 } // namespace vlm

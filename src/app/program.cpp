@@ -60,7 +60,13 @@ int runWindow(QApplication& app, ApplicationService& service, LaunchRequest requ
                 QLocale::system()});
     messages.setParent(&form);
     dialogs.setParent(&form);
-    connectRemoteControl(service, form);
+    connectRemoteControl(service, {
+                                      .change = form.change(),
+                                      .collection = form.collection(),
+                                      .schedule = form.schedule(),
+                                      .showSettings = [&form] { form.mnuNastaveni_Click(); },
+                                      .quit = [&form] { form.quit().quitRequested(); },
+                                  });
     // Logging off may end the program without closing the window: keep the options then too.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
                      [&form] { form.quit().Form_QueryUnload(); });

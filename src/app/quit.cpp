@@ -1,7 +1,6 @@
 #include "app/quit.h"
 
 #include "app/form1.h"
-#include "app/startup.h"
 #include "collection/ui/collectionlist.h"
 #include "desktop/ui/tray.h"
 #include "platform/ui/widgets.h"
@@ -13,10 +12,9 @@
 
 namespace vlm {
 
-Quit::Quit(Form1& form) : QObject(&form), form_(form) {
-    connect(form.control<ImageBox>("Image3"), &ImageBox::clicked, this, [this] { Image3_Click(); });
-    connect(form.menuItem("mnuBar_Quit"), &QAction::triggered, this,
-            [this] { mnuBar_Quit_Click(); });
+Quit::Quit(Form1& form, const QuitControls& ui) : QObject(&form), form_(form), ui_(ui) {
+    connect(ui_.Image3, &ImageBox::clicked, this, [this] { Image3_Click(); });
+    connect(ui_.mnuBar_Quit, &QAction::triggered, this, [this] { mnuBar_Quit_Click(); });
 }
 
 void Quit::Image3_Click() {
@@ -64,13 +62,12 @@ void Quit::storeOptions() {
         {QStringLiteral("lastfile"), collection.collectionFile()},
         {QStringLiteral("index"),
          unreadIndex ? *unreadIndex : QString::number(collection.ListIndex())},
-        {QStringLiteral("lastCh"), form_.control<QLabel>("PosledniZmena")->text()},
-        {QStringLiteral("NextCh"), form_.control<QLabel>("DalsiZmena")->text()},
-        {QStringLiteral("start"), form_.control<QCheckBox>("Check1")->isChecked()
-                                      ? QStringLiteral("1")
-                                      : QStringLiteral("0")},
-        {QStringLiteral("cas"), form_.control<QLineEdit>("Text1")->text()},
-        {QStringLiteral("jednotky"), form_.control<QComboBox>("Combo1")->currentText()},
+        {QStringLiteral("lastCh"), ui_.PosledniZmena->text()},
+        {QStringLiteral("NextCh"), ui_.DalsiZmena->text()},
+        {QStringLiteral("start"),
+         ui_.Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
+        {QStringLiteral("cas"), ui_.Text1->text()},
+        {QStringLiteral("jednotky"), ui_.Combo1->currentText()},
     });
 }
 

@@ -2,15 +2,33 @@
 
 #include <QObject>
 
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
 namespace vlm {
 
 class Form1;
+class ImageBox;
+
+// The quit commands and the controls whose values are stored at quit.
+struct QuitControls {
+    ImageBox* Image3;
+    QAction* mnuBar_Quit;
+    QLabel* PosledniZmena;
+    QLabel* DalsiZmena;
+    QCheckBox* Check1;
+    QLineEdit* Text1;
+    QComboBox* Combo1;
+};
 
 // Quitting: the questions, storing the place and the interval, removing the tray icon.
 class Quit : public QObject {
     Q_OBJECT
 public:
-    explicit Quit(Form1& form);
+    Quit(Form1& form, const QuitControls& ui);
 
     void Image3_Click();
     void mnuBar_Quit_Click() { Image3_Click(); }
@@ -31,6 +49,7 @@ private:
     void finish();
 
     Form1& form_;
+    const QuitControls ui_;
 };
 
 } // namespace vlm

@@ -19,13 +19,6 @@
 
 namespace vlm {
 
-QString messageText(std::initializer_list<const char*> lines) {
-    QStringList texts;
-    for (const char* line : lines)
-        texts.append(QString::fromUtf8(line));
-    return texts.join(kMessageLineBreak);
-}
-
 QString Startup::option(const char* key) const {
     return form_.services().settings.read(QString::fromLatin1(key));
 }
@@ -39,18 +32,18 @@ void Startup::Form_Load() {
     form_.centreOnScreen();
     collection.setCollectionFile(QString());
     collection.setCount(QString());
-    form_.control<QLabel>("AktPozice")->setText(QString());
+    ui_.AktPozice->setText(QString());
     form_.picker().pointAt(services.facts.executableFolder);
 
-    form_.control<QLabel>("verze")->setText(QStringLiteral("verze: %1.%2.%3a")
-                                                .arg(services.facts.versionMajor)
-                                                .arg(services.facts.versionMinor)
-                                                .arg(services.facts.versionRevision));
+    ui_.verze->setText(QStringLiteral("verze: %1.%2.%3a")
+                           .arg(services.facts.versionMajor)
+                           .arg(services.facts.versionMinor)
+                           .arg(services.facts.versionRevision));
 
     form_.tray().CreateTray_Click();
 
     form_.options().restore();
-    if (form_.control<QCheckBox>("Check2")->isChecked()) {
+    if (ui_.Check2->isChecked()) {
         form_.Image9_Click();
         form_.hiddenAtStart_ = form_.tray().canHideWindow();
     }
@@ -59,11 +52,11 @@ void Startup::Form_Load() {
     form_.Timer1().start();
 
     collection.setCollectionFile(option("lastfile"));
-    setBoxText(form_.control<QLineEdit>("Text1"), option("cas"));
-    auto* combo1 = form_.control<QComboBox>("Combo1");
+    setBoxText(ui_.Text1, option("cas"));
+    auto* combo1 = ui_.Combo1;
     combo1->setEditText(currentUnitName(option("jednotky")));
-    form_.control<QLabel>("PosledniZmena")->setText(option("lastCh"));
-    form_.control<QLabel>("DalsiZmena")->setText(option("nextCh"));
+    ui_.PosledniZmena->setText(option("lastCh"));
+    ui_.DalsiZmena->setText(option("nextCh"));
 
     if (collection.collectionFile().isEmpty())
         greetFirstStart();
@@ -98,8 +91,8 @@ void Startup::greetFirstStart() {
         kStyleNotice, QStringLiteral("Velmora"));
     form_.mnuNastaveni_Click();
     form_.hiddenAtStart_ = false;
-    setBoxText(form_.control<QLineEdit>("Text1"), QStringLiteral("30"));
-    form_.control<QComboBox>("Combo1")->setEditText(kUnitMinutes);
+    setBoxText(ui_.Text1, QStringLiteral("30"));
+    ui_.Combo1->setEditText(kUnitMinutes);
 }
 
 void Startup::reopenCollection() {

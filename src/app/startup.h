@@ -4,14 +4,30 @@
 
 #include <QString>
 
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
 namespace vlm {
 
 class Form1;
 
+// The controls start-up fills from the stored options.
+struct StartupControls {
+    QLabel* AktPozice;
+    QLabel* verze;
+    QCheckBox* Check2; // start hidden
+    QLineEdit* Text1;
+    QComboBox* Combo1;
+    QLabel* PosledniZmena;
+    QLabel* DalsiZmena;
+};
+
 // The program's start, in its fixed order of steps.
 class Startup {
 public:
-    explicit Startup(Form1& form) : form_(form) {}
+    Startup(Form1& form, const StartupControls& ui) : form_(form), ui_(ui) {}
     void Form_Load();
 
 private:
@@ -21,9 +37,7 @@ private:
     QString option(const char* key) const;
 
     Form1& form_;
+    const StartupControls ui_;
 };
-
-// Lines of a message joined by CR.
-QString messageText(std::initializer_list<const char*> lines);
 
 } // namespace vlm

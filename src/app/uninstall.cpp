@@ -1,6 +1,5 @@
 #include "app/uninstall.h"
 
-#include "app/startup.h"
 #include "desktop/autostartentry.h"
 #include "platform/autostart.h"
 #include "platform/messagebox.h"

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <initializer_list>
 
 namespace vlm {
 
@@ -16,6 +18,14 @@ enum MessageAnswer : int { kAnswerOk = 1, kAnswerYes = 6, kAnswerNo = 7 };
 
 // Lines of a message are joined by a single CR.
 inline constexpr QChar kMessageLineBreak = u'\r';
+
+// Lines of a message (UTF-8) joined by CR.
+inline QString messageText(std::initializer_list<const char*> lines) {
+    QStringList texts;
+    for (const char* line : lines)
+        texts.append(QString::fromUtf8(line));
+    return texts.join(kMessageLineBreak);
+}
 
 // Modal message boxes; callers of questions test only for kAnswerNo.
 class MessageBox {

@@ -4,7 +4,7 @@
 // a test can change the program facts first; and a scratch tmpfs for full-disk cases.
 
 #include "app/form1.h"
-#include "app/services.h"
+#include "services/services.h"
 #include "support/fakes.h"
 
 #include <QDir>

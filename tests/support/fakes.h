@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/form1.h"
-#include "app/services.h"
 #include "collection/ui/collectionlist.h"
 #include "schedule/ui/schedule.h"
+#include "services/services.h"
 #include "support/testfiles.h"
 #include "wallpaper/ui/wallpaperchange.h"
 

@@ -1,8 +1,8 @@
 #include "collection/ui/collectionlist.h"
 
-#include "app/form1.h"
 #include "collection/collectionfile.h"
 #include "platform/ui/widgets.h"
+#include "services/services.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -11,14 +11,10 @@
 
 namespace vlm {
 
-CollectionList::CollectionList(Form1& form)
-    : QObject(&form), services_(form.services()), kolekce_(form.control<QListWidget>("Kolekce")),
-      pocet_(form.control<QLabel>("Pocet")), aktPozice_(form.control<QLabel>("AktPozice")),
-      label35_(form.control<QLabel>("Label35")),
-      souborKolekce_(form.control<QLabel>("SouborKolekce")),
-      nahled_(form.control<ImageBox>("Nahled")), changes_(form.control<QCheckBox>("Changes")),
-      label24_(form.control<QLabel>("Label24")), label26_(form.control<QLabel>("Label26")) {
-    kolekceClick_ = new ListBoxClick(kolekce_);
+CollectionList::CollectionList(QObject* parent, const Services& services,
+                               const CollectionListControls& ui)
+    : QObject(parent), services_(services), ui_(ui) {
+    kolekceClick_ = new ListBoxClick(ui_.Kolekce);
     connect(kolekceClick_, &ListBoxClick::clicked, this, [this] { Kolekce_Click(); });
 }
 
@@ -33,11 +29,11 @@ void CollectionList::Kolekce_Click() {
     const int index = ListIndex();
     const QString path = index >= 0 ? entry(index) : QString();
     if (path.isEmpty())
-        nahled_->setPicture(QImage());
+        ui_.Nahled->setPicture(QImage());
     else
-        nahled_->setPicture(loadOrPlaceholder(path));
-    aktPozice_->setText(QString::number(index + 1));
-    label35_->setText(path);
+        ui_.Nahled->setPicture(loadOrPlaceholder(path));
+    ui_.AktPozice->setText(QString::number(index + 1));
+    ui_.Label35->setText(path);
 }
 
 bool CollectionList::ReadCollectionLines(const QString& path, bool countInPocet) {
@@ -58,19 +54,19 @@ int CollectionList::addCounting(const QStringList& lines) {
     sinceRepaint.start();
     const int room = qMax(0, kMaxCollectionEntries - ListCount());
     const QStringList accepted = lines.mid(0, room);
-    int counted = pocet_->text().toInt();
+    int counted = ui_.Pocet->text().toInt();
     for (qsizetype first = 0; first < accepted.size(); first += kBlock) {
         const QStringList block = accepted.mid(first, kBlock);
-        kolekce_->addItems(block);
+        ui_.Kolekce->addItems(block);
         counted += int(block.size());
         if (sinceRepaint.elapsed() >= 16) {
-            pocet_->setText(QString::number(counted));
-            pocet_->repaint();
+            ui_.Pocet->setText(QString::number(counted));
+            ui_.Pocet->repaint();
             sinceRepaint.restart();
         }
     }
     if (!accepted.isEmpty())
-        pocet_->setText(QString::number(counted));
+        ui_.Pocet->setText(QString::number(counted));
     return static_cast<int>(lines.size() - accepted.size());
 }
 
@@ -89,7 +85,7 @@ void CollectionList::reportLeftOut(qsizetype lineCount, int leftOut, const QStri
 int CollectionList::addEntries(const QStringList& entries) {
     const int room = qMax(0, kMaxCollectionEntries - ListCount());
     const QStringList accepted = entries.mid(0, room);
-    kolekce_->addItems(accepted);
+    ui_.Kolekce->addItems(accepted);
     return static_cast<int>(entries.size() - accepted.size());
 }
 
@@ -98,7 +94,7 @@ bool CollectionList::WriteCollectionLines(const QString& path, QString* error) {
 }
 
 int CollectionList::ListCount() const {
-    return kolekce_->count();
+    return ui_.Kolekce->count();
 }
 
 int CollectionList::ListIndex() const {
@@ -110,15 +106,15 @@ void CollectionList::setListIndex(int index) {
 }
 
 QString CollectionList::entry(int index) const {
-    const QListWidgetItem* item = kolekce_->item(index);
+    const QListWidgetItem* item = ui_.Kolekce->item(index);
     return item ? item->text() : QString();
 }
 
 QStringList CollectionList::entries() const {
     QStringList all;
-    all.reserve(kolekce_->count());
-    for (int i = 0; i < kolekce_->count(); ++i)
-        all.append(kolekce_->item(i)->text());
+    all.reserve(ui_.Kolekce->count());
+    for (int i = 0; i < ui_.Kolekce->count(); ++i)
+        all.append(ui_.Kolekce->item(i)->text());
     return all;
 }
 
@@ -126,46 +122,46 @@ void CollectionList::clear() {
     // Emptying the list shows no entry: the position and path labels keep their texts. The
     // place kept for an unread file goes with it: a new list has its own.
     unreadIndex_.reset();
-    const QSignalBlocker quiet(kolekce_);
-    kolekce_->clear();
+    const QSignalBlocker quiet(ui_.Kolekce);
+    ui_.Kolekce->clear();
 }
 
 void CollectionList::removeEntry(int index) {
     // Like emptying the list, removing an entry shows nothing: the list is left without a
     // selection (instead of Qt picking a neighbour on its own), so the caller's next selection
     // always shows its entry.
-    const QSignalBlocker quiet(kolekce_);
-    kolekce_->setCurrentRow(-1);
-    delete kolekce_->takeItem(index);
+    const QSignalBlocker quiet(ui_.Kolekce);
+    ui_.Kolekce->setCurrentRow(-1);
+    delete ui_.Kolekce->takeItem(index);
 }
 
 bool CollectionList::changed() const {
-    return changes_->isChecked();
+    return ui_.Changes->isChecked();
 }
 
 void CollectionList::setChanged(bool changed) {
-    changes_->setChecked(changed);
+    ui_.Changes->setChecked(changed);
 }
 
 QString CollectionList::collectionFile() const {
-    return souborKolekce_->text();
+    return ui_.SouborKolekce->text();
 }
 
 void CollectionList::setCollectionFile(const QString& path) {
-    souborKolekce_->setText(path);
+    ui_.SouborKolekce->setText(path);
 }
 
 void CollectionList::setCount(const QString& text) {
-    pocet_->setText(text);
+    ui_.Pocet->setText(text);
 }
 
 void CollectionList::showCount() {
-    pocet_->setText(QString::number(ListCount()));
+    ui_.Pocet->setText(QString::number(ListCount()));
 }
 
 void CollectionList::setCommandsEnabled(bool enabled) {
-    label24_->setEnabled(enabled);
-    label26_->setEnabled(enabled);
+    ui_.Label24->setEnabled(enabled);
+    ui_.Label26->setEnabled(enabled);
 }
 
 std::optional<QString> CollectionList::unreadPlace() const {
@@ -175,11 +171,11 @@ std::optional<QString> CollectionList::unreadPlace() const {
 }
 
 void CollectionList::showPlaceholder() {
-    nahled_->setPicture(QImage(services_.facts.placeholderPicturePath()));
+    ui_.Nahled->setPicture(QImage(services_.facts.placeholderPicturePath()));
 }
 
 void CollectionList::clearPreview() {
-    nahled_->setPicture(QImage());
+    ui_.Nahled->setPicture(QImage());
 }
 
 } // namespace vlm

@@ -11,17 +11,29 @@ class QListWidget;
 
 namespace vlm {
 
-class Form1;
 class ImageBox;
 class ListBoxClick;
 struct Services;
+
+// The controls the open collection shows itself in.
+struct CollectionListControls {
+    QListWidget* Kolekce;
+    QLabel* Pocet;
+    QLabel* AktPozice;
+    QLabel* Label35;
+    QLabel* SouborKolekce;
+    ImageBox* Nahled;
+    QCheckBox* Changes;
+    QLabel* Label24; // delete entry: enabled with the commands
+    QLabel* Label26; // add more pictures: enabled with the commands
+};
 
 // The open collection: the list Kolekce with its count, position, path and file labels, the
 // preview and the unsaved flag.
 class CollectionList : public QObject {
     Q_OBJECT
 public:
-    explicit CollectionList(Form1& form);
+    CollectionList(QObject* parent, const Services& services, const CollectionListControls& ui);
 
     // Shows the selected entry: its picture in the preview (the placeholder when it cannot be
     // loaded), its 1-based position and its path.
@@ -68,17 +80,9 @@ private:
     int addCounting(const QStringList& lines); // addEntries, counting up in Pocet
 
     const Services& services_;
-    QListWidget* kolekce_;
+    const CollectionListControls ui_;
     ListBoxClick* kolekceClick_;
-    QLabel* pocet_;
-    QLabel* aktPozice_;
-    QLabel* label35_;
-    QLabel* souborKolekce_;
     std::optional<QString> unreadIndex_;
-    ImageBox* nahled_;
-    QCheckBox* changes_;
-    QLabel* label24_;
-    QLabel* label26_;
 };
 
 } // namespace vlm

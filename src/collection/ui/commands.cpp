@@ -1,12 +1,11 @@
 #include "collection/ui/commands.h"
 
-#include "app/form1.h"
-#include "app/startup.h"
 #include "collection/collectionfile.h"
 #include "collection/ui/collectionlist.h"
 #include "collection/ui/picker.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
+#include "services/services.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,18 +13,16 @@
 
 namespace vlm {
 
-CollectionCommands::CollectionCommands(Form1& form, CollectionList& collection, Picker& picker,
+CollectionCommands::CollectionCommands(QObject* parent, Services& services,
+                                       const CollectionCommandsControls& ui,
+                                       CollectionList& collection, Picker& picker,
                                        Schedule& schedule)
-    : QObject(&form), services_(form.services()), collection_(collection), picker_(picker),
-      schedule_(schedule), aktPozice_(form.control<QLabel>("AktPozice")) {
-    connect(form.control<ClickableLabel>("Label21"), &ClickableLabel::clicked, this,
-            [this] { Label21_Click(); });
-    connect(form.control<ClickableLabel>("Label22"), &ClickableLabel::clicked, this,
-            [this] { Label22_Click(); });
-    connect(form.control<ClickableLabel>("Label23"), &ClickableLabel::clicked, this,
-            [this] { Label23_Click(); });
-    connect(form.control<ClickableLabel>("Label24"), &ClickableLabel::clicked, this,
-            [this] { Label24_Click(); });
+    : QObject(parent), services_(services), collection_(collection), picker_(picker),
+      schedule_(schedule), ui_(ui) {
+    connect(ui_.Label21, &ClickableLabel::clicked, this, [this] { Label21_Click(); });
+    connect(ui_.Label22, &ClickableLabel::clicked, this, [this] { Label22_Click(); });
+    connect(ui_.Label23, &ClickableLabel::clicked, this, [this] { Label23_Click(); });
+    connect(ui_.Label24, &ClickableLabel::clicked, this, [this] { Label24_Click(); });
 }
 
 QString CollectionCommands::collectionsFolder() const {
@@ -131,7 +128,7 @@ void CollectionCommands::Label24_Click() {
                                 QStringLiteral("Chyba"));
         return;
     }
-    const bool wasFirst = aktPozice_->text() == QStringLiteral("1");
+    const bool wasFirst = ui_.AktPozice->text() == QStringLiteral("1");
     collection_.removeEntry(index); // leaves no selection: the neighbour below is shown once
     if (wasFirst) {
         if (collection_.ListCount() == 0) {

@@ -7,17 +7,27 @@ class QLabel;
 
 namespace vlm {
 
+class ClickableLabel;
 class CollectionList;
-class Form1;
 class Picker;
 class Schedule;
 struct Services;
+
+// The collection commands' links and the position they read.
+struct CollectionCommandsControls {
+    QLabel* AktPozice;
+    ClickableLabel* Label21; // create new
+    ClickableLabel* Label22; // open
+    ClickableLabel* Label23; // save
+    ClickableLabel* Label24; // delete the selected entry
+};
 
 // The collection commands: create new, open, save and delete the selected entry.
 class CollectionCommands : public QObject {
     Q_OBJECT
 public:
-    CollectionCommands(Form1& form, CollectionList& collection, Picker& picker, Schedule& schedule);
+    CollectionCommands(QObject* parent, Services& services, const CollectionCommandsControls& ui,
+                       CollectionList& collection, Picker& picker, Schedule& schedule);
 
     void Label21_Click(); // create a new collection
     void Label22_Click(); // open a collection file
@@ -35,7 +45,7 @@ private:
     CollectionList& collection_;
     Picker& picker_;
     Schedule& schedule_;
-    QLabel* aktPozice_;
+    const CollectionCommandsControls ui_;
 };
 
 // The collection files offered by the open and save dialogs.

@@ -1,11 +1,12 @@
 #include "collection/ui/picker.h"
 
-#include "app/form1.h"
 #include "collection/collectionfile.h"
 #include "collection/ui/collectionlist.h"
 #include "common/addbackslash.h"
+#include "platform/ui/twips.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
+#include "services/services.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -53,27 +54,22 @@ QStringList pictureNameFilters() {
             QStringLiteral("*.ico")};
 }
 
-Picker::Picker(Form1& form, CollectionList& collection, Schedule& schedule)
-    : QObject(&form), services_(form.services()), collection_(collection), schedule_(schedule),
-      newOrAdd_(form.control<QFrame>("NewOrAdd")), drive1_(form.control<QComboBox>("Drive1")),
-      dir1_(form.control<QListWidget>("Dir1")), file1_(form.control<QListWidget>("File1")),
-      nahled2_(form.control<ImageBox>("Nahled2")) {
+Picker::Picker(QObject* parent, Services& services, const PickerControls& ui,
+               CollectionList& collection, Schedule& schedule)
+    : QObject(parent), services_(services), collection_(collection), schedule_(schedule), ui_(ui) {
     refreshDrives();
-    connect(drive1_, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
+    connect(ui_.Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
     // Double-click or Enter on a folder goes there.
-    connect(dir1_, &QListWidget::itemActivated, this,
+    connect(ui_.Dir1, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { setDir1Path(item->data(kPathRole).toString()); });
-    connect(file1_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* current) {
+    connect(ui_.File1, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* current) {
         if (current)
             File1_Click();
     });
-    connect(file1_, &QListWidget::itemDoubleClicked, this, [this] { File1_DblClick(); });
-    connect(form.control<ClickableLabel>("Label26"), &ClickableLabel::clicked, this,
-            [this] { Label26_Click(); });
-    connect(form.control<ClickableLabel>("Label30"), &ClickableLabel::clicked, this,
-            [this] { Label30_Click(); });
-    connect(form.control<ClickableLabel>("Label29"), &ClickableLabel::clicked, this,
-            [this] { Label29_Click(); });
+    connect(ui_.File1, &QListWidget::itemDoubleClicked, this, [this] { File1_DblClick(); });
+    connect(ui_.Label26, &ClickableLabel::clicked, this, [this] { Label26_Click(); });
+    connect(ui_.Label30, &ClickableLabel::clicked, this, [this] { Label30_Click(); });
+    connect(ui_.Label29, &ClickableLabel::clicked, this, [this] { Label29_Click(); });
 }
 
 void Picker::setFavouriteCommands(std::function<void()> load, std::function<void()> save) {
@@ -88,9 +84,9 @@ void Picker::NactiFav() {
 
 void Picker::showPanel(int leftTwips) {
     refreshDrives();
-    newOrAdd_->move(twipsToPixels(leftTwips, screenDpi()), 0);
-    newOrAdd_->setVisible(true);
-    newOrAdd_->raise();
+    ui_.NewOrAdd->move(twipsToPixels(leftTwips, screenDpi()), 0);
+    ui_.NewOrAdd->setVisible(true);
+    ui_.NewOrAdd->raise();
 }
 
 void Picker::Label26_Click() {
@@ -120,35 +116,35 @@ bool Picker::isOpenableFolder(const QString& path) {
 
 void Picker::refreshDrives() {
     const QString current = drive();
-    const QSignalBlocker blocker(drive1_);
-    drive1_->clear();
+    const QSignalBlocker blocker(ui_.Drive1);
+    ui_.Drive1->clear();
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         if (volume.isValid() && volume.isReady())
-            drive1_->addItem(driveCaption(volume), volume.rootPath());
+            ui_.Drive1->addItem(driveCaption(volume), volume.rootPath());
     }
-    drive1_->setCurrentIndex(drive1_->findData(current));
+    ui_.Drive1->setCurrentIndex(ui_.Drive1->findData(current));
 }
 
 QString Picker::drive() const {
-    return drive1_->currentData().toString();
+    return ui_.Drive1->currentData().toString();
 }
 
 void Picker::setDriveFromPath(const QString& path) {
     const QString root = volumeRoot(path);
     if (root.isEmpty())
         return;
-    int index = drive1_->findData(root);
+    int index = ui_.Drive1->findData(root);
     if (index < 0) {
         refreshDrives();
-        index = drive1_->findData(root);
+        index = ui_.Drive1->findData(root);
     }
     if (index < 0) {
         // A volume the mount table does not report as ready still holds the folder shown.
-        const QSignalBlocker blocker(drive1_);
-        drive1_->addItem(root, root);
-        index = drive1_->count() - 1;
+        const QSignalBlocker blocker(ui_.Drive1);
+        ui_.Drive1->addItem(root, root);
+        index = ui_.Drive1->count() - 1;
     }
-    drive1_->setCurrentIndex(index); // runs Drive1_Change when the drive changes
+    ui_.Drive1->setCurrentIndex(index); // runs Drive1_Change when the drive changes
 }
 
 void Picker::Drive1_Change() {
@@ -192,8 +188,8 @@ void Picker::fillFolderList() {
     const QStyle* style = QApplication::style();
     const QIcon openIcon = style->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style->standardIcon(QStyle::SP_DirIcon);
-    const QSignalBlocker blocker(dir1_);
-    dir1_->clear();
+    const QSignalBlocker blocker(ui_.Dir1);
+    ui_.Dir1->clear();
 
     // The path's ancestors from the root down to the folder itself, then its subfolders.
     QStringList chain;
@@ -204,19 +200,19 @@ void Picker::fillFolderList() {
     int depth = 0;
     for (const QString& folder : chain) {
         const QString name = depth == 0 ? folder : QFileInfo(folder).fileName();
-        auto* item = new QListWidgetItem(openIcon, QString(depth * 2, u' ') + name, dir1_);
+        auto* item = new QListWidgetItem(openIcon, QString(depth * 2, u' ') + name, ui_.Dir1);
         item->setData(kPathRole, folder);
         ++depth;
     }
-    const int current = dir1_->count() - 1;
+    const int current = ui_.Dir1->count() - 1;
     const QFileInfoList subfolders = QDir(dir1Path_).entryInfoList(
         QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& subfolder : subfolders) {
-        auto* item =
-            new QListWidgetItem(closedIcon, QString(depth * 2, u' ') + subfolder.fileName(), dir1_);
+        auto* item = new QListWidgetItem(closedIcon,
+                                         QString(depth * 2, u' ') + subfolder.fileName(), ui_.Dir1);
         item->setData(kPathRole, subfolder.absoluteFilePath());
     }
-    dir1_->setCurrentRow(current);
+    ui_.Dir1->setCurrentRow(current);
 }
 
 void Picker::Dir1_Change() {
@@ -229,35 +225,35 @@ void Picker::setFile1Path(const QString& folder) {
     if (folder.isEmpty())
         return;
     file1Path_ = cleanFolder(folder);
-    const QSignalBlocker blocker(file1_);
-    file1_->clear();
+    const QSignalBlocker blocker(ui_.File1);
+    ui_.File1->clear();
     // A folder that cannot be listed (removed, unreachable) just shows no files.
     QDir dir(file1Path_);
     dir.setNameFilters(pictureNameFilters());
     dir.setFilter(QDir::Files);
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    file1_->addItems(dir.entryList());
+    ui_.File1->addItems(dir.entryList());
 }
 
 QString Picker::pathOf(int file1Index) const {
-    return AddBackslash(file1Path_) + file1_->item(file1Index)->text();
+    return AddBackslash(file1Path_) + ui_.File1->item(file1Index)->text();
 }
 
 void Picker::File1_Click() {
-    const int caret = file1_->currentRow();
+    const int caret = ui_.File1->currentRow();
     if (caret < 0)
         return;
     QImage picture = services_.pictures.load(pathOf(caret));
     if (picture.isNull())
         picture = QImage(services_.facts.placeholderPicturePath()); // stays empty without it
-    nahled2_->setPicture(picture);
+    ui_.Nahled2->setPicture(picture);
 }
 
 void Picker::File1_DblClick() {
-    const QListWidgetItem* caret = file1_->currentItem();
+    const QListWidgetItem* caret = ui_.File1->currentItem();
     if (!caret || !caret->isSelected())
         return; // a Ctrl double-click can leave it unselected
-    const bool added = addToCollection({pathOf(file1_->row(caret))});
+    const bool added = addToCollection({pathOf(ui_.File1->row(caret))});
     collection_.showCount();
     if (added)
         services_.messages.show(QStringLiteral("Soubor byl vložen do kolekce."), kStyleInformation,
@@ -266,8 +262,8 @@ void Picker::File1_DblClick() {
 
 void Picker::Label30_Click() {
     QStringList paths;
-    for (int i = 0; i < file1_->count(); ++i) {
-        if (file1_->item(i)->isSelected())
+    for (int i = 0; i < ui_.File1->count(); ++i) {
+        if (ui_.File1->item(i)->isSelected())
             paths.append(pathOf(i));
     }
     const bool added = addToCollection(paths);
@@ -324,7 +320,7 @@ void Picker::refuseLineBreaks(const QStringList& paths) {
 }
 
 void Picker::Label29_Click() {
-    newOrAdd_->setVisible(false);
+    ui_.NewOrAdd->setVisible(false);
     if (saveFavourites_)
         saveFavourites_();
     schedule_.ScheduleNextChange();

@@ -11,18 +11,31 @@ class QListWidget;
 
 namespace vlm {
 
+class ClickableLabel;
 class CollectionList;
-class Form1;
 class ImageBox;
 class Schedule;
 struct Services;
+
+// The picker panel and the links that open it, add from it and close it.
+struct PickerControls {
+    QFrame* NewOrAdd;
+    QComboBox* Drive1;
+    QListWidget* Dir1;
+    QListWidget* File1;
+    ImageBox* Nahled2;
+    ClickableLabel* Label26; // add more pictures
+    ClickableLabel* Label30; // add the selected files
+    ClickableLabel* Label29; // close the panel
+};
 
 // The file picker panel NewOrAdd: drive, folder and file lists, the small preview and the
 // commands that add the chosen files to the collection.
 class Picker : public QObject {
     Q_OBJECT
 public:
-    Picker(Form1& form, CollectionList& collection, Schedule& schedule);
+    Picker(QObject* parent, Services& services, const PickerControls& ui,
+           CollectionList& collection, Schedule& schedule);
 
     // The favourite folders are reloaded when the panel opens and stored when it closes.
     void setFavouriteCommands(std::function<void()> load, std::function<void()> save);
@@ -72,11 +85,7 @@ private:
     Services& services_;
     CollectionList& collection_;
     Schedule& schedule_;
-    QFrame* newOrAdd_;
-    QComboBox* drive1_;
-    QListWidget* dir1_;
-    QListWidget* file1_;
-    ImageBox* nahled2_;
+    const PickerControls ui_;
     QString dir1Path_;
     QString file1Path_;
     QHash<QString, QString> driveFolders_; // each volume's last folder, as a drive's current one

@@ -1,28 +1,25 @@
 #include "desktop/ui/remotecontrol.h"
 
-#include "app/form1.h"
-#include "app/quit.h"
 #include "collection/ui/collectionlist.h"
 #include "desktop/applicationservice.h"
+#include "schedule/ui/schedule.h"
 #include "wallpaper/ui/wallpaperchange.h"
-
-#include <QLabel>
 
 namespace vlm {
 
-void connectRemoteControl(ApplicationService& service, Form1& form) {
+void connectRemoteControl(ApplicationService& service, const RemoteControlTargets& targets) {
+    WallpaperChange& change = targets.change;
     service.setHandlers({
-        .changeNow = [&form] { form.change().mnuChangeNow_Click(); },
-        .showSettings = [&form] { form.mnuNastaveni_Click(); },
-        .quit = [&form] { form.quit().quitRequested(); },
+        .changeNow = [&change] { change.mnuChangeNow_Click(); },
+        .showSettings = targets.showSettings,
+        .quit = targets.quit,
     });
-    service.setStatusSource([&form] {
-        CollectionList& collection = form.collection();
+    service.setStatusSource([&collection = targets.collection, &schedule = targets.schedule] {
         return ApplicationService::Status{
             .collectionFile = collection.collectionFile(),
             .count = collection.ListCount(),
             .currentIndex = collection.ListIndex(),
-            .nextChange = form.control<QLabel>("DalsiZmena")->text(),
+            .nextChange = schedule.nextChangeCaption(),
         };
     });
 }

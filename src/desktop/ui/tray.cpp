@@ -1,31 +1,31 @@
 #include "desktop/ui/tray.h"
 
-#include "app/form1.h"
-#include "app/hovereffects.h"
 #include "desktop/statusnotifier.h"
+#include "services/services.h"
 
 #include <QSystemTrayIcon>
 
 namespace vlm {
 
-Tray::Tray(Form1& form) : QObject(&form), form_(form) {}
+Tray::Tray(QObject* parent, const Services& services, QMenu* mnuTray, const QIcon& icon)
+    : QObject(parent), services_(services), mnuTray_(mnuTray), picture_(icon) {}
 
 void Tray::CreateTray_Click() {
     if (icon_)
         return;
-    icon_ = new QSystemTrayIcon(form_.windowIcon(), this);
+    icon_ = new QSystemTrayIcon(picture_, this);
     icon_->setObjectName(QStringLiteral("trayIcon"));
     icon_->setToolTip(QStringLiteral("Velmora (aktivní)"));
-    icon_->setContextMenu(form_.mnuTray());
+    icon_->setContextMenu(mnuTray_);
     // On an embedded X tray a single click is no command; a StatusNotifier host sends one
     // activation for what its users do to open a program (a click or a double-click).
     const bool activationShows = statusNotifierHostRegistered();
     connect(icon_, &QSystemTrayIcon::activated, this,
             [this, activationShows](QSystemTrayIcon::ActivationReason reason) {
-                form_.hover().Form_MouseMove(); // a notification from the icon clears the borders
+                Q_EMIT iconNotified();
                 if (reason == QSystemTrayIcon::DoubleClick ||
                     (reason == QSystemTrayIcon::Trigger && activationShows))
-                    form_.mnuNastaveni_Click();
+                    Q_EMIT showRequested();
             });
     icon_->show();
 }
@@ -43,7 +43,7 @@ bool Tray::isShown() const {
 }
 
 bool Tray::canHideWindow() const {
-    const auto available = form_.services().trayAvailable;
+    const auto available = services_.trayAvailable;
     return icon_ && (available ? available() : QSystemTrayIcon::isSystemTrayAvailable());
 }
 

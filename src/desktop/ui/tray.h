@@ -1,19 +1,21 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 
+class QMenu;
 class QSystemTrayIcon;
 
 namespace vlm {
 
-class Form1;
+struct Services;
 
 // The notification-area icon with the tip "Velmora (aktivní)": a double-click (on a
 // StatusNotifier host, an activation) shows the window, the context menu is mnuTray.
 class Tray : public QObject {
     Q_OBJECT
 public:
-    explicit Tray(Form1& form);
+    Tray(QObject* parent, const Services& services, QMenu* mnuTray, const QIcon& icon);
 
     void CreateTray_Click();
     void NoTray_Click();
@@ -23,8 +25,16 @@ public:
     // (no status-notifier watcher and no X embedding tray) the window stays on screen.
     bool canHideWindow() const;
 
+Q_SIGNALS:
+    // Any notification from the icon, before it is acted on.
+    void iconNotified();
+    // The user asked the icon for the window.
+    void showRequested();
+
 private:
-    Form1& form_;
+    const Services& services_;
+    QMenu* mnuTray_;
+    QIcon picture_;
     QSystemTrayIcon* icon_ = nullptr;
 };
 

@@ -4,14 +4,20 @@
 
 namespace vlm {
 
-class Form1;
+class ClickableLabel;
+class MessageBox;
 class UpdateFetcher;
+
+struct UpdateLinksControls {
+    ClickableLabel* Label3;  // "najít nové verze"
+    ClickableLabel* Label38; // the web address
+};
 
 // "najít nové verze" shows the update server's news; the web address opens the product page.
 class UpdateLinks : public QObject {
     Q_OBJECT
 public:
-    explicit UpdateLinks(Form1& form);
+    UpdateLinks(QObject* parent, MessageBox& messages, const UpdateLinksControls& ui);
 
     // Starts the fetch; the answer is shown when it arrives, the window keeps working.
     void Label3_Click();
@@ -20,7 +26,7 @@ public:
 private:
     void showAnswer(bool answered, const QString& text);
 
-    Form1& form_;
+    MessageBox& messages_;
     UpdateFetcher* fetcher_;
 };
 

@@ -1,47 +1,45 @@
 #include "favorites/ui/favorites.h"
 
-#include "app/form1.h"
 #include "collection/ui/picker.h"
 #include "common/addbackslash.h"
 #include "favorites/favoritesfile.h"
 #include "platform/ui/widgets.h"
+#include "services/services.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>
 
 namespace vlm {
 
-Favorites::Favorites(Form1& form, Picker& picker)
-    : QObject(&form), services_(form.services()), picker_(picker),
-      favorite_(form.control<QListWidget>("Favorite")), collator_(services_.locale) {
+Favorites::Favorites(QObject* parent, const Services& services, const FavoritesControls& ui,
+                     Picker& picker)
+    : QObject(parent), services_(services), picker_(picker), ui_(ui), collator_(services_.locale) {
     collator_.setCaseSensitivity(Qt::CaseInsensitive);
     picker_.setFavouriteCommands([this] { NactiFav_Click(); }, [this] { UlozFav_Click(); });
     // Only the user's choice navigates; the program's own changes to the list run under a
     // signal blocker and leave no entry chosen.
-    favoriteClick_ = new ListBoxClick(favorite_);
+    favoriteClick_ = new ListBoxClick(ui_.Favorite);
     connect(favoriteClick_, &ListBoxClick::clicked, this, [this] { Favorite_Click(); });
-    connect(form.control<ClickableLabel>("Label31"), &ClickableLabel::clicked, this,
-            [this] { Label31_Click(); });
-    connect(form.control<ClickableLabel>("Label32"), &ClickableLabel::clicked, this,
-            [this] { Label32_Click(); });
+    connect(ui_.Label31, &ClickableLabel::clicked, this, [this] { Label31_Click(); });
+    connect(ui_.Label32, &ClickableLabel::clicked, this, [this] { Label32_Click(); });
 }
 
 QStringList Favorites::folders() const {
     QStringList all;
-    for (int i = 0; i < favorite_->count(); ++i)
-        all.append(favorite_->item(i)->text());
+    for (int i = 0; i < ui_.Favorite->count(); ++i)
+        all.append(ui_.Favorite->item(i)->text());
     return all;
 }
 
 void Favorites::NactiFav_Click() {
-    const QSignalBlocker blocker(favorite_);
-    favorite_->clear();
+    const QSignalBlocker blocker(ui_.Favorite);
+    ui_.Favorite->clear();
     const QString path = services_.facts.favouritesFilePath();
     const std::optional<QStringList> lines = readFavoritesFile(path);
     fileReadable_ = lines.has_value();
     if (lines) {
         for (const QString& line : *lines)
-            addSorted(favorite_, line, collator_);
+            addSorted(ui_.Favorite, line, collator_);
     } else {
         services_.messages.show(
             QStringList{QStringLiteral("Soubor oblíbených umístění nelze načíst:"), path,
@@ -50,7 +48,7 @@ void Favorites::NactiFav_Click() {
                 .join(kMessageLineBreak),
             kStyleNotice, QStringLiteral("Oblíbená umístění"));
     }
-    favorite_->setCurrentItem(nullptr);
+    ui_.Favorite->setCurrentItem(nullptr);
 }
 
 void Favorites::UlozFav_Click() {
@@ -63,7 +61,7 @@ void Favorites::UlozFav_Click() {
 }
 
 void Favorites::Favorite_Click() {
-    const QListWidgetItem* chosen = favorite_->item(favoriteClick_->selectedRow());
+    const QListWidgetItem* chosen = ui_.Favorite->item(favoriteClick_->selectedRow());
     if (!chosen)
         return;
     const QString folder = AddBackslash(chosen->text());
@@ -80,24 +78,24 @@ void Favorites::Favorite_Click() {
 
 void Favorites::Label31_Click() {
     {
-        const QSignalBlocker blocker(favorite_);
-        addSorted(favorite_, AddBackslash(picker_.file1Path()), collator_);
-        favorite_->setCurrentItem(nullptr);
+        const QSignalBlocker blocker(ui_.Favorite);
+        addSorted(ui_.Favorite, AddBackslash(picker_.file1Path()), collator_);
+        ui_.Favorite->setCurrentItem(nullptr);
     }
     UlozFav_Click();
 }
 
 void Favorites::Label32_Click() {
-    QListWidgetItem* chosen = favorite_->item(favoriteClick_->selectedRow());
+    QListWidgetItem* chosen = ui_.Favorite->item(favoriteClick_->selectedRow());
     if (!chosen || chosen->text().isEmpty()) {
         services_.messages.show(QStringLiteral("Záznam pro smazání nebyl vybrán"), kStyleError,
                                 QStringLiteral("Chyba"));
         return;
     }
     {
-        const QSignalBlocker blocker(favorite_);
-        delete favorite_->takeItem(favorite_->row(chosen));
-        favorite_->setCurrentItem(nullptr);
+        const QSignalBlocker blocker(ui_.Favorite);
+        delete ui_.Favorite->takeItem(ui_.Favorite->row(chosen));
+        ui_.Favorite->setCurrentItem(nullptr);
     }
     UlozFav_Click();
 }

@@ -8,10 +8,17 @@ class QListWidget;
 
 namespace vlm {
 
-class Form1;
+class ClickableLabel;
 class ListBoxClick;
 class Picker;
 struct Services;
+
+// The favourite folders' list and its add and remove links.
+struct FavoritesControls {
+    QListWidget* Favorite;
+    ClickableLabel* Label31; // add the picker's folder
+    ClickableLabel* Label32; // remove the chosen folder
+};
 
 // The favourite folders of the picker panel: the sorted list Favorite and the file
 // favpath.inf that keeps it between runs.
@@ -19,7 +26,8 @@ class Favorites : public QObject {
     Q_OBJECT
 public:
     // Hooks the load and save into the picker panel's open and close.
-    Favorites(Form1& form, Picker& picker);
+    Favorites(QObject* parent, const Services& services, const FavoritesControls& ui,
+              Picker& picker);
 
     void NactiFav_Click(); // reload the list from the file
     void UlozFav_Click();  // store the list in the file
@@ -32,7 +40,7 @@ public:
 private:
     const Services& services_;
     Picker& picker_;
-    QListWidget* favorite_;
+    const FavoritesControls ui_;
     bool fileReadable_ = true; // a file that could not be read is left alone
     QCollator collator_;       // the list's order: alphabetical for the user's language, any case
     ListBoxClick* favoriteClick_;

@@ -11,15 +11,25 @@ class QLineEdit;
 
 namespace vlm {
 
-class Form1;
 class MaxLengthValidator;
 struct Services;
+
+// The interval fields, the hidden schedule, the clock and the countdowns.
+struct ScheduleControls {
+    QLineEdit* Text1;
+    QComboBox* Combo1;
+    QLineEdit* Text2;
+    QLabel* DalsiZmena;
+    QLabel* AktCas;
+    QLabel* Label5;
+    QAction* mnuZmenaTap;
+};
 
 // The interval fields, the schedule Text2 and the 100 ms tick with its clock and countdown.
 class Schedule : public QObject {
     Q_OBJECT
 public:
-    explicit Schedule(Form1& form);
+    Schedule(QObject* parent, Services& services, const ScheduleControls& ui);
 
     // Runs one wallpaper change when the tick finds the schedule due.
     void setChangeHandler(std::function<void()> handler) { runChange_ = std::move(handler); }
@@ -32,7 +42,8 @@ public:
     void Text2_Change();
     void Timer1_Timer();
 
-    QString nextChangeText() const; // Text2
+    QString nextChangeText() const;    // Text2
+    QString nextChangeCaption() const; // DalsiZmena, as shown
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,13 +52,7 @@ private:
     void setMaxLength(int length);
 
     Services& services_;
-    QLineEdit* text1_;
-    QComboBox* combo1_;
-    QLineEdit* text2_;
-    QLabel* dalsiZmena_;
-    QLabel* aktCas_;
-    QLabel* label5_;
-    QAction* mnuZmenaTap_;
+    const ScheduleControls ui_;
     MaxLengthValidator* maxLength_;
     int pendingMaxLength_ = 0;
     QDateTime previousTick_;

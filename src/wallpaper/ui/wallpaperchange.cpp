@@ -1,11 +1,11 @@
 #include "wallpaper/ui/wallpaperchange.h"
 
-#include "app/form1.h"
 #include "collection/ui/collectionlist.h"
 #include "common/timetext.h"
 #include "platform/picturesave.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
+#include "services/services.h"
 #include "wallpaper/bitmapheader.h"
 #include "wallpaper/randomindex.h"
 
@@ -15,14 +15,12 @@
 
 namespace vlm {
 
-WallpaperChange::WallpaperChange(Form1& form)
-    : QObject(&form), services_(form.services()), collection_(form.collection()),
-      schedule_(form.schedule()), nahled_(form.control<ImageBox>("Nahled")),
-      posledniZmena_(form.control<QLabel>("PosledniZmena")),
-      label17_(form.control<QLabel>("Label17")), check3_(form.control<QCheckBox>("Check3")) {
-    connect(nahled_, &ImageBox::clicked, this, [this] { Nahled_Click(); });
-    connect(form.menuItem("mnuChangeNow"), &QAction::triggered, this,
-            [this] { mnuChangeNow_Click(); });
+WallpaperChange::WallpaperChange(QObject* parent, Services& services,
+                                 const WallpaperChangeControls& ui, CollectionList& collection,
+                                 Schedule& schedule)
+    : QObject(parent), services_(services), collection_(collection), schedule_(schedule), ui_(ui) {
+    connect(ui_.Nahled, &ImageBox::clicked, this, [this] { Nahled_Click(); });
+    connect(ui_.mnuChangeNow, &QAction::triggered, this, [this] { mnuChangeNow_Click(); });
     schedule_.setChangeHandler([this] { Zmenit_Click(); });
     retry_.setSingleShot(true);
     retry_.setInterval(100);
@@ -48,10 +46,10 @@ void WallpaperChange::Zmenit_Click() {
     schedule_.ScheduleNextChange();
 
     const QString bitmap = services_.facts.wallpaperBitmapPath();
-    saveWindowsBitmap(nahled_->picture(), bitmap); // on failure the bitmap on disk is applied
-    services_.wallpaper.apply(bitmap, nahled_->picture());
+    saveWindowsBitmap(ui_.Nahled->picture(), bitmap); // on failure the bitmap on disk is applied
+    services_.wallpaper.apply(bitmap, ui_.Nahled->picture());
 
-    posledniZmena_->setText(renderHms(services_.clock.now().time()));
+    ui_.PosledniZmena->setText(renderHms(services_.clock.now().time()));
 
     const int count = collection_.ListCount();
     const int current = collection_.ListIndex();
@@ -59,7 +57,7 @@ void WallpaperChange::Zmenit_Click() {
         if (count == 0)
             return; // an empty collection has nothing to advance, store or describe
         collection_.setListIndex(0);
-    } else if (!check3_->isChecked()) {
+    } else if (!ui_.Check3->isChecked()) {
         collection_.setListIndex(current + 1);
     } else {
         collection_.setListIndex(RandomIndex(count - 1, 0, services_.random,
@@ -70,7 +68,7 @@ void WallpaperChange::Zmenit_Click() {
         {{QStringLiteral("lastfile"), collection_.collectionFile()},
          {QStringLiteral("index"), QString::number(collection_.ListIndex())}});
 
-    label17_->setText(bitmapInfoLine(readBitmapHeader(bitmap)));
+    ui_.Label17->setText(bitmapInfoLine(readBitmapHeader(bitmap)));
 }
 
 } // namespace vlm

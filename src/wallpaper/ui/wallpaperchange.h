@@ -3,22 +3,34 @@
 #include <QObject>
 #include <QTimer>
 
+class QAction;
 class QCheckBox;
 class QLabel;
 
 namespace vlm {
 
 class CollectionList;
-class Form1;
 class Schedule;
 class ImageBox;
 struct Services;
+
+// The preview that is applied, the change's labels, the random option and the tray's
+// change-now item.
+struct WallpaperChangeControls {
+    ImageBox* Nahled;
+    QLabel* PosledniZmena;
+    QLabel* Label17;
+    QCheckBox* Check3;
+    QAction* mnuChangeNow;
+};
 
 // One wallpaper change: applies what the preview shows, then moves the collection on.
 class WallpaperChange : public QObject {
     Q_OBJECT
 public:
-    explicit WallpaperChange(Form1& form);
+    // Becomes the schedule's change handler.
+    WallpaperChange(QObject* parent, Services& services, const WallpaperChangeControls& ui,
+                    CollectionList& collection, Schedule& schedule);
 
     void Zmenit_Click();
     void Nahled_Click() { Zmenit_Click(); }
@@ -31,10 +43,7 @@ private:
     QTimer retry_;
     CollectionList& collection_;
     Schedule& schedule_;
-    ImageBox* nahled_;
-    QLabel* posledniZmena_;
-    QLabel* label17_;
-    QCheckBox* check3_;
+    const WallpaperChangeControls ui_;
 };
 
 } // namespace vlm

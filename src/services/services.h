@@ -14,8 +14,8 @@
 
 namespace vlm {
 
-// Everything the window asks of the outside world. The program passes the real services;
-// tests pass fakes.
+// Everything the window and the owners of its controls ask of the outside world. The program
+// passes the real services; tests pass fakes.
 struct Services {
     MessageBox& messages;
     SettingsStore& settings;
