@@ -58,8 +58,8 @@ int runWindow(QApplication& app, ApplicationService& service, LaunchRequest requ
 
     Form1 form({messages, settings, dialogs, clock, random, *wallpaper, autostart, pictures, facts,
                 QLocale::system()});
-    messages.setParent(&form);
-    dialogs.setParent(&form);
+    messages.setDialogParent(&form);
+    dialogs.setDialogParent(&form);
     connectRemoteControl(service, {
                                       .change = form.change(),
                                       .collection = form.collection(),

@@ -11,7 +11,8 @@ namespace vlm {
 class QtMessageBox final : public MessageBox {
 public:
     explicit QtMessageBox(QWidget* parent = nullptr) : parent_(parent) {}
-    void setParent(QWidget* parent) { parent_ = parent; }
+    // The window the boxes are modal to (not a QObject parent: this is no QObject).
+    void setDialogParent(QWidget* parent) { parent_ = parent; }
     int show(const QString& prompt, int style, const QString& title) override;
 
 private:
