@@ -4,9 +4,14 @@
 
 namespace vlm {
 
+// The shell's result codes: anything above 32 means the target was opened.
+enum ShellOpenResult : int {
+    kShellOpenFailed = 0, // refused, or no handler opened it
+    kShellOpened = 33,    // the lowest code that means success
+};
+
 // Opens target (an absolute URL such as the product's web page) with the desktop's default
-// handler. Returns 33 on success and 0 on failure, keeping the rule "greater than 32 means
-// success"; a target that is not a valid URL with a scheme is refused with 0.
-int ShellOpen(const QString& target);
+// handler. A target that is not a valid URL with a scheme is refused.
+ShellOpenResult ShellOpen(const QString& target);
 
 } // namespace vlm
