@@ -242,15 +242,17 @@ void Form1::buildOwners() {
                                              .Check3 = control<QCheckBox>("Check3"),
                                          });
     tray_ = std::make_unique<Tray>(this, services_, trayMenu_, windowIcon());
-    quit_ = std::make_unique<Quit>(*this, QuitControls{
-                                              .Image3 = control<ImageBox>("Image3"),
-                                              .mnuBar_Quit = menuItem("mnuBar_Quit"),
-                                              .PosledniZmena = control<QLabel>("PosledniZmena"),
-                                              .DalsiZmena = control<QLabel>("DalsiZmena"),
-                                              .Check1 = control<QCheckBox>("Check1"),
-                                              .Text1 = control<QLineEdit>("Text1"),
-                                              .Combo1 = control<QComboBox>("Combo1"),
-                                          });
+    quit_ = std::make_unique<Quit>(*this, services_,
+                                   QuitControls{
+                                       .Image3 = control<ImageBox>("Image3"),
+                                       .mnuBar_Quit = menuItem("mnuBar_Quit"),
+                                       .PosledniZmena = control<QLabel>("PosledniZmena"),
+                                       .DalsiZmena = control<QLabel>("DalsiZmena"),
+                                       .Check1 = control<QCheckBox>("Check1"),
+                                       .Text1 = control<QLineEdit>("Text1"),
+                                       .Combo1 = control<QComboBox>("Combo1"),
+                                   },
+                                   *collection_, *tray_);
     links_ = std::make_unique<UpdateLinks>(this, services_.messages,
                                            UpdateLinksControls{
                                                .Label3 = control<ClickableLabel>("Label3"),

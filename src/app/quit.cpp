@@ -4,6 +4,7 @@
 #include "collection/ui/collectionlist.h"
 #include "desktop/ui/tray.h"
 #include "platform/ui/widgets.h"
+#include "services/services.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,14 +13,17 @@
 
 namespace vlm {
 
-Quit::Quit(Form1& form, const QuitControls& ui) : QObject(&form), form_(form), ui_(ui) {
+Quit::Quit(Form1& window, Services& services, const QuitControls& ui,
+           const CollectionList& collection, Tray& tray)
+    : QObject(&window), window_(window), services_(services), ui_(ui), collection_(collection),
+      tray_(tray) {
     connect(ui_.Image3, &ImageBox::clicked, this, [this] { Image3_Click(); });
     connect(ui_.mnuBar_Quit, &QAction::triggered, this, [this] { mnuBar_Quit_Click(); });
 }
 
 void Quit::Image3_Click() {
-    MessageBox& messages = form_.services().messages;
-    if (form_.collection().changed() &&
+    MessageBox& messages = services_.messages;
+    if (collection_.changed() &&
         messages.show(messageText({"Kolekce, se kterou momentálně pracujete, nebyla pravděpodobně "
                                    "uložena.",
                                    "Kolekci je nutno uložit, aby aplikace mohla při příštím "
@@ -34,34 +38,33 @@ void Quit::Image3_Click() {
 }
 
 void Quit::quitRequested() {
-    if (!form_.collection().changed()) {
+    if (!collection_.changed()) {
         finish();
         return;
     }
-    form_.mnuNastaveni_Click();
+    window_.mnuNastaveni_Click();
     Image3_Click();
 }
 
 void Quit::finish() {
     storeOptions();
-    form_.tray().NoTray_Click();
-    form_.close();
+    tray_.NoTray_Click();
+    window_.close();
 }
 
 void Quit::Form_QueryUnload() {
-    if (!form_.uninstalled())
+    if (!window_.uninstalled())
         storeOptions();
 }
 
 void Quit::storeOptions() {
-    SettingsStore& settings = form_.services().settings;
-    const CollectionList& collection = form_.collection();
-    const std::optional<QString> unreadIndex = collection.unreadPlace();
+    SettingsStore& settings = services_.settings;
+    const std::optional<QString> unreadIndex = collection_.unreadPlace();
     // One write for all seven, so quitting rewrites the options file once.
     settings.saveAll({
-        {QStringLiteral("lastfile"), collection.collectionFile()},
+        {QStringLiteral("lastfile"), collection_.collectionFile()},
         {QStringLiteral("index"),
-         unreadIndex ? *unreadIndex : QString::number(collection.ListIndex())},
+         unreadIndex ? *unreadIndex : QString::number(collection_.ListIndex())},
         {QStringLiteral("lastCh"), ui_.PosledniZmena->text()},
         {QStringLiteral("NextCh"), ui_.DalsiZmena->text()},
         {QStringLiteral("start"),

@@ -10,8 +10,11 @@ class QLineEdit;
 
 namespace vlm {
 
+class CollectionList;
 class Form1;
 class ImageBox;
+class Tray;
+struct Services;
 
 // The quit commands and the controls whose values are stored at quit.
 struct QuitControls {
@@ -28,7 +31,9 @@ struct QuitControls {
 class Quit : public QObject {
     Q_OBJECT
 public:
-    Quit(Form1& form, const QuitControls& ui);
+    // The window is shown, closed and asked whether the uninstall mode ran.
+    Quit(Form1& window, Services& services, const QuitControls& ui,
+         const CollectionList& collection, Tray& tray);
 
     void Image3_Click();
     void mnuBar_Quit_Click() { Image3_Click(); }
@@ -48,8 +53,11 @@ public:
 private:
     void finish();
 
-    Form1& form_;
+    Form1& window_;
+    Services& services_;
     const QuitControls ui_;
+    const CollectionList& collection_;
+    Tray& tray_;
 };
 
 } // namespace vlm
