@@ -4,7 +4,8 @@
 
 namespace vlm {
 
-// The program's one path separator. Files named in folders are always built with AddBackslash.
+// The program's one path separator. Files named in folders are always built with AddBackslash,
+// which appends whatever separator it is given: by default this one, '/'.
 inline constexpr QChar kPathSeparator = u'/';
 
 // Returns path with separator appended unless its last character already is the separator;
