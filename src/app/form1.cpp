@@ -283,8 +283,8 @@ void Form1::buildOwners() {
 void Form1::buildControls() {
     const double dpi = screenDpi();
     for (const ControlSpec& spec : form1Controls()) {
-        QWidget* parent = spec.parent ? findChild<QWidget*>(text(spec.parent)) : this;
-        Q_ASSERT(parent);
+        // A container comes earlier in the table than the controls it holds.
+        QWidget* parent = spec.parent ? control<QWidget>(spec.parent) : this;
         QWidget* widget = createControl(spec, parent);
         widget->setObjectName(text(spec.name));
         widget->setGeometry(twipsToPixels(spec.left, dpi), twipsToPixels(spec.top, dpi),

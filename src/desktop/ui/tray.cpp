@@ -8,12 +8,12 @@
 namespace vlm {
 
 Tray::Tray(QObject* parent, const Services& services, QMenu* mnuTray, const QIcon& icon)
-    : QObject(parent), services_(services), mnuTray_(mnuTray), picture_(icon) {}
+    : QObject(parent), services_(services), mnuTray_(mnuTray), windowIcon_(icon) {}
 
 void Tray::CreateTray_Click() {
     if (icon_)
         return;
-    icon_ = new QSystemTrayIcon(picture_, this);
+    icon_ = new QSystemTrayIcon(windowIcon_, this);
     icon_->setObjectName(QStringLiteral("trayIcon"));
     icon_->setToolTip(QStringLiteral("Velmora (aktivní)"));
     icon_->setContextMenu(mnuTray_);

@@ -34,7 +34,7 @@ Q_SIGNALS:
 private:
     const Services& services_;
     QMenu* mnuTray_;
-    QIcon picture_;
+    QIcon windowIcon_;
     QSystemTrayIcon* icon_ = nullptr;
 };
 
