@@ -1,6 +1,5 @@
 // Faults the fuzz targets found, kept as ordinary tests.
 #include "collection/collectionfile.h"
-#include "platform/pictureloader.h"
 #include "platform/settingsstore.h"
 #include "support/testfiles.h"
 
@@ -40,14 +39,6 @@ TEST(FuzzFinds, ForeignKeyThatLooksLikeASectionDoesNotHideOptions) {
     const QByteArray once = vlmtest::readBytes(path);
     ASSERT_TRUE(store.save(QStringLiteral("Unit"), QStringLiteral("sekund")));
     EXPECT_EQ(vlmtest::readBytes(path), once);
-}
-
-TEST(FuzzFinds, GifPaintedOnATallerScreenThanItsFrameIsRefused) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("tall.gif"));
-    vlmtest::writeBytes(path, QByteArray::fromBase64(
-                                  "R0lGODlhBAAD+PEAAP8AAAD5YAQAAAAAACwAAAAABAADAAACBYQhKcFRADs="));
-    EXPECT_TRUE(vlm::PictureLoader(QString(), QSize(64, 64)).load(path).isNull());
 }
 
 } // namespace
