@@ -87,33 +87,28 @@ private:
     xcb_screen_t* screen_;
 };
 
-class X11RootBackendTest : public ::testing::Test {
+class X11RootBackendTest : public vlmtest::BackendTest {
 protected:
     void SetUp() override {
         if (QStandardPaths::findExecutable(u"Xvfb"_s).isEmpty())
             GTEST_SKIP() << "Xvfb is not installed";
+        BackendTest::SetUp();
         server_ = std::make_unique<vlmtest::PrivateXServer>(320, 200, 24);
         ASSERT_FALSE(server_->display().isEmpty()) << "Xvfb did not start";
-        bitmap_ = dir_.filePath(u"vlmimage.bmp"_s);
     }
-
     void writeBitmap(QColor colour, QSize size = {64, 48}) {
         ASSERT_TRUE(solid(size, colour).save(bitmap_, "BMP"));
     }
 
-    QTemporaryDir dir_;
     std::unique_ptr<vlmtest::PrivateXServer> server_;
-    QString bitmap_;
-    QStringList reported_;
 };
 
 TEST_F(X11RootBackendTest, ReapplyingTheSamePathShowsTheNewPictureAndFreesTheOldPixmap) {
-    X11RootBackend backend(server_->display(),
-                           [this](const QString& line) { reported_.append(line); });
+    X11RootBackend backend(server_->display(), recorder());
     RootReader reader(server_->display());
 
     writeBitmap(QColor(255, 0, 0));
-    ASSERT_EQ(vlmtest::applied(backend, bitmap_), true) << reported_.join(u'\n').toStdString();
+    ASSERT_EQ(vlmtest::applied(backend, bitmap_), true) << reported();
     EXPECT_EQ(reader.pixel(5, 5), 0xff0000u);
     EXPECT_EQ(reader.pixel(319, 199), 0xff0000u);
     const xcb_pixmap_t first = reader.property("_XROOTPMAP_ID");
@@ -133,8 +128,7 @@ TEST_F(X11RootBackendTest, ReapplyingTheSamePathShowsTheNewPictureAndFreesTheOld
 }
 
 TEST_F(X11RootBackendTest, ABitmapReadFromDiskPassesThePictureChecks) {
-    X11RootBackend backend(server_->display(),
-                           [this](const QString& line) { reported_.append(line); });
+    X11RootBackend backend(server_->display(), recorder());
     RootReader reader(server_->display());
     writeBitmap(QColor(255, 0, 0), {640, 480});
     QFile bitmap(bitmap_);
@@ -180,9 +174,8 @@ TEST_F(X11RootBackendTest, StaleRootIdsNeverKillTheProgramsOwnConnections) {
     // The worker's own connection takes the slot and creates its pixmap under the stale id.
     leaveStaleRootIds(server_->display(), killer);
     {
-        X11RootBackend backend(server_->display(),
-                               [this](const QString& line) { reported_.append(line); });
-        EXPECT_EQ(vlmtest::applied(backend, bitmap_), true) << reported_.join(u'\n').toStdString();
+        X11RootBackend backend(server_->display(), recorder());
+        EXPECT_EQ(vlmtest::applied(backend, bitmap_), true) << reported();
         EXPECT_EQ(reader.pixel(5, 5), 0xff0000u);
     }
 
@@ -199,7 +192,7 @@ TEST_F(X11RootBackendTest, StaleRootIdsNeverKillTheProgramsOwnConnections) {
         EXPECT_EQ(vlmtest::applied(backend, bitmap_), true);
     }
     EXPECT_TRUE(connectionAlive(window)) << "the change killed the window's connection";
-    EXPECT_TRUE(reported_.isEmpty()) << reported_.join(u'\n').toStdString();
+    EXPECT_TRUE(reported_.isEmpty()) << reported();
     xcb_disconnect(window);
     xcb_disconnect(killer);
 }
