@@ -1,4 +1,3 @@
-#include "platform/pictureloader.h"
 #include "platform/programfacts.h"
 #include "support/testfiles.h"
 
@@ -47,13 +46,7 @@ struct InstalledTree {
     QTemporaryDir prefix;
     QString bin = prefix.filePath(u"usr/bin"_s);
     QString data = under(VLM_DATADIR_FROM_BINDIR);
-    QString libexec = under(VLM_LIBEXECDIR_FROM_BINDIR);
 };
-
-void makeExecutable(const QString& path) {
-    writeBytes(path, "#!/bin/sh\n");
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-}
 
 } // namespace
 
@@ -101,15 +94,4 @@ TEST(ProgramFacts, UnwritableFolderFallsBackToThePerUserFolder) {
     EXPECT_EQ(vlm::chooseWritableFolder(copy.path()), home.perUserFolder());
     QFile::setPermissions(copy.path(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-}
-
-TEST(FindMetafileHelper, FindsTheHelperOfTheInstalledTreeUnderAnyPrefix) {
-    InstalledTree tree;
-    const QString helper = QDir(tree.libexec).filePath(u"vlm-metafile"_s);
-    makeExecutable(helper);
-    EXPECT_EQ(vlm::PictureLoader::findMetafileHelper(tree.bin), helper);
-    // One beside the executable still wins (a build tree, a portable copy).
-    const QString beside = QDir(tree.bin).filePath(u"vlm-metafile"_s);
-    makeExecutable(beside);
-    EXPECT_EQ(vlm::PictureLoader::findMetafileHelper(tree.bin), beside);
 }
