@@ -1,6 +1,5 @@
 #include "desktop/autostartentry.h"
-#include "support/testfiles.h"
-#include "unit/backendtesting.h"
+#include "unit/scratch.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,24 +24,13 @@ const QString kName = QString::fromUtf16(vlm::kAutostartValueName);
 // Points XDG_CONFIG_HOME (and HOME) at a fresh folder for one test.
 class AutostartTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("XDG_CONFIG_HOME", dir.filePath(u"config"_s).toUtf8());
-        qputenv("XDG_CONFIG_DIRS", dir.filePath(u"system"_s).toUtf8());
-        qputenv("HOME", dir.filePath(u"home"_s).toUtf8());
-    }
-    void TearDown() override {
-        qputenv("XDG_CONFIG_HOME", oldConfig);
-        qputenv("XDG_CONFIG_DIRS", oldSystem);
-        qputenv("HOME", oldHome);
-    }
     QString folder() const { return dir.filePath(u"config/autostart"_s); }
     QString entryPath() const { return folder() + u"/Velmora.desktop"_s; }
 
     QTemporaryDir dir;
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-    const QByteArray oldSystem = qgetenv("XDG_CONFIG_DIRS");
-    const QByteArray oldHome = qgetenv("HOME");
+    vlmtest::ScopedEnv config{"XDG_CONFIG_HOME", dir.filePath(u"config"_s)};
+    vlmtest::ScopedEnv dirs{"XDG_CONFIG_DIRS", dir.filePath(u"system"_s)};
+    vlmtest::ScopedEnv home{"HOME", dir.filePath(u"home"_s)};
 };
 
 const QByteArray kHead = "[Desktop Entry]\nType=Application\nName=Velmora\nExec=";
@@ -86,7 +74,7 @@ TEST_F(AutostartTest, OffDisablesAnExistingEntryAndMakesNoneWhereThereWasNone) {
               QStringList{u"Velmora.desktop"_s}); // no temporary files left
 
     // A relative XDG_CONFIG_HOME is ignored.
-    qputenv("XDG_CONFIG_HOME", "relative/config");
+    config.set("relative/config");
     ASSERT_TRUE(SetRunValue(kName, u"/usr/bin/vlm"_s));
     EXPECT_TRUE(QFile::exists(dir.filePath(u"home/.config/autostart/Velmora.desktop"_s)));
 }

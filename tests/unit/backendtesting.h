@@ -3,7 +3,7 @@
 // Shared fixtures for the wallpaper backend tests: waiting for a backend, private X servers and
 // D-Bus buses, recording scripts.
 
-#include "support/testfiles.h"
+#include "unit/scratch.h"
 #include "wallpaper/backends/failurereporter.h"
 #include "wallpaper/wallpaperbackend.h"
 
@@ -47,16 +47,6 @@ inline QProcessEnvironment environmentWithPath(const QString& folder) {
     environment.insert(QStringLiteral("PATH"),
                        folder + u':' + environment.value(QStringLiteral("PATH")));
     return environment;
-}
-
-// Writes an executable shell script.
-inline void writeScript(const QString& path, const QByteArray& body) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    file.write("#!/bin/sh\n" + body);
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 // A helper program that prints one line once it is ready, stopped by the destructor.

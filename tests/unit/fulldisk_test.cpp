@@ -4,7 +4,7 @@
 #include "desktop/autostartentry.h"
 #include "platform/picturesave.h"
 #include "platform/settingsstore.h"
-#include "support/testfiles.h"
+#include "unit/scratch.h"
 
 #include <QDir>
 #include <QFile>
@@ -114,15 +114,13 @@ TEST_P(FullDiskTest, OptionSaveKeepsTheOldOptions) {
 }
 
 TEST_P(FullDiskTest, AutostartEntryKeepsTheOldEntry) {
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(mountPoint));
+    const vlmtest::ScopedEnv config("XDG_CONFIG_HOME", mountPoint);
     const QByteArray old =
         vlm::autostartEntryContent(QStringLiteral("Velmora"), QStringLiteral("/opt/vlm/vlm"));
     expectRefusedAndIntact(QStringLiteral("autostart/Velmora.desktop"), old, [&] {
         return vlm::SetRunValue(QStringLiteral("Velmora"),
                                 QStringLiteral("/opt/") + longText(20000, u'v'));
     });
-    qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 TEST_P(FullDiskTest, WallpaperBitmapKeepsTheOldBitmap) {

@@ -2,6 +2,7 @@
 #include "platform/metafileoutput.h"
 #include "platform/pictureloader.h"
 #include "unit/picturebytes.h"
+#include "unit/scratch.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -29,12 +30,6 @@ QByteArray wireHeader(quint32 width, quint32 height) {
     qToLittleEndian(width, bytes.data() + 8);
     qToLittleEndian(height, bytes.data() + 12);
     return bytes;
-}
-
-void writeScript(const QString& path, const QByteArray& body) {
-    writeBytes(path, "#!/bin/bash\n" + body + "\n");
-    QFile::setPermissions(path,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 QStringList metafiles(const QString& folder, const QString& pattern) {
@@ -131,7 +126,7 @@ protected:
         writeBytes(drawing_, emf);
     }
     QImage loadWith(const QByteArray& script) {
-        writeScript(helper_, script);
+        vlmtest::writeScript(helper_, script);
         return PictureLoader(helper_, QSize(640, 480)).load(drawing_);
     }
 

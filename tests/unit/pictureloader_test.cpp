@@ -1,6 +1,7 @@
 #include "platform/picturekind.h"
 #include "platform/pictureloader.h"
 #include "unit/picturebytes.h"
+#include "unit/scratch.h"
 
 #include <QDir>
 #include <QImageReader>
@@ -114,14 +115,9 @@ TEST(PictureKind, IsToldByTheFirstBytesOnly) {
 TEST(FindMetafileHelper, BesideTheExecutableThenTheInstalledTreeThenTheEnvironment) {
     QTemporaryDir prefix;
     const QString bin = prefix.filePath(u"usr/bin"_s);
-    const auto executable = [](const QString& path) {
-        writeBytes(path, "#!/bin/sh\n");
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        return path;
-    };
+    const auto executable = [](const QString& path) { return writeScript(path, {}); };
     const QString fromEnvironment = executable(prefix.filePath(u"env/vlm-metafile"_s));
-    const QByteArray saved = qgetenv("VLM_METAFILE_HELPER");
-    qputenv("VLM_METAFILE_HELPER", fromEnvironment.toLocal8Bit());
+    const ScopedEnv environment("VLM_METAFILE_HELPER", fromEnvironment);
     if (!QFile::exists(QDir(QStringLiteral(VLM_INSTALL_LIBEXECDIR)).filePath(u"vlm-metafile"_s))) {
         EXPECT_EQ(PictureLoader::findMetafileHelper(bin), fromEnvironment);
         QFile::setPermissions(fromEnvironment, QFileDevice::ReadOwner); // not executable
@@ -133,10 +129,6 @@ TEST(FindMetafileHelper, BesideTheExecutableThenTheInstalledTreeThenTheEnvironme
     EXPECT_EQ(PictureLoader::findMetafileHelper(bin), installed);
     const QString beside = executable(bin + u"/vlm-metafile"_s);
     EXPECT_EQ(PictureLoader::findMetafileHelper(bin), beside);
-    if (saved.isNull())
-        qunsetenv("VLM_METAFILE_HELPER");
-    else
-        qputenv("VLM_METAFILE_HELPER", saved);
 }
 
 } // namespace

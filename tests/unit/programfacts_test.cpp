@@ -1,5 +1,5 @@
 #include "platform/programfacts.h"
-#include "support/testfiles.h"
+#include "unit/scratch.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,25 +12,10 @@ using vlmtest::writeBytes;
 namespace {
 
 // A private ${XDG_DATA_HOME} for the per-user folder, restored afterwards.
-class DataHome {
-public:
-    DataHome() : saved_(qgetenv("XDG_DATA_HOME")) {
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.filePath(u"data"_s)));
-    }
-    ~DataHome() {
-        if (saved_.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", saved_);
-    }
-    DataHome(const DataHome&) = delete;
-    DataHome& operator=(const DataHome&) = delete;
-
-    QString perUserFolder() const { return dir_.filePath(u"data/vlm"_s); }
-
-private:
-    QTemporaryDir dir_;
-    QByteArray saved_;
+struct DataHome {
+    QString perUserFolder() const { return dir.filePath(u"data/vlm"_s); }
+    QTemporaryDir dir;
+    vlmtest::ScopedEnv environment{"XDG_DATA_HOME", dir.filePath(u"data"_s)};
 };
 
 // An installed tree under a throw-away prefix, laid out as the build installs it.

@@ -1,6 +1,7 @@
 // Fetching the update news from a local HTTP server that behaves well, badly or hostilely.
 // Each fetch must end (a 30 s safety net only catches a hang) without blocking the event loop.
 #include "desktop/updatecheck.h"
+#include "unit/scratch.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -244,13 +245,10 @@ TEST(UpdateFetch, FollowsFewSameOriginRedirectsOnly) {
 }
 
 TEST(UpdateAddresses, EnvironmentOverridesTheServer) {
-    const QByteArray old = qgetenv("VLM_UPDATE_URL");
-    qputenv("VLM_UPDATE_URL", "http://127.0.0.1:9/x.msg");
+    const vlmtest::ScopedEnv environment("VLM_UPDATE_URL", QByteArray("http://127.0.0.1:9/x.msg"));
     EXPECT_EQ(vlm::updateStatusUrl(), QUrl(QStringLiteral("http://127.0.0.1:9/x.msg")));
-    qunsetenv("VLM_UPDATE_URL");
+    environment.set({});
     EXPECT_NE(vlm::updateStatusUrl(), QUrl(QStringLiteral("http://127.0.0.1:9/x.msg")));
-    if (!old.isNull())
-        qputenv("VLM_UPDATE_URL", old);
 }
 
 } // namespace
