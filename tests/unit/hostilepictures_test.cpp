@@ -84,6 +84,7 @@ TEST_F(HostilePictures, TruncatedGarbageAndBombsInQtFormatsGiveNull) {
         {u"bmp-half.bmp"_s, bmp.left(bmp.size() / 2)},
         {u"bmp-int-min-height.bmp"_s, bmpHeader(16, INT_MIN, 24) + QByteArray(64, '\x7f')},
         {u"bmp-huge-width.bmp"_s, bmpHeader(0x7fffffff, 1, 24) + QByteArray(64, '\x7f')},
+        {u"bmp-bitfields-half.bmp"_s, bmpHeader(64, 48, 32, 3) + QByteArray(64 * 24 * 4, '\x7f')},
         {u"bmp-bomb.bmp"_s, bmpHeader(100000, 100000, 24) + QByteArray(16, '\0')},
         // RLE8: a few bytes that would paint 30000 x 30000 pixels.
         {u"bmp-rle-bomb.bmp"_s, bmpHeader(30000, 30000, 8, 1) + QByteArray(1024, '\0') +

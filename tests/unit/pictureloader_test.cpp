@@ -25,6 +25,10 @@ TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
     put<quint32>(twoIcons, 6 + 12, 6 + 32);
     put<quint32>(twoIcons, 22 + 12, quint32(6 + 32 + small.size() - 22));
     twoIcons += small.mid(22) + large.mid(22);
+    // A graphic control extension before the frame, as most GIFs have.
+    const QByteArray anim = gif(40, 30, [](int x, int y) {
+                                return uchar(x + y);
+                            }).insert(kGifDescriptor, QByteArray("!\xF9\x04\0\0\0\0\0", 8));
     const struct {
         QString name;
         QByteArray bytes;
@@ -43,11 +47,7 @@ TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
          {39, 15},
          source.pixel(39, 15),
          true},
-        {u"anim.gif"_s,
-         gif(40, 30, [](int x, int y) { return uchar(x + y); }),
-         {40, 30},
-         {10, 5},
-         qRgb(30, 225, 15)}, // palette entry 15
+        {u"anim.gif"_s, anim, {40, 30}, {10, 5}, qRgb(30, 225, 15)}, // palette entry 15
         {u"icon.ico"_s,
          encoded(pattern(32, 32), "ico"),
          {32, 32},
