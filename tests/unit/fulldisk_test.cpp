@@ -7,6 +7,7 @@
 #include "unit/scratch.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <cerrno>
@@ -21,15 +22,9 @@ namespace {
 
 QStringList filesUnder(const QString& root) {
     QStringList files;
-    QDir dir(root);
-    for (const QFileInfo& info :
-         dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
-        if (info.isDir())
-            for (const QString& inner : filesUnder(info.filePath()))
-                files.append(info.fileName() + u'/' + inner);
-        else
-            files.append(info.fileName());
-    }
+    for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();)
+        files.append(it.next());
     files.sort();
     return files;
 }
