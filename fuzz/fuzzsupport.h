@@ -1,11 +1,9 @@
 #pragma once
 
-// Small helpers shared by the fuzz targets.
+// Shared by the fuzz targets: each defines fuzzOne(), which gets the input both as bytes and
+// as a data provider, and checks its properties with check().
 
-#include <QByteArray>
-#include <QDir>
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -13,49 +11,45 @@
 
 namespace vlm::fuzz {
 
-// Stops the run with a message; libFuzzer saves the input that got here.
-[[noreturn]] inline void fail(const char* what) {
-    std::fprintf(stderr, "property violated: %s\n", what);
-    std::abort();
-}
-
+// Stops the run with a message when a property fails; libFuzzer saves the input.
 inline void check(bool condition, const char* what) {
-    if (!condition)
-        fail(what);
+    if (!condition) {
+        std::fprintf(stderr, "property violated: %s\n", what);
+        std::abort();
+    }
 }
 
-// Any UTF-16 text, lone surrogates and NULs included.
-inline QString anyText(FuzzedDataProvider& data, std::size_t maxChars = 512) {
-    const std::size_t chars = data.ConsumeIntegralInRange<std::size_t>(0, maxChars);
+// Any UTF-16 text, lone surrogates and NULs included; or, with utf8Too, maybe any UTF-8 text.
+inline QString anyText(FuzzedDataProvider& data, std::size_t maxChars, bool utf8Too = false) {
+    if (utf8Too && !data.ConsumeBool())
+        return QString::fromStdString(data.ConsumeRandomLengthString(maxChars));
     QString text;
-    for (std::size_t i = 0; i < chars && data.remaining_bytes() > 0; ++i)
+    for (auto chars = data.ConsumeIntegralInRange<std::size_t>(0, maxChars);
+         chars > 0 && data.remaining_bytes() > 0; --chars)
         text += QChar(data.ConsumeIntegral<char16_t>());
     return text;
 }
 
-inline QByteArray anyBytes(FuzzedDataProvider& data, std::size_t maxBytes) {
-    const std::string bytes = data.ConsumeRandomLengthString(maxBytes);
-    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-// One scratch folder per fuzzing process.
-inline const QString& scratchDir() {
-    // In memory where possible: the writers sync every file they replace.
+// Writes a file in this process's scratch folder, in memory where possible: the writers sync
+// every file they replace.
+inline QString writeScratchFile(const QString& name, QByteArrayView bytes) {
     static QTemporaryDir dir(QFile::exists(QStringLiteral("/dev/shm"))
                                  ? QStringLiteral("/dev/shm/vlm-fuzz-XXXXXX")
-                                 : QDir::tempPath() + QStringLiteral("/vlm-fuzz-XXXXXX"));
-    static const QString path = dir.isValid() ? dir.path() : QString();
-    if (path.isEmpty())
-        fail("no temporary folder");
-    return path;
-}
-
-inline QString writeScratchFile(const QString& name, const QByteArray& bytes) {
-    const QString path = scratchDir() + u'/' + name;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        fail("cannot write a scratch file");
-    return path;
+                                 : QStringLiteral("/tmp/vlm-fuzz-XXXXXX"));
+    QFile file(dir.filePath(name));
+    check(dir.isValid() && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+              file.write(bytes.data(), bytes.size()) == bytes.size(),
+          "cannot write a scratch file");
+    return file.fileName();
 }
 
 } // namespace vlm::fuzz
+
+using namespace vlm;
+static void fuzzOne(const QByteArray& input, FuzzedDataProvider& data);
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+    FuzzedDataProvider data(bytes, size);
+    fuzzOne(QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(size)), data);
+    return 0;
+}

@@ -1,32 +1,50 @@
-// Picture files from a collection: sniffing any bytes, then loading them with Qt's decoders
-// behind the size checks (metafiles are left to the helper's own target: no helper here).
+// Picture bytes: a collection's files (sniffed, then decoded behind the size checks), the
+// wallpaper bitmap's header, and the metafile helper's untrusted output.
+#include "common/metafilewire.h"
 #include "fuzzsupport.h"
+#include "platform/metafileoutput.h"
 #include "platform/picturekind.h"
 #include "platform/pictureloader.h"
+#include "wallpaper/bitmapheader.h"
 
 #include <QGuiApplication>
-
-using namespace vlm;
+#include <QtEndian>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
-    vlm::PictureLoader::limitDecoderMemory();
+    PictureLoader::limitDecoderMemory();
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-    const QByteArray input(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
+static void fuzzOne(const QByteArray& input, FuzzedDataProvider&) {
     const PictureKind kind = sniffPictureKind(input);
-    fuzz::check(kind == sniffPictureKind(QByteArrayView(input).first(
-                            qMin<qsizetype>(input.size(), kPictureSniffBytes))),
+    fuzz::check(kind == sniffPictureKind(input.left(kPictureSniffBytes)),
                 "the kind depends on bytes past the sniffing window");
-
     static const PictureLoader loader(QString(), QSize(320, 200));
-    const QImage image = loader.load(fuzz::writeScratchFile(QStringLiteral("picture.jpg"), input));
+    const QString path = fuzz::writeScratchFile(QStringLiteral("picture.jpg"), input);
+    const QImage image = loader.load(path);
     if (kind == PictureKind::Unknown || kind == PictureKind::Wmf || kind == PictureKind::Emf)
         fuzz::check(image.isNull(), "an unknown or metafile kind gave a picture");
-    if (!image.isNull())
-        fuzz::check(image.width() <= 32768 && image.height() <= 32768, "picture too large");
-    return 0;
+    fuzz::check(image.width() <= 32768 && image.height() <= 32768, "picture too large");
+
+    // A bitmap header gives its fields, a short file zeros.
+    const char* at = input.constData();
+    const BitmapInfo info = readBitmapHeader(path);
+    const bool whole = input.size() >= 54;
+    fuzz::check(info.width == (whole ? qFromLittleEndian<qint32>(at + 18) : 0) &&
+                    info.height == (whole ? qFromLittleEndian<qint32>(at + 22) : 0) &&
+                    info.bitsPerPixel == (whole ? qFromLittleEndian<qint16>(at + 28) : 0),
+                "bitmap header fields");
+
+    const QImage rendered = parseMetafileOutput(input);
+    if (!rendered.isNull()) {
+        const auto width = qFromLittleEndian<quint32>(at + 8);
+        const auto height = qFromLittleEndian<quint32>(at + 12);
+        fuzz::check(quint32(rendered.width()) == width && quint32(rendered.height()) == height &&
+                        std::size_t(input.size()) ==
+                            metafilewire::kHeaderSize + std::size_t{width} * height * 4 &&
+                        rendered.pixel(0, 0) == qFromLittleEndian<quint32>(at + 16),
+                    "metafile output size, length or first pixel");
+    }
 }

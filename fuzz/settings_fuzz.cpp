@@ -3,38 +3,30 @@
 #include "fuzzsupport.h"
 #include "platform/settingsstore.h"
 
-#include <QStringList>
-
-using namespace vlm;
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-    FuzzedDataProvider data(bytes, size);
-    static const QStringList keys = {QStringLiteral("Index"), QStringLiteral("index"),
-                                     QStringLiteral("Interval"), QStringLiteral("CollectionPath"),
-                                     QStringLiteral("Unit")};
+static void fuzzOne(const QByteArray&, FuzzedDataProvider& data) {
+    static const QStringList keys =
+        QStringLiteral("Index index Interval CollectionPath Unit").split(u' ');
     const QString key = keys[data.ConsumeIntegralInRange<int>(0, int(keys.size()) - 1)];
     const QString value = fuzz::anyText(data, 256);
-    const QByteArray file = fuzz::anyBytes(data, 4096);
-
-    const QString path = fuzz::writeScratchFile(QStringLiteral("vlm.ini"), file);
+    const QString path =
+        fuzz::writeScratchFile(QStringLiteral("vlm.ini"), data.ConsumeRandomLengthString(4096));
     IniSettingsStore store(path);
     QStringList before;
     for (const QString& other : keys)
         before.append(store.read(other));
 
-    fuzz::check(store.save(key, value), "save failed");
-    fuzz::check(store.read(key) == value, "a saved value reads back changed");
-    for (int i = 0; i < keys.size(); ++i) {
-        if (keys[i].compare(key, Qt::CaseInsensitive) != 0)
-            fuzz::check(store.read(keys[i]) == before[i], "saving changed another option");
-    }
+    fuzz::check(store.save(key, value) && store.read(key) == value,
+                "a saved value reads back changed");
+    for (int i = 0; i < keys.size(); ++i)
+        fuzz::check(keys[i].compare(key, Qt::CaseInsensitive) == 0 ||
+                        store.read(keys[i]) == before[i],
+                    "saving changed another option");
     // A second save of the same value leaves the file as it was.
-    QFile saved(path);
-    fuzz::check(saved.open(QIODevice::ReadOnly), "saved file missing");
-    const QByteArray first = saved.readAll();
-    saved.close();
-    fuzz::check(store.save(key, value), "second save failed");
-    fuzz::check(saved.open(QIODevice::ReadOnly) && saved.readAll() == first,
+    const auto content = [&path] {
+        QFile saved(path);
+        return saved.open(QIODevice::ReadOnly) ? saved.readAll() : QByteArray();
+    };
+    const QByteArray first = content();
+    fuzz::check(store.save(key, value) && content() == first,
                 "saving the same value again changed the file");
-    return 0;
 }

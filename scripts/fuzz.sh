@@ -17,8 +17,8 @@ cmake --build "$build" -j"$(nproc)"
 # Longest input per target: enough for every structure the target reads, short enough to
 # keep each run fast.
 declare -A max_len=(
-    [collection]=4096 [settings]=6000 [bitmapheader]=128 [numbers]=300
-    [updatetext]=8192 [autostart]=1024 [picture]=16384 [metafileoutput]=4096
+    [collection]=4096 [settings]=6000 [numbers]=300
+    [updatetext]=8192 [autostart]=1024 [picture]=16384
 )
 
 artifacts=$build/fuzz-artifacts

@@ -1,6 +1,5 @@
 #include "desktop/autostartentry.h"
-#include "support/testfiles.h"
-#include "unit/backendtesting.h"
+#include "unit/scratch.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,24 +24,13 @@ const QString kName = QString::fromUtf16(vlm::kAutostartValueName);
 // Points XDG_CONFIG_HOME (and HOME) at a fresh folder for one test.
 class AutostartTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("XDG_CONFIG_HOME", dir.filePath(u"config"_s).toUtf8());
-        qputenv("XDG_CONFIG_DIRS", dir.filePath(u"system"_s).toUtf8());
-        qputenv("HOME", dir.filePath(u"home"_s).toUtf8());
-    }
-    void TearDown() override {
-        qputenv("XDG_CONFIG_HOME", oldConfig);
-        qputenv("XDG_CONFIG_DIRS", oldSystem);
-        qputenv("HOME", oldHome);
-    }
     QString folder() const { return dir.filePath(u"config/autostart"_s); }
     QString entryPath() const { return folder() + u"/Velmora.desktop"_s; }
 
     QTemporaryDir dir;
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-    const QByteArray oldSystem = qgetenv("XDG_CONFIG_DIRS");
-    const QByteArray oldHome = qgetenv("HOME");
+    vlmtest::ScopedEnv config{"XDG_CONFIG_HOME", dir.filePath(u"config"_s)};
+    vlmtest::ScopedEnv dirs{"XDG_CONFIG_DIRS", dir.filePath(u"system"_s)};
+    vlmtest::ScopedEnv home{"HOME", dir.filePath(u"home"_s)};
 };
 
 const QByteArray kHead = "[Desktop Entry]\nType=Application\nName=Velmora\nExec=";
@@ -86,7 +74,7 @@ TEST_F(AutostartTest, OffDisablesAnExistingEntryAndMakesNoneWhereThereWasNone) {
               QStringList{u"Velmora.desktop"_s}); // no temporary files left
 
     // A relative XDG_CONFIG_HOME is ignored.
-    qputenv("XDG_CONFIG_HOME", "relative/config");
+    config.set("relative/config");
     ASSERT_TRUE(SetRunValue(kName, u"/usr/bin/vlm"_s));
     EXPECT_TRUE(QFile::exists(dir.filePath(u"home/.config/autostart/Velmora.desktop"_s)));
 }
@@ -176,27 +164,24 @@ TEST_F(AutostartTest, GlibLauncherStartsTheProgramFromATrickyFolder) {
     EXPECT_EQ(QString::fromUtf8(readBytes(output)), program);
 }
 
-TEST(DesktopExec, QuotesOnlyWhatNeedsQuotes) { // plain and spaced paths: see the entry tests
+TEST(DesktopExec, QuotesOnlyWhatNeedsQuotesAndReadsBackExactly) {
     // $ and \ inside quotes: one backslash for the quoting, doubled by the string escaping.
-    EXPECT_EQ(vlm::desktopExecValue({u"100%"_s}), u"100%%"_s);
-    EXPECT_EQ(vlm::desktopExecValue({u"$HOME"_s}), uR"("\\$HOME")"_s);
-    EXPECT_EQ(vlm::desktopExecValue({uR"(a\b)"_s}), uR"("a\\\\b")"_s);
-    EXPECT_EQ(vlm::desktopExecValue({QString()}), u"\"\""_s);
-}
-
-TEST(DesktopExec, RoundTripsTrickyArguments) {
-    const QStringList tricky = {u"/opt/my apps/vlm"_s,
-                                u"say \"hi\""_s,
-                                u"$HOME/`id`"_s,
+    const std::pair<QString, QString> quoted[] = {{u"/opt/vlm"_s, u"/opt/vlm"_s},
+                                                  {u"100%"_s, u"100%%"_s},
+                                                  {u"$HOME"_s, uR"("\\$HOME")"_s},
+                                                  {uR"(a\b)"_s, uR"("a\\\\b")"_s},
+                                                  {QString(), u"\"\""_s}};
+    for (const auto& [argument, value] : quoted)
+        EXPECT_EQ(vlm::desktopExecValue({argument}), value);
+    const QStringList tricky = {u"say \"hi\" $HOME/`id`"_s,
                                 uR"(C:\dir\\x\)"_s,
                                 u"100% %% %f"_s,
                                 u"Příliš žluťoučký kůň 🐎"_s,
                                 u"two\nlines\r\tend"_s,
                                 u"'single' ~ | & ; * ? # ( ) < >"_s,
-                                QString(),
                                 u"  "_s,
-                                u"\\s\\n"_s,
-                                u"a=b"_s};
+                                u"\\s\\n a=b"_s,
+                                QString()};
     for (const QString& argument : tricky) {
         const QString value = vlm::desktopExecValue({argument});
         EXPECT_FALSE(value.contains(u'\n') || value.contains(u'\r')) << value.toStdString();
@@ -206,10 +191,9 @@ TEST(DesktopExec, RoundTripsTrickyArguments) {
 }
 
 TEST(DesktopExec, UnquoterRejectsMalformedValues) {
-    EXPECT_EQ(vlm::unquoteDesktopExec(QString()), QStringList());
     EXPECT_EQ(vlm::unquoteDesktopExec(u"vlm  --x"_s), (QStringList{u"vlm"_s, u"--x"_s}));
-    for (const char* bad : {"\"open", "a\"b\"", "\"a\"b", "a$b", "a\\q", "trailing\\", R"("\\q")",
-                            "%f", "50%", "a\tb", "\"a\nb\""})
+    for (const char* bad : {"", "\"open", "a\"b\"", "\"a\"b", "a$b", "a\\q", "trailing\\",
+                            R"("\\q")", "%f", "50%", "a\tb", "\"a\nb\""})
         EXPECT_EQ(vlm::unquoteDesktopExec(QString::fromUtf8(bad)), QStringList()) << bad;
 }
 

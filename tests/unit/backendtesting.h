@@ -3,6 +3,8 @@
 // Shared fixtures for the wallpaper backend tests: waiting for a backend, private X servers and
 // D-Bus buses, recording scripts.
 
+#include "unit/scratch.h"
+#include "wallpaper/backends/failurereporter.h"
 #include "wallpaper/wallpaperbackend.h"
 
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <gtest/gtest.h>
 #include <optional>
 
 namespace vlmtest {
@@ -38,29 +41,12 @@ inline std::optional<bool> applied(vlm::WallpaperBackend& backend, const QString
     return waitFinished(backend, timeoutMs);
 }
 
-// Lets the event loop run for a while (for things that must not happen).
-inline void spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // An environment with PATH = folder first, then the system's.
 inline QProcessEnvironment environmentWithPath(const QString& folder) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PATH"),
                        folder + u':' + environment.value(QStringLiteral("PATH")));
     return environment;
-}
-
-// Writes an executable shell script.
-inline void writeScript(const QString& path, const QByteArray& body) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    file.write("#!/bin/sh\n" + body);
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 // A helper program that prints one line once it is ready, stopped by the destructor.
@@ -113,6 +99,22 @@ public:
                   QStringLiteral("--address=unix:tmpdir=") + QDir::tempPath()},
                  environment) {}
     QString address() const { return ready_; }
+};
+
+// A scratch folder with the wallpaper bitmap in it, a folder for the backends' links, and the
+// failures the backend under test reported.
+class BackendTest : public ::testing::Test {
+protected:
+    void SetUp() override { writeBytes(bitmap_, "BM first picture"); }
+    vlm::FailureReporter::Sink recorder() {
+        return [this](const QString& line) { reported_.append(line); };
+    }
+    std::string reported() const { return reported_.join(u'\n').toStdString(); }
+
+    QTemporaryDir dir_;
+    QString bitmap_ = dir_.filePath(QStringLiteral("it's a dir/vlmimage.bmp"));
+    QString links_ = dir_.filePath(QStringLiteral("data/vlm/wallpaper"));
+    QStringList reported_;
 };
 
 } // namespace vlmtest

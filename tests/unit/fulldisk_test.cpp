@@ -4,9 +4,10 @@
 #include "desktop/autostartentry.h"
 #include "platform/picturesave.h"
 #include "platform/settingsstore.h"
-#include "support/testfiles.h"
+#include "unit/scratch.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <cerrno>
@@ -21,15 +22,9 @@ namespace {
 
 QStringList filesUnder(const QString& root) {
     QStringList files;
-    QDir dir(root);
-    for (const QFileInfo& info :
-         dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
-        if (info.isDir())
-            for (const QString& inner : filesUnder(info.filePath()))
-                files.append(info.fileName() + u'/' + inner);
-        else
-            files.append(info.fileName());
-    }
+    for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();)
+        files.append(it.next());
     files.sort();
     return files;
 }
@@ -114,15 +109,13 @@ TEST_P(FullDiskTest, OptionSaveKeepsTheOldOptions) {
 }
 
 TEST_P(FullDiskTest, AutostartEntryKeepsTheOldEntry) {
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(mountPoint));
+    const vlmtest::ScopedEnv config("XDG_CONFIG_HOME", mountPoint);
     const QByteArray old =
         vlm::autostartEntryContent(QStringLiteral("Velmora"), QStringLiteral("/opt/vlm/vlm"));
     expectRefusedAndIntact(QStringLiteral("autostart/Velmora.desktop"), old, [&] {
         return vlm::SetRunValue(QStringLiteral("Velmora"),
                                 QStringLiteral("/opt/") + longText(20000, u'v'));
     });
-    qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 TEST_P(FullDiskTest, WallpaperBitmapKeepsTheOldBitmap) {

@@ -1,5 +1,4 @@
 // Number reading, the interval rules and the option store.
-#include "common/linefile.h"
 #include "common/numbers.h"
 #include "platform/settingsstore.h"
 #include "schedule/interval.h"
@@ -83,32 +82,19 @@ TEST(SettingsStore, AFailedSaveLeavesTheOldFile) {
     EXPECT_EQ(vlmtest::readBytes(path), before);
 }
 
-TEST(LineFile, CrAndCrLfEndLinesLoneLfStaysAndCp1250Fallback) {
-    EXPECT_EQ(vlm::splitLines(QStringLiteral("a\r\n\r\nb\r\n")),
-              (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
-    EXPECT_EQ(vlm::splitLines(QStringLiteral("a\rb")),
-              (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
-    EXPECT_EQ(vlm::splitLines(QStringLiteral("a\nb\n")), QStringList{QStringLiteral("a\nb\n")});
-    EXPECT_TRUE(vlm::splitLines(QString()).isEmpty());
-    EXPECT_EQ(vlm::encodeLines({QStringLiteral("a"), QString(), QStringLiteral("b")}),
-              QByteArray("a\r\n\r\nb\r\n"));
-    // "C:\Obrázky\žluť.jpg" as a Czech Windows machine writes it.
-    const QByteArray cp1250("C:\\Obr\xe1zky\\\x9elu\x9d.jpg");
-    EXPECT_EQ(vlm::decodeText(cp1250), QStringLiteral("C:\\Obrázky\\žluť.jpg"));
-    EXPECT_EQ(vlm::decodeText(QByteArray("\xef\xbb\xbfok")), QStringLiteral("ok"));
-    const QByteArray withNul("a\0b\r\n", 5);
-    EXPECT_EQ(vlm::splitLines(vlm::decodeText(withNul)).constFirst().size(), 3);
-}
-
-TEST(LineFile, AHugeSingleLineAndUnreadablePaths) {
+// Found by fuzzing: a lone surrogate in a value, and a foreign key that looks like a section.
+TEST(SettingsStore, AnyValueAndAnyForeignLineSurviveASave) {
     QTemporaryDir dir;
-    const QString big = dir.path() + QStringLiteral("/big.vlk");
-    vlmtest::writeBytes(big, QByteArray(20 * 1024 * 1024, 'x'));
-    const auto lines = vlm::readLineFile(big, 64 * 1024 * 1024);
-    ASSERT_TRUE(lines);
-    ASSERT_EQ(lines->size(), 1);
-    EXPECT_EQ(lines->constFirst().size(), 20 * 1024 * 1024);
-    EXPECT_FALSE(vlm::readLineFile(big, 1024));        // over the cap
-    EXPECT_FALSE(vlm::readLineFile(dir.path(), 1024)); // a folder
-    EXPECT_FALSE(vlm::readLineFile(dir.path() + QStringLiteral("/none"), 1024));
+    const QString path = dir.filePath(QStringLiteral("vlm.ini"));
+    vlmtest::writeBytes(path, "[options]\n [x=1\n = 7\nIndex=5\n");
+    vlm::IniSettingsStore store(path);
+    const QString value = QStringLiteral("a") + QChar(0xDA6F) + QStringLiteral("b\\u0041") +
+                          QChar(0xDC00) + QStringLiteral("\U0001F600");
+    ASSERT_TRUE(store.save(QStringLiteral("Unit"), value));
+    EXPECT_EQ(store.read(QStringLiteral("Unit")), value);
+    EXPECT_EQ(store.read(QStringLiteral("Index")), QStringLiteral("5"));
+    // Saving again changes nothing: no line was kept that reads back differently.
+    const QByteArray once = vlmtest::readBytes(path);
+    ASSERT_TRUE(store.save(QStringLiteral("Unit"), value));
+    EXPECT_EQ(vlmtest::readBytes(path), once);
 }

@@ -1,6 +1,5 @@
-#include "platform/pictureloader.h"
 #include "platform/programfacts.h"
-#include "support/testfiles.h"
+#include "unit/scratch.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,25 +12,10 @@ using vlmtest::writeBytes;
 namespace {
 
 // A private ${XDG_DATA_HOME} for the per-user folder, restored afterwards.
-class DataHome {
-public:
-    DataHome() : saved_(qgetenv("XDG_DATA_HOME")) {
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.filePath(u"data"_s)));
-    }
-    ~DataHome() {
-        if (saved_.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", saved_);
-    }
-    DataHome(const DataHome&) = delete;
-    DataHome& operator=(const DataHome&) = delete;
-
-    QString perUserFolder() const { return dir_.filePath(u"data/vlm"_s); }
-
-private:
-    QTemporaryDir dir_;
-    QByteArray saved_;
+struct DataHome {
+    QString perUserFolder() const { return dir.filePath(u"data/vlm"_s); }
+    QTemporaryDir dir;
+    vlmtest::ScopedEnv environment{"XDG_DATA_HOME", dir.filePath(u"data"_s)};
 };
 
 // An installed tree under a throw-away prefix, laid out as the build installs it.
@@ -47,13 +31,7 @@ struct InstalledTree {
     QTemporaryDir prefix;
     QString bin = prefix.filePath(u"usr/bin"_s);
     QString data = under(VLM_DATADIR_FROM_BINDIR);
-    QString libexec = under(VLM_LIBEXECDIR_FROM_BINDIR);
 };
-
-void makeExecutable(const QString& path) {
-    writeBytes(path, "#!/bin/sh\n");
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-}
 
 } // namespace
 
@@ -101,15 +79,4 @@ TEST(ProgramFacts, UnwritableFolderFallsBackToThePerUserFolder) {
     EXPECT_EQ(vlm::chooseWritableFolder(copy.path()), home.perUserFolder());
     QFile::setPermissions(copy.path(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-}
-
-TEST(FindMetafileHelper, FindsTheHelperOfTheInstalledTreeUnderAnyPrefix) {
-    InstalledTree tree;
-    const QString helper = QDir(tree.libexec).filePath(u"vlm-metafile"_s);
-    makeExecutable(helper);
-    EXPECT_EQ(vlm::PictureLoader::findMetafileHelper(tree.bin), helper);
-    // One beside the executable still wins (a build tree, a portable copy).
-    const QString beside = QDir(tree.bin).filePath(u"vlm-metafile"_s);
-    makeExecutable(beside);
-    EXPECT_EQ(vlm::PictureLoader::findMetafileHelper(tree.bin), beside);
 }

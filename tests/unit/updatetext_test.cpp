@@ -39,6 +39,8 @@ TEST(UpdateText, CapsLinesAndLength) {
     const QStringList lines = cleanUpdateText(many).split(u'\r');
     ASSERT_EQ(lines.size(), 30);
     EXPECT_EQ(lines.last(), QStringLiteral("line 30\u2026"));
+    many.truncate(many.indexOf("line 31")); // exactly 30 lines stay whole
+    EXPECT_EQ(cleanUpdateText(many).split(u'\r').last(), QStringLiteral("line 30"));
 
     EXPECT_EQ(cleanUpdateText(QByteArray(2000, 'a')), QString(2000, u'a'));
     const QString cut = cleanUpdateText(QByteArray(5000, 'a'));

@@ -3,6 +3,8 @@
 #include "wallpaper/backends/x11rootbackend.h"
 
 #include <QColor>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QPainter>
 #include <atomic>
 #include <chrono>
@@ -10,11 +12,8 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
-#include <poll.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <thread>
-#include <unistd.h>
 #include <xcb/xcb.h>
 
 using namespace vlm;
@@ -87,33 +86,28 @@ private:
     xcb_screen_t* screen_;
 };
 
-class X11RootBackendTest : public ::testing::Test {
+class X11RootBackendTest : public vlmtest::BackendTest {
 protected:
     void SetUp() override {
         if (QStandardPaths::findExecutable(u"Xvfb"_s).isEmpty())
             GTEST_SKIP() << "Xvfb is not installed";
+        BackendTest::SetUp();
         server_ = std::make_unique<vlmtest::PrivateXServer>(320, 200, 24);
         ASSERT_FALSE(server_->display().isEmpty()) << "Xvfb did not start";
-        bitmap_ = dir_.filePath(u"vlmimage.bmp"_s);
     }
-
     void writeBitmap(QColor colour, QSize size = {64, 48}) {
         ASSERT_TRUE(solid(size, colour).save(bitmap_, "BMP"));
     }
 
-    QTemporaryDir dir_;
     std::unique_ptr<vlmtest::PrivateXServer> server_;
-    QString bitmap_;
-    QStringList reported_;
 };
 
 TEST_F(X11RootBackendTest, ReapplyingTheSamePathShowsTheNewPictureAndFreesTheOldPixmap) {
-    X11RootBackend backend(server_->display(),
-                           [this](const QString& line) { reported_.append(line); });
+    X11RootBackend backend(server_->display(), recorder());
     RootReader reader(server_->display());
 
     writeBitmap(QColor(255, 0, 0));
-    ASSERT_EQ(vlmtest::applied(backend, bitmap_), true) << reported_.join(u'\n').toStdString();
+    ASSERT_EQ(vlmtest::applied(backend, bitmap_), true) << reported();
     EXPECT_EQ(reader.pixel(5, 5), 0xff0000u);
     EXPECT_EQ(reader.pixel(319, 199), 0xff0000u);
     const xcb_pixmap_t first = reader.property("_XROOTPMAP_ID");
@@ -133,8 +127,7 @@ TEST_F(X11RootBackendTest, ReapplyingTheSamePathShowsTheNewPictureAndFreesTheOld
 }
 
 TEST_F(X11RootBackendTest, ABitmapReadFromDiskPassesThePictureChecks) {
-    X11RootBackend backend(server_->display(),
-                           [this](const QString& line) { reported_.append(line); });
+    X11RootBackend backend(server_->display(), recorder());
     RootReader reader(server_->display());
     writeBitmap(QColor(255, 0, 0), {640, 480});
     QFile bitmap(bitmap_);
@@ -180,9 +173,8 @@ TEST_F(X11RootBackendTest, StaleRootIdsNeverKillTheProgramsOwnConnections) {
     // The worker's own connection takes the slot and creates its pixmap under the stale id.
     leaveStaleRootIds(server_->display(), killer);
     {
-        X11RootBackend backend(server_->display(),
-                               [this](const QString& line) { reported_.append(line); });
-        EXPECT_EQ(vlmtest::applied(backend, bitmap_), true) << reported_.join(u'\n').toStdString();
+        X11RootBackend backend(server_->display(), recorder());
+        EXPECT_EQ(vlmtest::applied(backend, bitmap_), true) << reported();
         EXPECT_EQ(reader.pixel(5, 5), 0xff0000u);
     }
 
@@ -199,7 +191,7 @@ TEST_F(X11RootBackendTest, StaleRootIdsNeverKillTheProgramsOwnConnections) {
         EXPECT_EQ(vlmtest::applied(backend, bitmap_), true);
     }
     EXPECT_TRUE(connectionAlive(window)) << "the change killed the window's connection";
-    EXPECT_TRUE(reported_.isEmpty()) << reported_.join(u'\n').toStdString();
+    EXPECT_TRUE(reported_.isEmpty()) << reported();
     xcb_disconnect(window);
     xcb_disconnect(killer);
 }
@@ -253,68 +245,32 @@ TEST(X11RootBackend, FailuresAreReportedOncePerKindAndNeverThrow) {
     EXPECT_TRUE(lines[1].contains(u":999"_s));
 }
 
-// A display that takes connections and never answers, as a server that hangs.
-class SilentDisplay {
-public:
-    SilentDisplay() {
-        for (int number = 600; number < 700 && display_.isEmpty(); ++number) {
-            // X clients try the abstract socket of the display first.
-            const QByteArray name = "/tmp/.X11-unix/X" + QByteArray::number(number);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::memcpy(address.sun_path + 1, name.constData(), size_t(name.size()));
-            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            if (::bind(fd, reinterpret_cast<sockaddr*>(&address),
-                       socklen_t(sizeof(sa_family_t) + 1 + name.size())) == 0 &&
-                ::listen(fd, 4) == 0) {
-                listener_ = fd;
-                display_ = u':' + QString::number(number);
-            } else {
-                ::close(fd);
-            }
-        }
-    }
-    ~SilentDisplay() {
-        for (const int fd : {client_, listener_})
-            if (fd >= 0)
-                ::close(fd);
-    }
-    QString display() const { return display_; }
-    // Waits for a client; true once one has connected.
-    bool accept(int timeoutMs) {
-        pollfd ready{listener_, POLLIN, 0};
-        if (::poll(&ready, 1, timeoutMs) != 1)
-            return false;
-        client_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        return client_ >= 0;
-    }
-    // Hangs up on the client, which then gives up (callable from any thread).
-    void hangUp() const { ::shutdown(client_, SHUT_RDWR); }
-
-private:
-    int listener_ = -1;
-    int client_ = -1;
-    QString display_;
-};
-
 TEST(X11RootBackend, QuittingDoesNotWaitForAServerThatStoppedAnswering) {
-    SilentDisplay server;
-    ASSERT_FALSE(server.display().isEmpty());
+    // A display that takes connections and never answers, as a server that hangs. X clients
+    // try the abstract socket of the display first.
+    QLocalServer server;
+    server.setSocketOptions(QLocalServer::AbstractNamespaceOption);
+    QString display;
+    for (int number = 600; number < 700 && display.isEmpty(); ++number)
+        if (server.listen(u"/tmp/.X11-unix/X"_s + QString::number(number)))
+            display = u':' + QString::number(number);
+    ASSERT_FALSE(display.isEmpty());
     std::atomic<bool> destroyed = false;
     std::atomic<bool> rescued = false;
     std::thread watchdog;
     {
-        X11RootBackend backend(server.display());
+        X11RootBackend backend(display);
         backend.apply(u"/nonexistent.bmp"_s, solid({8, 8}, Qt::red));
-        ASSERT_TRUE(server.accept(10000)) << "the worker did not connect";
+        ASSERT_TRUE(server.waitForNewConnection(10000)) << "the worker did not connect";
+        const int client = int(server.nextPendingConnection()->socketDescriptor());
         // Should the backend wait for the worker for ever, the worker is freed after a while
-        // so that the test ends and says so.
+        // (hanging up on it) so that the test ends and says so.
         watchdog = std::thread([&] {
             for (int i = 0; i < 300 && !destroyed; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
             if (!destroyed) {
                 rescued = true;
-                server.hangUp();
+                ::shutdown(client, SHUT_RDWR);
             }
         });
     }

@@ -1,0 +1,72 @@
+// The line files: collections and favourites (CR or CR LF ends a line, UTF-8 else Windows-1250).
+#include "collection/collectionfile.h"
+#include "common/linefile.h"
+#include "favorites/favoritesfile.h"
+#include "support/testfiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using vlmtest::readBytes;
+using vlmtest::writeBytes;
+
+TEST(LineFile, CrAndCrLfEndLinesLoneLfStaysAndCp1250Fallback) {
+    EXPECT_EQ(vlm::splitLines(u"a\r\n\r\nb\r\nx\ny\rlast"_s),
+              (QStringList{u"a"_s, QString(), u"b"_s, u"x\ny"_s, u"last"_s}));
+    EXPECT_EQ(vlm::splitLines(u"a\nb\n"_s), QStringList{u"a\nb\n"_s});
+    EXPECT_TRUE(vlm::splitLines(QString()).isEmpty());
+    // "C:\Obrázky\žluť.jpg" as a Czech Windows machine writes it.
+    EXPECT_EQ(vlm::decodeText("C:\\Obr\xe1zky\\\x9elu\x9d.jpg"), u"C:\\Obrázky\\žluť.jpg"_s);
+    EXPECT_EQ(vlm::decodeText("\xef\xbb\xbfok"), u"ok"_s);
+    EXPECT_EQ(vlm::splitLines(vlm::decodeText(QByteArray("a\0b\r\n", 5))).constFirst().size(), 3);
+}
+
+TEST(LineFile, AHugeSingleLineAndUnreadablePaths) {
+    QTemporaryDir dir;
+    const QString big = dir.filePath(u"big.vlk"_s);
+    writeBytes(big, QByteArray(20 * 1024 * 1024, 'x'));
+    const auto lines = vlm::readLineFile(big, 64 * 1024 * 1024);
+    ASSERT_TRUE(lines);
+    ASSERT_EQ(lines->size(), 1);
+    EXPECT_EQ(lines->constFirst().size(), 20 * 1024 * 1024);
+    EXPECT_FALSE(vlm::readLineFile(big, 1024)); // over the cap
+    EXPECT_FALSE(vlm::readLineFile(dir.path(), 1024));
+    EXPECT_FALSE(vlm::readLineFile(dir.filePath(u"none"_s), 1024));
+    // Only a missing favourites file holds no favourites; one that is there but unreadable (a
+    // folder) is no list.
+    EXPECT_EQ(vlm::readFavoritesFile(dir.filePath(u"none"_s)), QStringList());
+    EXPECT_EQ(vlm::readFavoritesFile(dir.path()), std::nullopt);
+}
+
+TEST(LineFile, SavedFilesEndEveryLineInCrLfAndReadBackExactly) {
+    QTemporaryDir dir;
+    const QString favourites = dir.filePath(u"favpath.inf"_s);
+    const QStringList folders = {u"/fotky/léto/"_s, QString(), u" spaced /"_s};
+    ASSERT_TRUE(vlm::writeFavoritesFile(favourites, folders));
+    EXPECT_EQ(readBytes(favourites), "/fotky/l\xc3\xa9to/\r\n\r\n spaced /\r\n");
+    EXPECT_EQ(vlm::readFavoritesFile(favourites), folders);
+    ASSERT_TRUE(vlm::writeFavoritesFile(favourites, {}));
+    EXPECT_EQ(readBytes(favourites), QByteArray());
+
+    // Found by fuzzing: an entry that starts with a byte-order mark keeps it, while a file
+    // loses exactly its one leading mark.
+    const QString collection = dir.filePath(u"list.vlk"_s);
+    const QStringList entries = {u"\uFEFF/a.jpg"_s, u"/b.jpg"_s};
+    ASSERT_TRUE(vlm::writeCollectionFile(collection, entries));
+    EXPECT_EQ(vlm::readCollectionFile(collection), entries);
+    writeBytes(collection, "\xEF\xBB\xBF\xEF\xBB\xBF/c.jpg\r\n");
+    EXPECT_EQ(vlm::readCollectionFile(collection), QStringList{u"\uFEFF/c.jpg"_s});
+}
+
+TEST(LineFile, AFailedSaveSaysWhyAndLeavesTheOldFile) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"favpath.inf"_s);
+    writeBytes(file, "/a/\r\n");
+    QString error;
+    EXPECT_FALSE(vlm::writeFavoritesFile(dir.path(), {u"/b/"_s}, &error)); // a folder
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(vlm::writeCollectionFile(dir.filePath(u"favpath.inf/x.vlk"_s), {u"/b/"_s}));
+    EXPECT_EQ(readBytes(file), "/a/\r\n");
+}

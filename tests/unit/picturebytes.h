@@ -1,0 +1,162 @@
+#pragma once
+
+// Picture files built byte by byte, for the loader, bitmap and hostile-input tests: the
+// formats Qt cannot write (GIF, multi-image ICO, metafiles) and headers with any field set.
+
+#include "support/testfiles.h"
+
+#include <QImage>
+#include <QtEndian>
+#include <cstdlib>
+#include <functional>
+#include <uemf.h>
+#include <uwmf.h>
+
+namespace vlmtest {
+
+template <typename T> void put(QByteArray& bytes, qsizetype offset, T value) {
+    qToLittleEndian(value, bytes.data() + offset);
+}
+
+inline QImage pattern(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / width, y * 11 % 256, (x + y) % 256));
+    return image;
+}
+
+// Offset of the image descriptor in gif(): after the 13-byte header and 128 palette entries.
+constexpr qsizetype kGifDescriptor = 13 + 128 * 3;
+
+// A one-frame GIF; a 128-colour palette (entry i = i*2, 255-i*2, i) keeps every LZW code at
+// 8 bits as long as a clear code comes before the table fills.
+inline QByteArray gif(int width, int height, const std::function<uchar(int, int)>& index) {
+    QByteArray bytes("GIF89a");
+    bytes += QByteArray(7, '\0');
+    put<quint16>(bytes, 6, quint16(width));
+    put<quint16>(bytes, 8, quint16(height));
+    bytes[10] = char(0x80 | 6);
+    for (int i = 0; i < 128; ++i)
+        for (const int channel : {i * 2, 255 - i * 2, i})
+            bytes += char(channel);
+    QByteArray descriptor(10, '\0');
+    descriptor[0] = ',';
+    put<quint16>(descriptor, 5, quint16(width));
+    put<quint16>(descriptor, 7, quint16(height));
+    bytes += descriptor + char(7);
+    QByteArray codes;
+    for (int i = 0; i < width * height; ++i) {
+        if (i % 100 == 0)
+            codes += char(128);
+        codes += char(index(i % width, i / width) & 0x7f);
+    }
+    codes += char(129);
+    for (qsizetype at = 0; at < codes.size(); at += 255)
+        bytes += char(codes.mid(at, 255).size()) + codes.mid(at, 255);
+    return bytes + QByteArray("\0;", 2);
+}
+
+// A 4 x 4 GIF whose screen and frame claim other sizes.
+inline QByteArray gifClaiming(quint16 screenW, quint16 screenH, quint16 frameW, quint16 frameH) {
+    QByteArray bytes = gif(4, 4, [](int, int) { return uchar(1); });
+    put(bytes, 6, screenW);
+    put(bytes, 8, screenH);
+    put(bytes, kGifDescriptor + 5, frameW);
+    put(bytes, kGifDescriptor + 7, frameH);
+    return bytes;
+}
+
+inline QByteArray bmpHeader(qint32 width, qint32 height, quint16 bits, quint32 compression = 0) {
+    QByteArray bytes(54, '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put<quint32>(bytes, 2, 54);
+    put<quint32>(bytes, 10, 54);
+    put<quint32>(bytes, 14, 40);
+    put(bytes, 18, width);
+    put(bytes, 22, height);
+    put<quint16>(bytes, 26, 1);
+    put(bytes, 28, bits);
+    put(bytes, 30, compression);
+    return bytes;
+}
+
+// An icon directory of count entries; the first points at data.
+inline QByteArray icon(quint8 width, quint8 height, const QByteArray& data, quint32 claimedSize,
+                       quint32 offset = 22, quint16 count = 1) {
+    QByteArray bytes(22, '\0');
+    put<quint16>(bytes, 2, 1);
+    put(bytes, 4, count);
+    bytes[6] = char(width);
+    bytes[7] = char(height);
+    put<quint16>(bytes, 10, 1);
+    put<quint16>(bytes, 12, 32);
+    put(bytes, 14, claimedSize);
+    put(bytes, 18, offset);
+    return bytes + data;
+}
+
+// A real JPEG whose frame header claims side x side.
+inline QByteArray jpegClaiming(quint16 side) {
+    QByteArray jpeg = encoded(pattern(16, 16), "jpeg");
+    const qsizetype sof = jpeg.indexOf("\xFF\xC0");
+    qToBigEndian(side, jpeg.data() + sof + 5);
+    qToBigEndian(side, jpeg.data() + sof + 7);
+    return jpeg;
+}
+
+// EMF bounds (0,0)-(right,bottom), one red rectangle filling them, written by libUEMF to path.
+inline QByteArray emfBytes(const QString& path, qint32 right, qint32 bottom) {
+    EMFTRACK* track = nullptr;
+    EMFHANDLES* handles = nullptr;
+    if (emf_start(path.toLocal8Bit().constData(), 100000, 25000, &track) != 0 ||
+        emf_htable_create(128, 128, &handles) != 0)
+        return {};
+    const U_RECTL bounds = rectl_set(pointl_set(0, 0), pointl_set(right, bottom));
+    const auto add = [&](void* record) {
+        emf_append(static_cast<U_ENHMETARECORD*>(record), track, U_REC_FREE);
+    };
+    add(U_EMRHEADER_set(bounds, bounds, nullptr, 0, nullptr, sizel_set(4000, 4000),
+                        sizel_set(1000, 1000), 0));
+    uint32_t brush = 0;
+    add(createbrushindirect_set(&brush, handles,
+                                logbrush_set(U_BS_SOLID, U_RGB(255, 0, 0), U_HS_SOLIDCLR)));
+    add(selectobject_set(brush, handles));
+    add(U_EMRRECTANGLE_set(bounds));
+    add(U_EMREOF_set(0, nullptr, track));
+    emf_finish(track, handles);
+    emf_free(&track);
+    emf_htable_free(&handles);
+    return readBytes(path);
+}
+
+// A placeable WMF, 4 x 1 inches at 100 units per inch, window width x height, red rectangle.
+inline QByteArray wmfBytes(const QString& path, qint16 width, qint16 height) {
+    WMFTRACK* track = nullptr;
+    WMFHANDLES* handles = nullptr;
+    if (wmf_start(path.toLocal8Bit().constData(), 100000, 25000, &track) != 0 ||
+        wmf_htable_create(128, 128, &handles) != 0)
+        return {};
+    const auto add = [&](void* record) {
+        wmf_append(static_cast<U_METARECORD*>(record), track, U_REC_FREE);
+    };
+    U_PAIRF* size = U_PAIRF_set(4.0f, 1.0f);
+    wmf_header_append(reinterpret_cast<U_METARECORD*>(U_WMRHEADER_set(size, 100)), track,
+                      U_REC_FREE);
+    std::free(size);
+    add(U_WMRSETWINDOWORG_set(point16_set(0, 0)));
+    add(U_WMRSETWINDOWEXT_set(point16_set(width, height)));
+    uint32_t brush = 0;
+    add(wcreatebrushindirect_set(&brush, handles,
+                                 U_WLOGBRUSH_set(U_BS_SOLID, U_RGB(255, 0, 0), 0)));
+    add(wselectobject_set(brush, handles));
+    add(U_WMRRECTANGLE_set(U_RECT16_set(point16_set(0, 0), point16_set(width, height))));
+    add(U_WMREOF_set());
+    wmf_finish(track);
+    wmf_free(&track);
+    wmf_htable_free(&handles);
+    return readBytes(path);
+}
+
+} // namespace vlmtest
