@@ -16,7 +16,8 @@ runtime=(fonts-urw-base35 fonts-comic-neue)
 build=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-svg-dev libqt6svg6 libxcb1-dev
-    # libwmf's pkg-config file links expat and libjpeg, which libwmf-dev does not bring.
+    # libwmf's pkg-config file links expat and libjpeg, which libwmf-dev does not bring; the
+    # program decodes JPEG photographs with libjpeg(-turbo) itself too.
     libwmf-dev libexpat1-dev libjpeg-dev libemf2svg-dev
 )
 tests=(

@@ -14,8 +14,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QWindow>
 
 namespace vlm {
 
@@ -95,9 +98,25 @@ void Startup::greetFirstStart() {
     ui_.Combo1->setEditText(kUnitMinutes);
 }
 
+// A window that start-up leaves visible appears before the collection is read: a long
+// collection takes a moment, and its count is to grow in view as the lines come in. Events
+// are handled only until the window system has shown it (at most a fraction of a second).
+void Startup::showBeforeReading() {
+    if (form_.hiddenAtStart_ || form_.isVisible())
+        return;
+    form_.show();
+    QElapsedTimer waited;
+    waited.start();
+    const QWindow* window = form_.windowHandle();
+    while (window && !window->isExposed() && waited.elapsed() < 250)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); // the first paint
+}
+
 void Startup::reopenCollection() {
     Services& services = form_.services();
     CollectionList& collection = form_.collection();
+    showBeforeReading();
     collection.setChanged(false);
     collection.clear();
     collection.setCommandsEnabled(true);

@@ -34,6 +34,7 @@ private:
     bool runUninstallIfAsked();
     void greetFirstStart();
     void reopenCollection();
+    void showBeforeReading();
     QString option(const char* key) const;
 
     Form1& form_;

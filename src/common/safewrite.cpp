@@ -5,6 +5,13 @@
 namespace vlm {
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+    return writeFileAtomically(
+        path, bytes.size(), [&bytes](QIODevice& file) { return file.write(bytes) == bytes.size(); },
+        error);
+}
+
+bool writeFileAtomically(const QString& path, qint64 size,
+                         const std::function<bool(QIODevice&)>& write, QString* error) {
     QSaveFile file(path);
     auto fail = [&](const QString& reason) {
         file.cancelWriting();
@@ -15,9 +22,9 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
     // A full disk can make write() report success for a short count; check every byte.
-    if (file.write(bytes) != bytes.size())
+    if (!write(file))
         return fail(file.errorString());
-    if (!file.flush() || file.size() != bytes.size())
+    if (!file.flush() || file.size() != size)
         return fail(file.errorString());
     if (!file.commit()) {
         if (error)

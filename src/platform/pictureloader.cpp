@@ -1,6 +1,7 @@
 #include "platform/pictureloader.h"
 
 #include "common/metafilewire.h"
+#include "platform/jpegdecode.h"
 #include "platform/metafileprocess.h"
 #include "platform/picturecomplete.h"
 #include "platform/picturekind.h"
@@ -66,6 +67,11 @@ void jumpToLargestIcon(QImageReader& reader) {
 QImage readQtPicture(QFile& file, PictureKind kind) {
     if (!hasAllItsData(file, kind))
         return {};
+    if (kind == PictureKind::Jpeg && file.size() <= kMaxDecodedBytes) {
+        if (std::optional<QImage> image = decodeColourJpeg(file.readAll(), acceptableSize))
+            return *std::move(image);
+        file.seek(0);
+    }
     QImageReader reader(&file, qtFormat(kind));
     reader.setAutoDetectImageFormat(false);
     if (kind == PictureKind::Ico)

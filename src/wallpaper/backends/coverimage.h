@@ -28,7 +28,8 @@ struct PixelLayout {
 };
 
 // The bytes of rows [firstRow, firstRow + rowCount) of an RGB32 image in layout. Empty when the
-// layout is not a true-colour one this code can write.
+// layout is not a true-colour one this code can write. When the layout is the image's own, the
+// bytes are its rows, not a copy: use them while the image lives.
 QByteArray packPixels(const QImage& rgb32, const PixelLayout& layout, int firstRow, int rowCount);
 
 } // namespace vlm

@@ -1,0 +1,186 @@
+#include "platform/jpegdecode.h"
+#include "platform/pictureloader.h"
+#include "support/testfiles.h"
+
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A photograph's worth of detail: gradients, a sharp-edged block in one corner (so a flipped
+// or mirrored picture shows) and fine noise.
+QImage photoLike(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    quint32 noise = 12345;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            noise = noise * 1103515245 + 12345;
+            const int jitter = int((noise >> 16) % 9) - 4;
+            int red = x * 200 / width + 30 + jitter;
+            int green = y * 200 / height + 20 - jitter;
+            int blue = (x + y) * 100 / (width + height) + 60;
+            if (x < width / 4 && y < height / 4) {
+                red = 240;
+                green = 20;
+                blue = 30;
+            }
+            image.setPixel(x, y, qRgb(qBound(0, red, 255), qBound(0, green, 255), blue));
+        }
+    }
+    return image;
+}
+
+struct JpegKind {
+    const char* name;
+    int lumaHorizontal; // sampling factors of the luma component; chroma has 1 x 1
+    int lumaVertical;
+    J_COLOR_SPACE colourSpace; // JCS_YCbCr, JCS_GRAYSCALE or JCS_CMYK
+    bool progressive;
+};
+
+// Encodes with libjpeg itself: Qt's writer offers neither other samplings nor CMYK.
+QByteArray encodeJpeg(const QImage& picture, const JpegKind& kind) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    const int components = kind.colourSpace == JCS_GRAYSCALE ? 1
+                           : kind.colourSpace == JCS_CMYK    ? 4
+                                                             : 3;
+    info.image_width = JDIMENSION(picture.width());
+    info.image_height = JDIMENSION(picture.height());
+    info.input_components = components;
+    info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 92, TRUE);
+    if (components == 3) {
+        info.comp_info[0].h_samp_factor = kind.lumaHorizontal;
+        info.comp_info[0].v_samp_factor = kind.lumaVertical;
+    }
+    if (kind.progressive)
+        jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<unsigned char> row(size_t(picture.width()) * size_t(components));
+    while (info.next_scanline < info.image_height) {
+        const auto* in =
+            reinterpret_cast<const QRgb*>(picture.constScanLine(int(info.next_scanline)));
+        for (int x = 0; x < picture.width(); ++x) {
+            unsigned char* out = row.data() + x * components;
+            if (components == 1) {
+                out[0] = uchar(qGray(in[x]));
+            } else if (components == 3) {
+                out[0] = uchar(qRed(in[x]));
+                out[1] = uchar(qGreen(in[x]));
+                out[2] = uchar(qBlue(in[x]));
+            } else { // Adobe's inverted CMYK, as Photoshop writes it and Qt reads it
+                out[0] = uchar(qRed(in[x]));
+                out[1] = uchar(qGreen(in[x]));
+                out[2] = uchar(qBlue(in[x]));
+                out[3] = 255;
+            }
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    const QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return bytes;
+}
+
+bool anySize(QSize) {
+    return true;
+}
+
+// The mean and the largest difference of any channel between two pictures of one size.
+struct Difference {
+    double mean = 0;
+    int largest = 0;
+};
+
+Difference difference(const QImage& a, const QImage& b) {
+    const QImage left = a.convertToFormat(QImage::Format_RGB32);
+    const QImage right = b.convertToFormat(QImage::Format_RGB32);
+    qint64 total = 0;
+    Difference result;
+    for (int y = 0; y < left.height(); ++y) {
+        for (int x = 0; x < left.width(); ++x) {
+            const QRgb p = left.pixel(x, y);
+            const QRgb q = right.pixel(x, y);
+            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) {
+                total += std::abs(d);
+                result.largest = std::max(result.largest, std::abs(d));
+            }
+        }
+    }
+    result.mean = double(total) / (3.0 * left.width() * left.height());
+    return result;
+}
+
+const JpegKind kKinds[] = {
+    {"4:4:4", 1, 1, JCS_YCbCr, false},         {"4:2:0", 2, 2, JCS_YCbCr, false},
+    {"4:2:2", 2, 1, JCS_YCbCr, false},         {"4:2:0 progressive", 2, 2, JCS_YCbCr, true},
+    {"grayscale", 1, 1, JCS_GRAYSCALE, false}, {"CMYK", 1, 1, JCS_CMYK, false},
+};
+
+} // namespace
+
+// Every kind of JPEG loads as Qt's own reader decodes it: the same size and orientation and,
+// where the fast decoder takes the file, pixels within the rounding of its faster transform.
+// The odd size leaves partial blocks at the right and bottom edges.
+TEST(JpegDecode, LoadsEveryKindAsQtsReaderDoes) {
+    QTemporaryDir dir;
+    const QImage source = photoLike(203, 117);
+    const vlm::PictureLoader loader(QString(), QSize(1920, 1080));
+    for (const JpegKind& kind : kKinds) {
+        SCOPED_TRACE(kind.name);
+        const QByteArray bytes = encodeJpeg(source, kind);
+        const QString path = dir.filePath(u"photo.jpg"_s);
+        vlmtest::writeBytes(path, bytes);
+        const QImage reference = QImageReader(path, "jpeg").read();
+        ASSERT_EQ(reference.size(), source.size());
+
+        const QImage loaded = loader.load(path);
+        ASSERT_EQ(loaded.size(), reference.size());
+        const Difference fromReference = difference(loaded, reference);
+        EXPECT_LT(fromReference.mean, 1.5);
+        EXPECT_LE(fromReference.largest, 12);
+        if (kind.colourSpace != JCS_GRAYSCALE) {
+            EXPECT_LT(difference(loaded, source).mean, 4.0);
+        }
+
+        const bool colour = kind.colourSpace == JCS_YCbCr;
+        const std::optional<QImage> fast = vlm::decodeColourJpeg(bytes, anySize);
+        EXPECT_EQ(fast.has_value(), colour) << "only colour YCbCr data takes the fast path";
+        if (colour) {
+            ASSERT_EQ(fast->format(), QImage::Format_RGB32);
+            EXPECT_EQ(*fast, loaded);
+        }
+    }
+}
+
+TEST(JpegDecode, BrokenDataAndRefusedSizesGiveNoPicture) {
+    const QByteArray bytes = encodeJpeg(photoLike(64, 48), kKinds[1]);
+    // The size check runs on the header's claim, before the pixels are allocated.
+    const std::optional<QImage> refused =
+        vlm::decodeColourJpeg(bytes, [](QSize size) { return size.width() < 64; });
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_TRUE(refused->isNull());
+
+    for (const QByteArray& broken :
+         {bytes.left(bytes.size() / 2), bytes.left(20), QByteArray("\xFF\xD8\xFF"),
+          QByteArray("not a picture"), QByteArray()}) {
+        const std::optional<QImage> decoded = vlm::decodeColourJpeg(broken, anySize);
+        EXPECT_TRUE(decoded.has_value() && decoded->isNull()) << broken.size() << " bytes";
+    }
+}
