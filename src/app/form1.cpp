@@ -76,9 +76,13 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
         return image;
     }
     case ControlKind::ListBox:
+        // A plain list box holds its entries as strings (the collection's 32,767 paths cost no
+        // item objects). A sorted one is kept in order by its owner (addSorted): Qt would sort
+        // by code point, not alphabetically for the user's language.
+        if (!(spec.flags & kSorted))
+            return new EntryList(parent);
+        [[fallthrough]];
     case ControlKind::FolderList: {
-        // A sorted list is kept in order by its owner (addSorted): Qt would sort by code point,
-        // not alphabetically for the user's language.
         auto* list = new QListWidget(parent);
         list->setUniformItemSizes(true); // keeps 32,767 entries fast
         return list;
@@ -176,7 +180,7 @@ void Form1::buildOwners() {
     collection_ =
         std::make_unique<CollectionList>(this, services_,
                                          CollectionListControls{
-                                             .Kolekce = control<QListWidget>("Kolekce"),
+                                             .Kolekce = control<EntryList>("Kolekce"),
                                              .Pocet = control<QLabel>("Pocet"),
                                              .AktPozice = control<QLabel>("AktPozice"),
                                              .Label35 = control<QLabel>("Label35"),
@@ -264,7 +268,7 @@ void Form1::buildOwners() {
                                                  .Image3 = control<ImageBox>("Image3"),
                                                  .Check1 = control<QCheckBox>("Check1"),
                                                  .Check2 = control<QCheckBox>("Check2"),
-                                                 .Kolekce = control<QListWidget>("Kolekce"),
+                                                 .Kolekce = control<EntryList>("Kolekce"),
                                                  .Favorite = control<QListWidget>("Favorite"),
                                                  .SouborKolekce = control<QLabel>("SouborKolekce"),
                                              });

@@ -72,8 +72,8 @@ void HoverEffects::Check2_MouseMove() {
 }
 
 void HoverEffects::Kolekce_MouseMove() {
-    const QList<QListWidgetItem*> selected = ui_.Kolekce->selectedItems();
-    ui_.Kolekce->setToolTip(selected.isEmpty() ? QString() : selected.first()->text());
+    const int selected = ui_.Kolekce->selectedRow();
+    ui_.Kolekce->setToolTip(selected < 0 ? QString() : ui_.Kolekce->text(selected));
 }
 
 void HoverEffects::Favorite_MouseMove() {

@@ -8,6 +8,7 @@ class QListWidget;
 
 namespace vlm {
 
+class EntryList;
 class ImageBox;
 
 // Every control whose mouse moves have an effect.
@@ -16,7 +17,7 @@ struct HoverEffectsControls {
     ImageBox* Image3;
     QCheckBox* Check1;
     QCheckBox* Check2;
-    QListWidget* Kolekce;
+    EntryList* Kolekce;
     QListWidget* Favorite;
     QLabel* SouborKolekce;
 };

@@ -287,7 +287,7 @@ TEST_F(CollectionCommandsTest, DeleteSelectsTheNeighbour) {
 
 TEST_F(CollectionCommandsTest, OnlyASelectedEntryCounts) {
     openEntries({u"/a.jpg"_s, u"/b.jpg"_s});
-    auto* kolekce = control<QListWidget>("Kolekce");
+    auto* kolekce = control<vlm::EntryList>("Kolekce");
     vlmtest::clickRow(kolekce, 0, Qt::ControlModifier); // deselects the shown entry
     EXPECT_EQ(list().ListIndex(), -1);
     commands().Label24_Click();

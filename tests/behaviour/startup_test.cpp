@@ -2,6 +2,7 @@
 #include "app/startup.h"
 #include "collection/collectionfile.h"
 #include "collection/ui/collectionlist.h"
+#include "platform/ui/widgets.h"
 #include "support/fakes.h"
 #include "support/testfiles.h"
 
@@ -75,7 +76,7 @@ TEST(Startup, ReopensTheCollectionAppliesTheStoredEntryAndMovesOn) {
     EXPECT_TRUE(f.messages.shown.empty());
     EXPECT_TRUE(f.form().hiddenAtStart());
     EXPECT_EQ(f.text("Pocet"), QStringLiteral("4"));
-    EXPECT_EQ(f.control<QListWidget>("Kolekce")->count(), 4);
+    EXPECT_EQ(f.control<vlm::EntryList>("Kolekce")->count(), 4);
     EXPECT_EQ(f.control<QComboBox>("Combo1")->currentText(), QStringLiteral("sekund"));
     EXPECT_EQ(f.text("Text1"), QStringLiteral("15"));
     // The green picture was applied and the selection moved on to the empty entry.

@@ -1,6 +1,7 @@
 // When the window of a reopened collection appears: before the lines are read, so that the
 // count grows in view, and never when the hide option keeps it in the tray.
 #include "app/startup.h"
+#include "platform/ui/widgets.h"
 #include "support/fakes.h"
 
 #include <QListWidget>
@@ -18,7 +19,7 @@ TEST(StartupWindow, AppearsBeforeTheCollectionIsReadUnlessHidden) {
                                      f.collectionFile(QStringLiteral("my.vlk"), pictures)));
         ASSERT_TRUE(f.settings->save(QStringLiteral("hide"),
                                      hide ? QStringLiteral("1") : QStringLiteral("0")));
-        auto* list = f.control<QListWidget>("Kolekce");
+        auto* list = f.control<vlm::EntryList>("Kolekce");
         std::vector<bool> visibleAsEntriesCame;
         QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list,
                          [&] { visibleAsEntriesCame.push_back(f.form().isVisible()); });

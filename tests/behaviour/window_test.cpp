@@ -107,7 +107,7 @@ TEST(Window, HoverBordersAndTooltips) {
     moveMouseOver(f.control<QCheckBox>("Check2"));
     EXPECT_FALSE(image3->hasBorder());
 
-    auto* kolekce = f.control<QListWidget>("Kolekce");
+    auto* kolekce = f.control<vlm::EntryList>("Kolekce");
     moveMouseOver(kolekce->viewport());
     EXPECT_EQ(kolekce->toolTip(), QString());
     f.form().collection().addEntries({QStringLiteral("/p/a.jpg")});

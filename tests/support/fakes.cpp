@@ -69,8 +69,8 @@ bool FakeAutostart::SetRunValue(const QString& valueName, const QString& data) {
     return true;
 }
 
-void clickRow(QListWidget* list, int row, Qt::KeyboardModifiers modifiers) {
-    const QPoint at = list->visualItemRect(list->item(row)).center();
+void clickRow(QAbstractItemView* list, int row, Qt::KeyboardModifiers modifiers) {
+    const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
     const QPointF global = list->viewport()->mapToGlobal(QPointF(at));
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
                       modifiers);

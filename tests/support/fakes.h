@@ -73,7 +73,7 @@ public:
 };
 
 // The user's left click on a list's row; with Ctrl it toggles the row's selection.
-void clickRow(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void clickRow(QAbstractItemView* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // The keyboard focus arriving by the Tab key.
 void tabInto(QWidget* widget);
 

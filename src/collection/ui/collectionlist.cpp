@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QListWidget>
 #include <QSignalBlocker>
 
 namespace vlm {
@@ -106,16 +105,11 @@ void CollectionList::setListIndex(int index) {
 }
 
 QString CollectionList::entry(int index) const {
-    const QListWidgetItem* item = ui_.Kolekce->item(index);
-    return item ? item->text() : QString();
+    return ui_.Kolekce->text(index);
 }
 
 QStringList CollectionList::entries() const {
-    QStringList all;
-    all.reserve(ui_.Kolekce->count());
-    for (int i = 0; i < ui_.Kolekce->count(); ++i)
-        all.append(ui_.Kolekce->item(i)->text());
-    return all;
+    return ui_.Kolekce->entries();
 }
 
 void CollectionList::clear() {
@@ -132,7 +126,7 @@ void CollectionList::removeEntry(int index) {
     // always shows its entry.
     const QSignalBlocker quiet(ui_.Kolekce);
     ui_.Kolekce->setCurrentRow(-1);
-    delete ui_.Kolekce->takeItem(index);
+    ui_.Kolekce->removeRow(index);
 }
 
 bool CollectionList::changed() const {

@@ -7,17 +7,17 @@
 
 class QCheckBox;
 class QLabel;
-class QListWidget;
 
 namespace vlm {
 
+class EntryList;
 class ImageBox;
 class ListBoxClick;
 struct Services;
 
 // The controls the open collection shows itself in.
 struct CollectionListControls {
-    QListWidget* Kolekce;
+    EntryList* Kolekce;
     QLabel* Pocet;
     QLabel* AktPozice;
     QLabel* Label35;

@@ -78,14 +78,72 @@ QValidator::State MaxLengthValidator::validate(QString& input, int& position) co
     return input.size() <= maxLength_ ? Acceptable : Invalid;
 }
 
-ListBoxClick::ListBoxClick(QListWidget* list) : QObject(list), list_(list) {
-    connect(list, &QListWidget::itemSelectionChanged, this, [this] {
+int EntryListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(entries_.size());
+}
+
+QVariant EntryListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= entries_.size())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+        return entries_.at(index.row());
+    return {};
+}
+
+Qt::ItemFlags EntryListModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled : Qt::NoItemFlags;
+}
+
+void EntryListModel::append(const QStringList& texts) {
+    if (texts.isEmpty())
+        return;
+    const int first = int(entries_.size());
+    beginInsertRows(QModelIndex(), first, first + int(texts.size()) - 1);
+    entries_.append(texts);
+    endInsertRows();
+}
+
+void EntryListModel::remove(int row) {
+    if (row < 0 || row >= entries_.size())
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    entries_.removeAt(row);
+    endRemoveRows();
+}
+
+void EntryListModel::clear() {
+    beginResetModel();
+    entries_.clear();
+    entries_.squeeze();
+    endResetModel();
+}
+
+EntryList::EntryList(QWidget* parent) : QListView(parent), model_(new EntryListModel(this)) {
+    setModel(model_);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformItemSizes(true); // keeps 32,767 entries fast
+}
+
+int EntryList::selectedRow() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void EntryList::setCurrentRow(int row) {
+    selectionModel()->setCurrentIndex(model_->index(row, 0), QItemSelectionModel::ClearAndSelect);
+}
+
+ListBoxClick::ListBoxClick(QAbstractItemView* list) : QObject(list), list_(list) {
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (list_->signalsBlocked())
+            return;
         ++selectionChanges_;
         Q_EMIT clicked();
     });
     // A click that left the selection as it was (the entry was selected already) still counts.
-    connect(list, &QListWidget::itemClicked, this, [this](const QListWidgetItem* item) {
-        if (selectionChanges_ == changesBeforePress_ && item->isSelected())
+    connect(list, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (selectionChanges_ == changesBeforePress_ && list_->selectionModel()->isSelected(index))
             Q_EMIT clicked();
     });
     list->viewport()->installEventFilter(this);
@@ -98,13 +156,15 @@ bool ListBoxClick::eventFilter(QObject* watched, QEvent* event) {
 }
 
 int ListBoxClick::selectedRow() const {
-    const QList<QListWidgetItem*> selected = list_->selectedItems();
-    return selected.isEmpty() ? -1 : list_->row(selected.first());
+    const QModelIndexList selected = list_->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void ListBoxClick::select(int row) {
     const quint64 before = selectionChanges_;
-    list_->setCurrentRow(row); // a single-selection list selects its current row
+    // A single-selection list selects its current row; no row clears the selection.
+    list_->selectionModel()->setCurrentIndex(list_->model()->index(row, 0),
+                                             QItemSelectionModel::ClearAndSelect);
     if (selectionChanges_ == before)
         Q_EMIT clicked();
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QAbstractListModel>
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPixmap>
+#include <QStringList>
 #include <QValidator>
 
 class QCollator;
@@ -76,6 +79,49 @@ private:
     int maxLength_;
 };
 
+// The entries of a text list box, held as one string list: a list of 32,767 paths costs the
+// strings and no item object per entry.
+class EntryListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    const QStringList& entries() const { return entries_; }
+    void append(const QStringList& texts);
+    void remove(int row);
+    void clear();
+
+private:
+    QStringList entries_;
+};
+
+// A single-selection list box of text entries (model and view in one widget). Entries are
+// not editable, and all have the height of one line.
+class EntryList : public QListView {
+    Q_OBJECT
+public:
+    explicit EntryList(QWidget* parent = nullptr);
+
+    int count() const { return int(model_->entries().size()); }
+    QString text(int row) const { return model_->entries().value(row); }
+    const QStringList& entries() const { return model_->entries(); }
+    void addItems(const QStringList& texts) { model_->append(texts); }
+    void removeRow(int row) { model_->remove(row); }
+    void clear() { model_->clear(); }
+    // The single selection: -1 when no entry is selected (the caret may still be on one).
+    int selectedRow() const;
+    // Makes row the current and only selected entry, as a list box's index does; -1 selects
+    // nothing.
+    void setCurrentRow(int row);
+
+private:
+    EntryListModel* model_;
+};
+
 // A single-selection list box's Click: it runs when the selection changes (a click, the
 // keyboard, the program) and for a click on the entry that already is selected, so choosing the
 // same entry again acts again. Moving the caret without selecting (tabbing into the list, Ctrl
@@ -83,7 +129,9 @@ private:
 class ListBoxClick : public QObject {
     Q_OBJECT
 public:
-    explicit ListBoxClick(QListWidget* list);
+    // Works on any single-selection list view (EntryList, QListWidget). A list whose signals
+    // are blocked reports nothing, as for its own signals.
+    explicit ListBoxClick(QAbstractItemView* list);
 
     // The selected row, -1 when no entry is selected (also when the caret is on one).
     int selectedRow() const;
@@ -98,7 +146,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QListWidget* list_;
+    QAbstractItemView* list_;
     quint64 selectionChanges_ = 0;
     quint64 changesBeforePress_ = 0;
 };
