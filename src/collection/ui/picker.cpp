@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -70,6 +71,13 @@ Picker::Picker(QObject* parent, Services& services, const PickerControls& ui,
     connect(ui_.Label26, &ClickableLabel::clicked, this, [this] { Label26_Click(); });
     connect(ui_.Label30, &ClickableLabel::clicked, this, [this] { Label30_Click(); });
     connect(ui_.Label29, &ClickableLabel::clicked, this, [this] { Label29_Click(); });
+    ui_.NewOrAdd->installEventFilter(this);
+}
+
+bool Picker::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_.NewOrAdd && event->type() == QEvent::Show)
+        decorateFolderList();
+    return QObject::eventFilter(watched, event);
 }
 
 void Picker::setFavouriteCommands(std::function<void()> load, std::function<void()> save) {
@@ -185,9 +193,6 @@ void Picker::setDir1Path(const QString& path) {
 }
 
 void Picker::fillFolderList() {
-    const QStyle* style = QApplication::style();
-    const QIcon openIcon = style->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closedIcon = style->standardIcon(QStyle::SP_DirIcon);
     const QSignalBlocker blocker(ui_.Dir1);
     ui_.Dir1->clear();
 
@@ -200,19 +205,33 @@ void Picker::fillFolderList() {
     int depth = 0;
     for (const QString& folder : chain) {
         const QString name = depth == 0 ? folder : QFileInfo(folder).fileName();
-        auto* item = new QListWidgetItem(openIcon, QString(depth * 2, u' ') + name, ui_.Dir1);
+        auto* item = new QListWidgetItem(QString(depth * 2, u' ') + name, ui_.Dir1);
         item->setData(kPathRole, folder);
         ++depth;
     }
-    const int current = ui_.Dir1->count() - 1;
+    folderChainLength_ = int(chain.size());
     const QFileInfoList subfolders = QDir(dir1Path_).entryInfoList(
         QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& subfolder : subfolders) {
-        auto* item = new QListWidgetItem(closedIcon,
-                                         QString(depth * 2, u' ') + subfolder.fileName(), ui_.Dir1);
+        auto* item = new QListWidgetItem(QString(depth * 2, u' ') + subfolder.fileName(), ui_.Dir1);
         item->setData(kPathRole, subfolder.absoluteFilePath());
     }
-    ui_.Dir1->setCurrentRow(current);
+    ui_.Dir1->setCurrentRow(folderChainLength_ - 1);
+    if (ui_.NewOrAdd->isVisible())
+        decorateFolderList();
+}
+
+void Picker::decorateFolderList() {
+    // Looking the icons up in the theme costs more than the rest of start-up's lists, and the
+    // panel is hidden at start: a hidden list goes without them until the panel is shown.
+    if (openFolderIcon_.isNull()) {
+        const QStyle* style = QApplication::style();
+        openFolderIcon_ = style->standardIcon(QStyle::SP_DirOpenIcon);
+        closedFolderIcon_ = style->standardIcon(QStyle::SP_DirIcon);
+    }
+    for (int row = 0; row < ui_.Dir1->count(); ++row)
+        ui_.Dir1->item(row)->setIcon(row < folderChainLength_ ? openFolderIcon_
+                                                              : closedFolderIcon_);
 }
 
 void Picker::Dir1_Change() {

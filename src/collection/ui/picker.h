@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QIcon>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -73,8 +74,12 @@ public:
     // Whether the folder list can go to path.
     static bool isOpenableFolder(const QString& path);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void fillFolderList();
+    void decorateFolderList(); // the folder icons, once the panel is shown
     bool volumeUsable(const QString& root) const;
     // Appends entries and marks the collection changed; tells the user which could not be
     // added. Returns whether all were added.
@@ -88,6 +93,9 @@ private:
     const PickerControls ui_;
     QString dir1Path_;
     QString file1Path_;
+    int folderChainLength_ = 0; // Dir1's first rows: the folder and its ancestors (open icon)
+    QIcon openFolderIcon_;      // looked up in the icon theme when the panel is first shown
+    QIcon closedFolderIcon_;
     QHash<QString, QString> driveFolders_; // each volume's last folder, as a drive's current one
     bool recoveringDrive_ = false;
     std::function<void()> loadFavourites_;

@@ -13,8 +13,7 @@ namespace vlm {
 
 Favorites::Favorites(QObject* parent, const Services& services, const FavoritesControls& ui,
                      Picker& picker)
-    : QObject(parent), services_(services), picker_(picker), ui_(ui), collator_(services_.locale) {
-    collator_.setCaseSensitivity(Qt::CaseInsensitive);
+    : QObject(parent), services_(services), picker_(picker), ui_(ui) {
     picker_.setFavouriteCommands([this] { NactiFav_Click(); }, [this] { UlozFav_Click(); });
     // Only the user's choice navigates; the program's own changes to the list run under a
     // signal blocker and leave no entry chosen.
@@ -22,6 +21,15 @@ Favorites::Favorites(QObject* parent, const Services& services, const FavoritesC
     connect(favoriteClick_, &ListBoxClick::clicked, this, [this] { Favorite_Click(); });
     connect(ui_.Label31, &ClickableLabel::clicked, this, [this] { Label31_Click(); });
     connect(ui_.Label32, &ClickableLabel::clicked, this, [this] { Label32_Click(); });
+}
+
+const QCollator& Favorites::collator() {
+    // Made when the list is first sorted: the panel is hidden at start.
+    if (!collator_) {
+        collator_.emplace(services_.locale);
+        collator_->setCaseSensitivity(Qt::CaseInsensitive);
+    }
+    return *collator_;
 }
 
 QStringList Favorites::folders() const {
@@ -39,7 +47,7 @@ void Favorites::NactiFav_Click() {
     fileReadable_ = lines.has_value();
     if (lines) {
         for (const QString& line : *lines)
-            addSorted(ui_.Favorite, line, collator_);
+            addSorted(ui_.Favorite, line, collator());
     } else {
         services_.messages.show(
             QStringList{QStringLiteral("Soubor oblíbených umístění nelze načíst:"), path,
@@ -79,7 +87,7 @@ void Favorites::Favorite_Click() {
 void Favorites::Label31_Click() {
     {
         const QSignalBlocker blocker(ui_.Favorite);
-        addSorted(ui_.Favorite, AddBackslash(picker_.file1Path()), collator_);
+        addSorted(ui_.Favorite, AddBackslash(picker_.file1Path()), collator());
         ui_.Favorite->setCurrentItem(nullptr);
     }
     UlozFav_Click();

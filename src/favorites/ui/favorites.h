@@ -3,6 +3,7 @@
 #include <QCollator>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class QListWidget;
 
@@ -38,11 +39,14 @@ public:
     QStringList folders() const; // in the list's (sorted) order
 
 private:
+    const QCollator& collator(); // made when the list is first sorted
+
     const Services& services_;
     Picker& picker_;
     const FavoritesControls ui_;
     bool fileReadable_ = true; // a file that could not be read is left alone
-    QCollator collator_;       // the list's order: alphabetical for the user's language, any case
+    // The list's order: alphabetical for the user's language, any case.
+    std::optional<QCollator> collator_;
     ListBoxClick* favoriteClick_;
 };
 
