@@ -149,6 +149,21 @@ measure_xwallpaper_cpu() { # runs pictures...
     xwallpaper_ms=$(awk -v t="$total" -v n="$runs" 'BEGIN { printf "%.1f", 1000 * t / n }')
 }
 
+# The floor of a change: one whole djpeg process decoding each picture to 24-bit pixels thrown
+# away, CPU time per run as for xwallpaper. A change writes the full-size 24-bit bitmap, so it
+# decodes the whole picture at least once. Sets djpeg_ms.
+measure_djpeg_cpu() { # runs pictures...
+    local runs=$1 total=0 i
+    shift
+    local pictures=("$@")
+    for ((i = 0; i < runs; i++)); do
+        /usr/bin/time -f '%U %S' -o "$work/time" djpeg -outfile /dev/null \
+            "${pictures[i % ${#pictures[@]}]}" || return 1
+        total=$(awk -v t="$total" '{ print t + $1 + $2 }' "$work/time")
+    done
+    djpeg_ms=$(awk -v t="$total" -v n="$runs" 'BEGIN { printf "%.1f", 1000 * t / n }')
+}
+
 # Share of one core used over `seconds` with the window hidden in the tray, after 5 s to settle;
 # also the resident memory then. Sets idle_percent, idle_rss_kib and idle_visible.
 measure_idle() { # seconds

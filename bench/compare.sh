@@ -20,6 +20,7 @@ mapfile -t photos < <(make_4k_jpegs 4)
 
 measure_change_cpu "$changes" "${photos[@]}"
 measure_xwallpaper_cpu "$changes" "${photos[@]}"
+measure_djpeg_cpu "$changes" "${photos[@]}"
 measure_startup "$startup_runs" "$entries"
 measure_idle "$idle_seconds"
 
@@ -44,6 +45,9 @@ echo "| start-up with a remembered collection of 32,767 entries to a viewable wi
 echo "| resident memory, window shown, 32,767 entries | $shown_mib MiB | — | — | ≤ 45 MiB |" \
     "$(verdict "$shown_mib" 45) |"
 echo
+echo "Floor of the change row: one \`djpeg\` process decoding the same JPEGs to /dev/null:" \
+    "$djpeg_ms ms, x$(ratio "$djpeg_ms" "$xwallpaper_ms") of xwallpaper (above x0.8 no program" \
+    "that decodes the whole picture at every change can meet the goal)"
 echo "Start-up runs in ms (program / bare window): $startup_samples"
 echo "Resident memory when idle and hidden: $(awk -v k="$idle_rss_kib" 'BEGIN { printf "%.1f", k / 1024 }') MiB"
 echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

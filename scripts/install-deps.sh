@@ -24,6 +24,8 @@ tests=(
     libgtest-dev libgmock-dev libbenchmark-dev libuemf-dev
     # xvfb-run (the README's way to try the program without a desktop) needs xauth.
     xvfb xauth x11-utils x11-xserver-utils xdotool trayer xwallpaper time
+    # bench/compare.sh: djpeg decodes the change benchmark's pictures alone, its floor.
+    libjpeg-turbo-progs
     # ImageMagick reads SVG (the scalable icon) only through the recommended coders.
     imagemagick libmagickcore-6.q16-6-extra
     # xfconf-query does not start without the library xfconf only recommends.
