@@ -222,8 +222,11 @@ cp_if_changed() { cmp -s "$1" "$2" || cp "$1" "$2"; }
 for f in "$self"/*; do [ ! -f "$f" ] || cp_if_changed "$f" "$tree/${f##*/}"; done
 for d in cmake src data; do sync_dir "$self/$d" "$tree/$d"; done
 sync_dir "$tests_from/tests" "$tree/tests"
-# The tests find the shared sample pictures beside the tree, as beside a checkout.
-ln -sfn "$tests_from/../shared" "$dir/shared"
+# The tests find the shared sample pictures beside the tree, as beside a checkout (a tests
+# checkout made elsewhere, say under /tmp, borrows those beside this one).
+shared=$tests_from/../shared
+[ -d "$shared" ] || shared=$self/../shared
+ln -sfn "$shared" "$dir/shared"
 
 current=""
 restore() {
