@@ -33,6 +33,8 @@ tests=(
     # The Debian package: cpack's dependency scan uses file and dpkg-shlibdeps.
     desktop-file-utils appstream dpkg-dev file strace
     clang-14 libclang-rt-14-dev
+    # scripts/mutants.sh links its many rebuilds with lld.
+    lld
 )
 
 case "${1:-}" in

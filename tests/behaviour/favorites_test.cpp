@@ -1,11 +1,11 @@
+// The favourite folders: the file they live in, its order, and choosing one in the picker.
 #include "collection/ui/picker.h"
 #include "favorites/favoritesfile.h"
 #include "favorites/ui/favorites.h"
-#include "support/collectionfakes.h"
-#include "support/testfiles.h"
+#include "support/fakes.h"
 
 #include <QComboBox>
-#include <QListWidget>
+#include <QDir>
 
 using namespace vlm;
 using namespace Qt::Literals::StringLiterals;
@@ -14,45 +14,45 @@ using vlmtest::writeBytes;
 
 namespace {
 
-class FavoritesTest : public vlmtest::CollectionFixture {
+class FavoritesTest : public ::testing::Test, public vlmtest::FormFixture {
 protected:
     Favorites& favorites() { return form().favorites(); }
     Picker& picker() { return form().picker(); }
     QListWidget* favorite() { return control<QListWidget>("Favorite"); }
-    QString favFile() { return progFolder() + u"/favpath.inf"_s; }
+    QString favFile() { return programFolder() + u"/favpath.inf"_s; }
     QString folder(const char* name) {
-        const QString path = root() + u'/' + QString::fromLatin1(name);
-        QDir().mkpath(path);
-        return path;
+        QDir().mkpath(path(QString::fromLatin1(name)));
+        return path(QString::fromLatin1(name));
     }
     void choose(int row) { favorite()->setCurrentRow(row); } // the user's click
+    static QByteArray lines(const QStringList& entries) {
+        return (entries.join(u"\r\n"_s) + u"\r\n"_s).toUtf8();
+    }
 };
 
-TEST_F(FavoritesTest, AddingStoresTheFolderWithASeparatorInSortedOrder) {
+const QString kNothingChosen = u"Záznam pro smazání nebyl vybrán"_s;
+
+TEST_F(FavoritesTest, AddingAndRemovingRewriteTheSortedFile) {
     const QString zeta = folder("zeta"), alpha = folder("alpha");
     picker().pointAt(zeta);
     favorites().Label31_Click();
-    EXPECT_EQ(readBytes(favFile()), (zeta + u"/\r\n"_s).toUtf8());
+    EXPECT_EQ(readBytes(favFile()), lines({zeta + u'/'}));
     picker().setDir1Path(alpha);
     favorites().Label31_Click();
     favorites().Label31_Click(); // the same folder twice gives two entries
     const QStringList expected = {alpha + u'/', alpha + u'/', zeta + u'/'};
     EXPECT_EQ(favorites().folders(), expected);
-    EXPECT_EQ(readBytes(favFile()), (expected.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
+    EXPECT_EQ(readBytes(favFile()), lines(expected));
     EXPECT_EQ(picker().dir1Path(), alpha) << "adding does not navigate";
-    EXPECT_TRUE(messages.shown.empty());
-}
 
-TEST_F(FavoritesTest, RemovingRewritesTheFileDownToZeroBytes) {
-    writeBytes(favFile(), "/b/\r\n/a/\r\n");
-    favorites().NactiFav_Click();
-    ASSERT_EQ(favorites().folders(), (QStringList{u"/a/"_s, u"/b/"_s}));
-    favorite()->blockSignals(true); // choosing a missing folder would only say so
-    choose(1);
+    favorite()->blockSignals(true); // choosing only to remove
+    choose(2);
     favorites().Label32_Click();
-    EXPECT_EQ(readBytes(favFile()), QByteArray("/a/\r\n"));
-    choose(0);
-    favorites().Label32_Click();
+    EXPECT_EQ(readBytes(favFile()), lines({alpha + u'/', alpha + u'/'}));
+    for (const int row : {1, 0}) {
+        choose(row);
+        favorites().Label32_Click();
+    }
     EXPECT_EQ(favorite()->count(), 0);
     EXPECT_TRUE(QFileInfo::exists(favFile()));
     EXPECT_EQ(QFileInfo(favFile()).size(), 0);
@@ -66,19 +66,24 @@ TEST_F(FavoritesTest, RemovingWithoutAChosenEntryOrAnEmptyOneIsRefused) {
     for (const int row : {-1, 0}) { // nothing chosen, the empty entry (it sorts first)
         choose(row);
         favorites().Label32_Click();
-        EXPECT_TRUE(
-            lastMessage(row + 2, kStyleError, u"Záznam pro smazání nebyl vybrán"_s, u"Chyba"_s));
+        EXPECT_TRUE(lastMessage(row + 2, kStyleError, kNothingChosen, u"Chyba"_s));
     }
     EXPECT_EQ(favorite()->count(), 2);
     EXPECT_EQ(readBytes(favFile()), QByteArray("\r\n/a/\r\n"));
 }
 
-TEST_F(FavoritesTest, LoadingReadsEveryLineAndReplacesTheList) {
-    writeBytes(favFile(), "/c/\r/b/\r\n/a/"); // CR alone, CR LF, no final line end
+// How the file's lines end is tested with the file itself; here, what the list makes of them.
+TEST_F(FavoritesTest, LoadingReplacesTheListSortedForTheUsersLanguage) {
+    locale = QLocale(QLocale::Czech, QLocale::Czechia);
+    writeBytes(favFile(), lines({u"/zima/"_s, u"/Obr/"_s, u"/Čechy/"_s, u"/alba/"_s, u"/chata/"_s,
+                                 u"/Hrad/"_s, u"/Cesta/"_s}));
     favorites().NactiFav_Click();
     favorites().NactiFav_Click(); // reloading does not duplicate
-    EXPECT_EQ(favorites().folders(), (QStringList{u"/a/"_s, u"/b/"_s, u"/c/"_s}));
-
+    const QStringList sorted = {u"/alba/"_s,  u"/Cesta/"_s, u"/Čechy/"_s, u"/Hrad/"_s,
+                                u"/chata/"_s, u"/Obr/"_s,   u"/zima/"_s};
+    EXPECT_EQ(favorites().folders(), sorted);
+    favorites().UlozFav_Click();
+    EXPECT_EQ(readBytes(favFile()), lines(sorted));
     QFile::remove(favFile());
     favorites().NactiFav_Click();
     EXPECT_EQ(favorite()->count(), 0);
@@ -87,27 +92,25 @@ TEST_F(FavoritesTest, LoadingReadsEveryLineAndReplacesTheList) {
 
 TEST_F(FavoritesTest, ChoosingAFavouriteMovesTheFolderListButNotTheDriveUnlessItIsGone) {
     const QString pics = folder("pics"), other = folder("other");
-    writePicture(other + u"/x.bmp"_s);
+    solidPicture(other + u"/x.bmp"_s);
     picker().pointAt(pics);
     // "other" is stored without a separator; "gone" sorts first.
-    writeBytes(favFile(), (root() + u"/gone/\r\n"_s + other).toUtf8());
+    writeBytes(favFile(), (path(u"gone/\r\n"_s) + other).toUtf8());
     favorites().NactiFav_Click();
-    auto* drive1 = control<QComboBox>("Drive1");
-    const int driveIndex = drive1->currentIndex();
+    const int driveIndex = control<QComboBox>("Drive1")->currentIndex();
     choose(0);
     EXPECT_EQ(picker().dir1Path(), pics);
-    EXPECT_TRUE(lastMessage(1, kStyleNotice, root() + u"/gone/"_s));
-
+    EXPECT_TRUE(lastMessage(1, kStyleNotice, path(u"gone/"_s)));
     choose(1);
     EXPECT_EQ(picker().dir1Path(), other);
     EXPECT_EQ(picker().file1Path(), other);
-    EXPECT_EQ(drive1->currentIndex(), driveIndex);
+    EXPECT_EQ(control<QComboBox>("Drive1")->currentIndex(), driveIndex);
     EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 TEST_F(FavoritesTest, ClickingTheChosenFavouriteAgainGoesThereAgain) {
     const QString pics = folder("pics"), other = folder("other");
-    writeBytes(favFile(), (other + u"\r\n"_s).toUtf8());
+    writeBytes(favFile(), lines({other}));
     favorites().NactiFav_Click();
     picker().pointAt(pics);
     vlmtest::tabInto(favorite()); // the caret alone chooses nothing
@@ -119,21 +122,8 @@ TEST_F(FavoritesTest, ClickingTheChosenFavouriteAgainGoesThereAgain) {
     }
     vlmtest::clickRow(favorite(), 0, Qt::ControlModifier); // deselects it
     favorites().Label32_Click();
-    EXPECT_TRUE(lastMessage(1, kStyleError, u"Záznam pro smazání nebyl vybrán"_s, u"Chyba"_s));
+    EXPECT_TRUE(lastMessage(1, kStyleError, kNothingChosen, u"Chyba"_s));
     EXPECT_EQ(favorite()->count(), 1);
-}
-
-TEST_F(FavoritesTest, FavouritesSortAlphabeticallyForTheUsersLanguage) {
-    locale = QLocale(QLocale::Czech, QLocale::Czechia);
-    writeBytes(
-        favFile(),
-        u"/zima/\r\n/Obr/\r\n/Čechy/\r\n/alba/\r\n/chata/\r\n/Hrad/\r\n/Cesta/\r\n"_s.toUtf8());
-    favorites().NactiFav_Click();
-    const QStringList sorted = {u"/alba/"_s,  u"/Cesta/"_s, u"/Čechy/"_s, u"/Hrad/"_s,
-                                u"/chata/"_s, u"/Obr/"_s,   u"/zima/"_s};
-    EXPECT_EQ(favorites().folders(), sorted);
-    favorites().UlozFav_Click();
-    EXPECT_EQ(readBytes(favFile()), (sorted.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
 }
 
 TEST_F(FavoritesTest, AFileThatCannotBeReadIsReportedAndNeverOverwritten) {
@@ -142,7 +132,6 @@ TEST_F(FavoritesTest, AFileThatCannotBeReadIsReportedAndNeverOverwritten) {
     for (const bool asFolder : {false, true}) {
         SCOPED_TRACE(asFolder);
         QFile::remove(favFile());
-        QDir(favFile()).removeRecursively();
         if (asFolder)
             QDir().mkpath(favFile());
         else
@@ -159,7 +148,7 @@ TEST_F(FavoritesTest, AFileThatCannotBeReadIsReportedAndNeverOverwritten) {
 }
 
 TEST_F(FavoritesTest, AnUnwritableFolderKeepsTheListWithoutAMessage) {
-    facts.writableFolder = root() + u"/missing/folder"_s;
+    facts.writableFolder = path(u"missing/folder"_s);
     picker().pointAt(folder("pics"));
     favorites().Label31_Click();
     EXPECT_EQ(favorite()->count(), 1);

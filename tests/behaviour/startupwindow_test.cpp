@@ -15,10 +15,10 @@ TEST(StartupWindow, AppearsBeforeTheCollectionIsReadUnlessHidden) {
         FormFixture f;
         const QStringList pictures = {f.solidPicture(QStringLiteral("a.bmp"), Qt::red),
                                       f.solidPicture(QStringLiteral("b.bmp"), Qt::green)};
-        ASSERT_TRUE(f.settings->save(QStringLiteral("lastfile"),
-                                     f.collectionFile(QStringLiteral("my.vlk"), pictures)));
-        ASSERT_TRUE(f.settings->save(QStringLiteral("hide"),
-                                     hide ? QStringLiteral("1") : QStringLiteral("0")));
+        ASSERT_TRUE(f.settings.save(QStringLiteral("lastfile"),
+                                    f.collectionFile(QStringLiteral("my.vlk"), pictures)));
+        ASSERT_TRUE(f.settings.save(QStringLiteral("hide"),
+                                    hide ? QStringLiteral("1") : QStringLiteral("0")));
         auto* list = f.control<vlm::EntryList>("Kolekce");
         std::vector<bool> visibleAsEntriesCame;
         QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list,

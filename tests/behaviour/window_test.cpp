@@ -1,6 +1,11 @@
-// The window as built from its control table, the tray menu and the hover effects.
+// The window as built from its control table, the tray icon and menu, the hover effects and
+// the links of the window.
 #include "app/controltable.h"
 #include "app/hovereffects.h"
+#include "collection/ui/collectionlist.h"
+#include "desktop/statusnotifier.h"
+#include "desktop/ui/tray.h"
+#include "desktop/ui/updatelinks.h"
 #include "platform/ui/widgets.h"
 #include "support/fakes.h"
 
@@ -8,12 +13,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
-#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
-#include <gtest/gtest.h>
+#include <QSystemTrayIcon>
+#include <QTcpServer>
+#include <QTcpSocket>
 
+using namespace Qt::Literals::StringLiterals;
 using vlmtest::FormFixture;
 
 namespace {
@@ -26,31 +34,29 @@ void moveMouseOver(QWidget* widget) {
 
 } // namespace
 
-TEST(Window, EveryControlExistsWhereTheTableSaysAtTheScreensDpi) {
+TEST(Window, EveryControlOfTheTableAtItsPlaceAndTheLooksThatDiffer) {
     FormFixture f;
-    const double dpi = vlm::screenDpi();
-    EXPECT_EQ(f.form().size(), QSize(vlm::twipsToPixels(8040, dpi), vlm::twipsToPixels(7710, dpi)));
-    EXPECT_EQ(f.form().windowTitle(), QStringLiteral("Velmora"));
+    ASSERT_EQ(vlm::screenDpi(), 96.0); // the offscreen screen: 15 twips a pixel
+    EXPECT_EQ(f.form().size(), QSize(536, 514));
+    EXPECT_EQ(f.control<QWidget>("Frame1")->geometry(), QRect(8, 408, 425, 81));
+    EXPECT_EQ(f.control<QWidget>("Text1")->pos(), QPoint(288, 16));
+    EXPECT_EQ(f.form().windowTitle(), u"Velmora"_s);
     EXPECT_FALSE(f.form().windowFlags() &
                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     for (const vlm::ControlSpec& spec : vlm::form1Controls()) {
         const QWidget* widget = f.form().findChild<QWidget*>(QString::fromLatin1(spec.name));
         ASSERT_NE(widget, nullptr) << spec.name;
-        const QWidget* parent = spec.parent
-                                    ? f.form().findChild<QWidget*>(QString::fromLatin1(spec.parent))
-                                    : &f.form();
-        EXPECT_EQ(widget->parentWidget(), parent) << spec.name;
-        EXPECT_EQ(widget->pos(),
-                  QPoint(vlm::twipsToPixels(spec.left, dpi), vlm::twipsToPixels(spec.top, dpi)))
+        EXPECT_EQ(widget->parentWidget()->objectName(),
+                  spec.parent ? QString::fromLatin1(spec.parent) : f.form().objectName())
             << spec.name;
         EXPECT_EQ(widget->isHidden(), (spec.flags & vlm::kHidden) != 0) << spec.name;
         EXPECT_EQ(widget->isEnabled(), (spec.flags & vlm::kDisabled) == 0) << spec.name;
         EXPECT_EQ(widget->toolTip(), QString::fromUtf8(spec.tooltip)) << spec.name;
     }
-    EXPECT_EQ(f.control<QLabel>("Label1")->font().pointSizeF(), 20.25);
-    EXPECT_TRUE(f.control<QLabel>("Label1")->font().bold());
-    EXPECT_EQ(f.control<QLabel>("Label1")->palette().color(QPalette::WindowText),
-              QColor(0, 128, 0));
+    auto* title = f.control<QLabel>("Label1");
+    EXPECT_EQ(title->font().pointSizeF(), 20.25);
+    EXPECT_TRUE(title->font().bold());
+    EXPECT_EQ(title->palette().color(QPalette::WindowText), QColor(0, 128, 0));
     EXPECT_EQ(f.control<QLabel>("Label24")->palette().color(QPalette::Active, QPalette::WindowText),
               QColor(255, 0, 0));
     // The two links disabled at start are drawn in the disabled text colour, not as links.
@@ -60,36 +66,70 @@ TEST(Window, EveryControlExistsWhereTheTableSaysAtTheScreensDpi) {
             f.control<QLabel>(name)->palette().color(QPalette::Disabled, QPalette::WindowText),
             disabledText)
             << name;
-    EXPECT_EQ(f.form().font().family(), QStringLiteral("Comic Sans MS"));
+    EXPECT_EQ(f.form().font().family(), u"Comic Sans MS"_s);
     auto* combo = f.control<QComboBox>("Combo1");
     ASSERT_EQ(combo->count(), 3);
-    EXPECT_EQ(combo->itemText(0), QStringLiteral("sekund"));
-    EXPECT_EQ(combo->itemText(2), QStringLiteral("hodin"));
-    EXPECT_EQ(combo->currentText(), QStringLiteral("minut"));
+    EXPECT_EQ(combo->itemText(0), u"sekund"_s);
+    EXPECT_EQ(combo->itemText(2), u"hodin"_s);
     EXPECT_TRUE(f.control<QCheckBox>("Check1")->isChecked());
     EXPECT_FALSE(f.control<QCheckBox>("Check3")->isChecked());
-    EXPECT_EQ(f.control<QGroupBox>("Frame1")->title(), QStringLiteral("nastavení aplikace"));
+    EXPECT_EQ(f.control<QGroupBox>("Frame1")->title(), u"nastavení aplikace"_s);
     EXPECT_EQ(f.control<QListWidget>("File1")->selectionMode(),
               QAbstractItemView::ExtendedSelection);
 }
 
 TEST(Window, TrayMenuItemsInOrderAndTheCountdownLineDoesNothing) {
     FormFixture f;
-    const QList<QAction*> actions = f.form().mnuTray()->actions();
     QStringList names;
-    for (const QAction* action : actions) // a separator is a bare line, without a caption
-        names.append(action->isSeparator() ? QStringLiteral("line") + action->text()
-                                           : action->text());
-    EXPECT_EQ(
-        names,
-        (QStringList{QStringLiteral("&Zobrazit nastavení"), QStringLiteral("Z&měnit tapetu ihned"),
-                     QStringLiteral("line"), QStringLiteral("změna tapety za XX:XX:XX"),
-                     QStringLiteral("line"), QStringLiteral("&Ukončit aplikaci Velmora")}));
+    for (const QAction* action : f.form().mnuTray()->actions())
+        names.append(action->isSeparator() ? u"line"_s + action->text() : action->text());
+    EXPECT_EQ(names, (QStringList{u"&Zobrazit nastavení"_s, u"Z&měnit tapetu ihned"_s, u"line"_s,
+                                  u"změna tapety za XX:XX:XX"_s, u"line"_s,
+                                  u"&Ukončit aplikaci Velmora"_s}));
     f.form().menuItem("mnuZmenaTap")->trigger();
     EXPECT_TRUE(f.backend.paths.empty());
     EXPECT_TRUE(f.messages.shown.empty());
     f.form().menuItem("mnuChangeNow")->trigger();
     EXPECT_EQ(f.backend.paths.size(), 1u);
+}
+
+TEST(Window, HidingToTheTrayAndOnlyADoubleClickOnTheIconBringsItBack) {
+    FormFixture f;
+    f.store("hide", u"0"_s);
+    f.load();
+    f.form().show(); // as the program does after a start that does not hide
+    f.control<QCheckBox>("Check2")->setChecked(true);
+    EXPECT_EQ(f.stored("hide"), u"1"_s);
+    f.control<QCheckBox>("Check2")->setChecked(false);
+    EXPECT_EQ(f.stored("hide"), u"0"_s);
+    EXPECT_TRUE(f.form().isVisible()) << "the option only takes effect at the next start";
+
+    auto* icon = f.form().findChild<QSystemTrayIcon*>(u"trayIcon"_s);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->toolTip(), u"Velmora (aktivní)"_s);
+    EXPECT_EQ(icon->contextMenu(), f.form().mnuTray());
+    auto* image9 = f.control<vlm::ImageBox>("Image9");
+    f.form().hover().Image9_MouseMove(); // the pointer was on Image9 when it was clicked
+    f.form().Image9_Click();
+    ASSERT_FALSE(f.form().isVisible());
+    QList<QSystemTrayIcon::ActivationReason> reasons = {
+        QSystemTrayIcon::Context, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown};
+    // On a StatusNotifier host a Trigger shows the window (end-to-end test statusnotifier.sh).
+    if (!vlm::statusNotifierHostRegistered())
+        reasons.append(QSystemTrayIcon::Trigger);
+    for (const auto reason : reasons) {
+        f.form().hover().Image9_MouseMove();
+        Q_EMIT icon->activated(reason);
+        EXPECT_FALSE(image9->hasBorder()) << reason;
+        EXPECT_FALSE(f.form().isVisible()) << reason;
+    }
+    f.form().hover().Image9_MouseMove();
+    Q_EMIT icon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(f.form().isVisible());
+    EXPECT_FALSE(image9->hasBorder()) << "the window comes back unframed";
+    f.form().Image9_Click();
+    f.form().mnuNastaveni_Click();
+    EXPECT_TRUE(f.form().isVisible());
 }
 
 TEST(Window, HoverBordersAndTooltips) {
@@ -110,23 +150,23 @@ TEST(Window, HoverBordersAndTooltips) {
     auto* kolekce = f.control<vlm::EntryList>("Kolekce");
     moveMouseOver(kolekce->viewport());
     EXPECT_EQ(kolekce->toolTip(), QString());
-    f.form().collection().addEntries({QStringLiteral("/p/a.jpg")});
+    f.form().collection().addEntries({u"/p/a.jpg"_s});
     f.form().collection().setListIndex(0);
     moveMouseOver(kolekce->viewport());
-    EXPECT_EQ(kolekce->toolTip(), QStringLiteral("/p/a.jpg"));
+    EXPECT_EQ(kolekce->toolTip(), u"/p/a.jpg"_s);
 
     auto* favorite = f.control<QListWidget>("Favorite");
     moveMouseOver(favorite->viewport());
-    EXPECT_EQ(favorite->toolTip(), QStringLiteral("/"));
-    favorite->addItem(QStringLiteral("/photos"));
+    EXPECT_EQ(favorite->toolTip(), u"/"_s);
+    favorite->addItem(u"/photos"_s);
     favorite->setCurrentRow(0);
     moveMouseOver(favorite->viewport());
-    EXPECT_EQ(favorite->toolTip(), QStringLiteral("/photos/"));
+    EXPECT_EQ(favorite->toolTip(), u"/photos/"_s);
 
     auto* file = f.control<QLabel>("SouborKolekce");
-    file->setText(QStringLiteral("/home/u/moje.vlk"));
+    file->setText(u"/home/u/moje.vlk"_s);
     moveMouseOver(file);
-    EXPECT_EQ(file->toolTip(), QStringLiteral("/home/u/moje.vlk"));
+    EXPECT_EQ(file->toolTip(), u"/home/u/moje.vlk"_s);
 }
 
 TEST(Window, AutostartFollowsTheStartOption) {
@@ -134,12 +174,11 @@ TEST(Window, AutostartFollowsTheStartOption) {
     f.load();
     f.autostart.writes.clear();
     f.control<QCheckBox>("Check1")->setChecked(false);
-    EXPECT_EQ(f.settings->read(QStringLiteral("start")), QStringLiteral("0"));
-    ASSERT_EQ(f.autostart.writes.size(), 1u);
-    EXPECT_EQ(f.autostart.writes[0], std::make_pair(QStringLiteral("Velmora"), QString()));
+    EXPECT_EQ(f.stored("start"), u"0"_s);
+    EXPECT_EQ(f.autostart.writes, (decltype(f.autostart.writes){{u"Velmora"_s, QString()}}));
     f.control<QCheckBox>("Check1")->setChecked(true);
-    EXPECT_EQ(f.settings->read(QStringLiteral("start")), QStringLiteral("1"));
-    EXPECT_EQ(f.autostart.writes.back().second, f.programFolder() + QStringLiteral("/vlm"));
+    EXPECT_EQ(f.stored("start"), u"1"_s);
+    EXPECT_EQ(f.autostart.writes.back().second, f.programFolder() + u"/vlm"_s);
 }
 
 TEST(Window, APreviewChangedWhileHiddenShowsWhenTheWindowDoes) {
@@ -156,4 +195,37 @@ TEST(Window, APreviewChangedWhileHiddenShowsWhenTheWindowDoes) {
         ASSERT_EQ(box->pixmap().size(), QSize(40, 30));
         EXPECT_EQ(box->pixmap().toImage().pixelColor(20, 15), colour);
     }
+}
+
+// The fetch itself is tested on its own; here, what the window shows of its two outcomes.
+TEST(Window, TheUpdateLinkShowsTheServersTextOrTheFailure) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QObject::connect(&server, &QTcpServer::newConnection, [&server] {
+        QTcpSocket* socket = server.nextPendingConnection();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            socket->readAll();
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 14\r\nConnection: close\r\n\r\n"
+                          "Nova verze 2.1");
+            socket->disconnectFromHost();
+        });
+    });
+    qputenv("VLM_UPDATE_URL", u"http://127.0.0.1:%1/s.msg"_s.arg(server.serverPort()).toUtf8());
+    FormFixture f;
+    const auto answer = [&f] { // the deadline only catches a hang
+        f.messages.shown.clear();
+        f.form().links().Label3_Click();
+        QElapsedTimer deadline;
+        deadline.start();
+        while (f.messages.shown.empty() && deadline.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    };
+    answer();
+    EXPECT_TRUE(
+        f.lastMessage(1, vlm::kStyleNotice, u"Nova verze 2.1"_s, u"UpdateServer Service"_s));
+    server.close(); // refused from now on
+    answer();
+    qunsetenv("VLM_UPDATE_URL");
+    EXPECT_TRUE(f.lastMessage(1, vlm::kStyleError, u"pripojení se serverem se nezdarilo"_s,
+                              u"chyba serveru nebo klienta služby"_s));
 }

@@ -17,7 +17,7 @@ printf '[Desktop Entry]\nType=Application\nName=Velmora\nExec=%s\n' "$home/vlm" 
 
 out=$(headless /uninstall /all /regexp 2>"$home/vlm.log") || fail "the uninstall ended with $?"
 [ -e "$home/vlmimage.bmp" ] && fail "the bitmap is still there"
-grep -qs '=' "$XDG_CONFIG_HOME/vlm/vlm.ini" && fail "options remain: $(cat "$XDG_CONFIG_HOME/vlm/vlm.ini")"
+grep -qs '=' "$options" && fail "options remain: $(cat "$options")"
 grep -q '^Hidden=true' "$XDG_CONFIG_HOME/autostart/Velmora.desktop" ||
     fail "the autostart entry is still on: $(cat "$XDG_CONFIG_HOME/autostart/Velmora.desktop")"
 expected='Velmora CommandLine:
@@ -40,4 +40,3 @@ status=$?
 [ "$status" = 2 ] || fail "an unknown option ended with $status"
 grep -q -- '--colour' "$home/out.log" && grep -q -- '--change-now' "$home/out.log" ||
     fail "no usage for an unknown option: $(cat "$home/out.log")"
-echo "uninstall without a display, help, version and usage checked"

@@ -1,22 +1,31 @@
+# shellcheck shell=bash
 # Shared helpers for the end-to-end tests: a display and a session bus of the test's own, a
 # private HOME, the running program and its exit status. Sourced by the tests; $1 of the test is
-# the vlm binary.
+# the vlm binary. Waits poll for the event itself; their deadline only catches a hang.
 
 # Every test runs under its own X server and bus (tests/support/isolated.sh).
 if [ -z "${VLM_E2E_ISOLATED:-}" ]; then
     exec bash "$(dirname "${BASH_SOURCE[0]}")/isolated.sh" bash "$0" "$@"
 fi
 vlm_binary=$1
-command -v xdotool >/dev/null || { echo "SKIP: xdotool missing"; exit 77; }
+need() { for tool; do command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }; done; }
+need xdotool
 
 home=$(mktemp -d)
 export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share
 export XDG_RUNTIME_DIR=$home/run ASAN_OPTIONS=detect_leaks=0
 mkdir -p "$XDG_CONFIG_HOME/vlm" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+options=$XDG_CONFIG_HOME/vlm/vlm.ini
 vlm_pid=
-# A key whose release went to a window that had just closed stays pressed in the server and
-# would answer the next message: release every key the tests type.
-release_keys() { xdotool keyup Return Escape u 2>/dev/null; }
+
+# Runs the command until it succeeds, for at most $deadline seconds (default 30).
+wait_for() {
+    local end=$((SECONDS + ${deadline:-30}))
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
 
 # The first report of AddressSanitizer or UndefinedBehaviorSanitizer in the program's output.
 sanitizer_report() {
@@ -29,8 +38,7 @@ fail() {
     local report
     report=$(sanitizer_report)
     if [ -n "$report" ]; then
-        echo "--- a sanitizer stopped the program:" >&2
-        echo "$report" >&2
+        printf -- '--- a sanitizer stopped the program:\n%s\n' "$report" >&2
     elif [ -s "$home/vlm.log" ]; then
         echo "--- the program's output:" >&2
         tail -n 40 "$home/vlm.log" >&2
@@ -38,61 +46,86 @@ fail() {
     exit 1
 }
 
-# Ends the program as the end of a session does (SIGTERM) and checks that it ended cleanly:
-# exit status 0, no sanitizer report. Returns 1 with a message otherwise.
-stop_vlm() {
+running() { kill -0 "$vlm_pid" 2>/dev/null; }
+# Waits for the program to end (sent SIGTERM first when $1 is "term"); returns 1 with a message
+# unless it ended with status 0 and no sanitizer report.
+wait_end() {
     [ -n "$vlm_pid" ] || return 0
-    local pid=$vlm_pid status
+    [ "${1:-}" = term ] && kill -TERM "$vlm_pid" 2>/dev/null
+    if ! wait_for eval '! running'; then
+        kill -KILL "$vlm_pid"
+        vlm_pid=
+        echo "FAIL: the program did not end" >&2
+        return 1
+    fi
+    wait "$vlm_pid"
+    local status=$? report
     vlm_pid=
-    kill -TERM "$pid" 2>/dev/null
-    for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$pid" 2>/dev/null; then
-        kill -KILL "$pid"
-        echo "FAIL: the program did not end within 20 s of SIGTERM" >&2
-        return 1
-    fi
-    wait "$pid"
-    status=$?
-    local report
     report=$(sanitizer_report)
-    if [ "$status" != 0 ] || [ -n "$report" ]; then
-        echo "FAIL: the program ended with status $status" >&2
-        if [ -n "$report" ]; then echo "$report" >&2; else tail -n 20 "$home/vlm.log" >&2; fi
-        return 1
-    fi
+    [ "$status" = 0 ] && [ -z "$report" ] && return 0
+    echo "FAIL: the program ended with status $status" >&2
+    if [ -n "$report" ]; then echo "$report" >&2; else tail -n 20 "$home/vlm.log" >&2; fi
+    return 1
 }
 
 # At the end of a test that passed, a program still running must end cleanly too.
 finish() {
     local status=$1
-    if [ "$status" = 0 ] && [ -n "$vlm_pid" ]; then
-        stop_vlm || status=1
-    fi
-    release_keys
+    if [ "$status" = 0 ]; then wait_end term || status=1; fi
+    # A key whose release went to a window that had just closed stays pressed in the server.
+    xdotool keyup Return Escape u 2>/dev/null
     kill $(jobs -p) 2>/dev/null # whatever else the test started
     wait 2>/dev/null
+    chmod -R u+w "$home" 2>/dev/null
     rm -rf "$home"
     exit "$status"
 }
 trap 'finish $?' EXIT
 
 # Writes the options file from key=value arguments.
-write_options() {
-    { echo "[options]"; printf '%s\n' "$@"; } > "$XDG_CONFIG_HOME/vlm/vlm.ini"
-}
+write_options() { { echo "[options]"; printf '%s\n' "$@"; } > "$options"; }
+option() { sed -n "s/^$1=//p" "$options"; }
 
 start_vlm() {
     "$vlm_binary" "$@" > "$home/vlm.log" 2>&1 &
     vlm_pid=$!
 }
 
-# Waits until a window with exactly this title shows; prints its id (the newest one).
-wait_window() {
-    local title=$1 ids
-    for _ in $(seq 100); do
-        ids=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null)
-        [ -n "$ids" ] && { echo "$ids" | tail -n 1; return 0; }
-        sleep 0.1
+# Ids of the visible windows with exactly this title.
+windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
+# Waits until a window with this title shows; prints its id (the newest one).
+wait_window() { wait_for windows "$1" >/dev/null && windows "$1" | tail -n 1; }
+# Focuses the window and presses the key until the window closes: without a window manager
+# focus is not guaranteed.
+press_until_closed() {
+    local id=$1 key=${2:-Return} end=$((SECONDS + 30))
+    while xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$id"; do
+        [ "$SECONDS" -lt "$end" ] || fail "window $id did not close"
+        xdotool windowfocus "$id" 2>/dev/null
+        xdotool key "$key"
+        sleep 0.3
     done
-    return 1
+}
+
+# Solid pictures for a collection: "name:rrggbb" each, written to $home/pictures; the collection
+# file $home/c.vlk lists them in turn.
+make_collection() {
+    need convert
+    mkdir -p "$home/pictures"
+    local spec list=()
+    for spec; do
+        convert -size 64x48 "xc:#${spec#*:}" "$home/pictures/${spec%%:*}"
+        list+=("$home/pictures/${spec%%:*}")
+    done
+    printf '%s\r\n' "${list[@]}" > "$home/c.vlk"
+}
+# The root window's colour near its top left corner (the window sits in the middle), "r,g,b".
+root_colour() {
+    convert x:root -crop 1x1+20+20 -depth 8 txt:- 2>/dev/null |
+        sed -n '2s/^[^(]*(\([0-9.]*\),\([0-9.]*\),\([0-9.]*\).*/\1,\2,\3/p'
+}
+# True when the root shows this colour, within 8 in every channel (JPEG rounding).
+root_is() {
+    awk -F, -v a="$(root_colour)" -v b="$1" 'BEGIN { if (split(a, x, ",") != 3) exit 1;
+        split(b, y, ","); for (i = 1; i <= 3; i++) { d = x[i] - y[i]; if (d < -8 || d > 8) exit 1 } }'
 }

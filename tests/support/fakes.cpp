@@ -1,7 +1,7 @@
 #include "support/fakes.h"
 
 #include "common/linefile.h"
-#include "support/testfiles.h"
+#include "schedule/ui/schedule.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,64 +10,6 @@
 #include <QMouseEvent>
 
 namespace vlmtest {
-
-int FakeMessageBox::show(const QString& prompt, int style, const QString& title) {
-    shown.push_back({prompt, style, title});
-    if (whileShown)
-        whileShown();
-    if (style != vlm::kStyleQuestion)
-        return vlm::kAnswerOk;
-    if (answers.empty())
-        return vlm::kAnswerYes;
-    const int answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-namespace {
-
-// The next scripted answer, or a cancel when none is left. Built in place: GCC 12 warns about a
-// copied std::optional<QString> that it wrongly thinks uninitialised.
-std::optional<QString> takeFirst(std::deque<std::optional<QString>>& answers) {
-    if (answers.empty() || !answers.front()) {
-        if (!answers.empty())
-            answers.pop_front();
-        return std::nullopt;
-    }
-    std::optional<QString> result(std::in_place, std::move(*answers.front()));
-    answers.pop_front();
-    return result;
-}
-
-} // namespace
-
-std::optional<QString> FakeFileDialogs::open(const vlm::FileDialogRequest& request) {
-    openRequests.push_back(request);
-    return takeFirst(openResults);
-}
-
-std::optional<QString> FakeFileDialogs::save(const vlm::FileDialogRequest& request) {
-    saveRequests.push_back(request);
-    return takeFirst(saveResults);
-}
-
-float FakeRandom::next() {
-    if (values.empty())
-        return 0.0f;
-    const float value = values.front();
-    values.pop_front();
-    return value;
-}
-
-void RecordingBackend::apply(const QString& bitmapPath, const QImage& picture) {
-    paths.push_back(bitmapPath);
-    pictures.push_back(picture);
-}
-
-bool FakeAutostart::SetRunValue(const QString& valueName, const QString& data) {
-    writes.emplace_back(valueName, data);
-    return true;
-}
 
 void clickRow(QAbstractItemView* list, int row, Qt::KeyboardModifiers modifiers) {
     const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
@@ -85,31 +27,38 @@ void tabInto(QWidget* widget) {
     QApplication::sendEvent(widget, &focus);
 }
 
-FormFixture::FormFixture(const QLocale& locale, const QString& arguments) {
+FormFixture::FormFixture(const QString& arguments) {
     QDir().mkpath(programFolder());
-    settings = std::make_unique<vlm::IniSettingsStore>(path(QStringLiteral("config/vlm.ini")));
-    pictures = std::make_unique<vlm::PictureLoader>(QString(), QSize(640, 480));
-    facts.executableFolder = programFolder();
-    facts.writableFolder = programFolder();
+    facts.executableFolder = facts.writableFolder = programFolder();
     facts.versionMajor = 2;
     facts.versionMinor = 0;
     facts.versionRevision = 4;
     facts.argumentString = arguments;
     QImage(QStringLiteral(":/vlm/velmora.png"))
         .save(programFolder() + QStringLiteral("/noimage.jpg"), "JPG");
-    form_ = std::make_unique<vlm::Form1>(vlm::Services{messages, *settings, dialogs, clock, random,
-                                                       backend, autostart, *pictures, facts, locale,
-                                                       [] { return true; }});
 }
 
 FormFixture::~FormFixture() = default;
 
+vlm::Form1& FormFixture::form() {
+    if (!form_)
+        form_ = std::make_unique<vlm::Form1>(
+            vlm::Services{messages, settings, dialogs, clock, random, backend, autostart, pictures,
+                          facts, locale, [] { return true; }, volumeUsable});
+    return *form_;
+}
+
+void FormFixture::tick() {
+    form().schedule().Timer1_Timer();
+}
+
 QString FormFixture::solidPicture(const QString& name, const QColor& colour, QSize size) const {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
-    const QString file = path(name);
+    const QString file = name.startsWith(u'/') ? name : path(name);
     QDir().mkpath(QFileInfo(file).absolutePath());
-    image.save(file);
+    const bool jpeg = QFileInfo(file).suffix().toLower() == u"jpg";
+    EXPECT_TRUE(image.save(file, jpeg ? "JPG" : "BMP")) << file.toStdString();
     return file;
 }
 
@@ -119,12 +68,29 @@ QString FormFixture::collectionFile(const QString& name, const QStringList& entr
     return file;
 }
 
-QString FormFixture::text(const char* name) const {
-    if (auto* label = form_->findChild<QLabel*>(QString::fromLatin1(name)))
+void FormFixture::store(const char* key, const QString& value) {
+    ASSERT_TRUE(settings.save(QString::fromLatin1(key), value));
+}
+
+QString FormFixture::text(const char* name) {
+    if (auto* label = form().findChild<QLabel*>(QString::fromLatin1(name)))
         return label->text();
-    if (auto* edit = form_->findChild<QLineEdit*>(QString::fromLatin1(name)))
+    if (auto* edit = form().findChild<QLineEdit*>(QString::fromLatin1(name)))
         return edit->text();
     return {};
+}
+
+::testing::AssertionResult FormFixture::lastMessage(size_t count, int style, const QString& text,
+                                                    const QString& title) const {
+    if (messages.shown.size() != count)
+        return ::testing::AssertionFailure() << messages.shown.size() << " messages shown";
+    const ShownMessage& last = messages.shown.back();
+    if (last.style == style &&
+        (title.isEmpty() ? last.prompt.contains(text) : last.prompt == text && last.title == title))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "style " << last.style << ", title " << last.title.toStdString() << ", prompt "
+           << last.prompt.toStdString();
 }
 
 } // namespace vlmtest

@@ -30,6 +30,13 @@ TEST(TimeText, LongTimeHasNoZoneAndReadsBack) {
     EXPECT_FALSE(vlm::parseTimeText(QStringLiteral("ab"), kC));
     EXPECT_FALSE(vlm::parseTimeText(QStringLiteral("25:00:00"), kC));
     EXPECT_FALSE(vlm::parseTimeText(QString(), kC));
+    // A 12-hour text the locale does not read itself: 12 AM is midnight, hours past 12 or 0 are
+    // no time at all.
+    EXPECT_EQ(vlm::parseTimeText(QStringLiteral("9:05 pm"), kC), QTime(21, 5));
+    EXPECT_EQ(vlm::parseTimeText(QStringLiteral("12:00:30 AM"), kC), QTime(0, 0, 30));
+    EXPECT_EQ(vlm::parseTimeText(QStringLiteral("12.15 p.m."), kC), QTime(12, 15));
+    EXPECT_FALSE(vlm::parseTimeText(QStringLiteral("13:00 PM"), kC));
+    EXPECT_FALSE(vlm::parseTimeText(QStringLiteral("0:30 AM"), kC));
 }
 
 TEST(NextChangeTime, AddsSecondsDropsTheDateAndRoundsToTheSecond) {

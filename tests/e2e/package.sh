@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The Debian package that CPack makes from the install rules: its declared dependencies, the
+# layout a desktop expects (both validators), and the program unpacked into a throw-away,
+# read-only root (dpkg -x) started from there as a user would, writing only into the user's
+# folders and finding its data and helper relative to itself.
+set -u
+source "$(dirname "$0")/../support/e2elib.sh"
+need cpack dpkg-deb dpkg-shlibdeps identify desktop-file-validate appstreamcli
+
+# $vlm_binary is <build>/src/vlm: the build folder is the nearest one above it with a cache.
+build_dir=$(dirname "$(realpath "$vlm_binary")")
+until [ -f "$build_dir/CMakeCache.txt" ] || [ "$build_dir" = / ]; do build_dir=$(dirname "$build_dir"); done
+source_dir=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build_dir/CMakeCache.txt")
+[ -n "$source_dir" ] || fail "no build folder above $vlm_binary"
+
+# The package is made in the temporary folder; the build folder only lends its configuration.
+(cd "$home" && cpack -G DEB -B "$home/package" --config "$build_dir/CPackConfig.cmake") \
+    > "$home/cpack.log" 2>&1 || fail "cpack failed: $(tail -n 20 "$home/cpack.log")"
+deb=$(ls "$home/package/"*.deb 2>/dev/null)
+[ "$(echo "$deb" | wc -w)" = 1 ] || fail "expected one .deb, found: $deb $(ls "$home/package")"
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = velmora ] || fail "the package is called $(field Package)"
+depends=$(field Depends)
+# The run-time libraries the two executables link, found by dpkg-shlibdeps.
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6dbus6 libqt6svg6 \
+    libxcb1 libc6; do
+    [[ ", $depends," == *", $package"[,\ ]* ]] || fail "Depends lacks $package: $depends"
+done
+# Nothing of the build or the tests: no development packages, tools or test libraries.
+absurd=$(echo "$depends" | tr ',' '\n' | grep -E -e '-dev\b' -e 'gtest|gmock|benchmark|uemf' \
+    -e '\b(cmake|ninja-build|g\+\+|gcc|clang|xvfb|xdotool|imagemagick|strace)\b')
+[ -z "$absurd" ] || fail "Depends lists what the program does not need: $absurd"
+# What the program needs beyond its libraries, as the set-up script installs it.
+for package in $("$source_dir/scripts/install-deps.sh" --print-runtime); do
+    [[ ", $depends, $(field Recommends)," == *", $package"[,\ ]* ]] ||
+        fail "the package neither depends on nor recommends $package"
+done
+
+root=$home/root usr=$home/root/usr
+dpkg -x "$deb" "$root" || fail "dpkg -x failed"
+[ "$(ls "$root")" = usr ] || fail "the package puts files outside /usr: $(ls "$root")"
+for file in bin/vlm libexec/vlm/vlm-metafile; do [ -x "$usr/$file" ] || fail "no executable /usr/$file"; done
+# One application id names the desktop entry, the metainfo, the icons and the autostart icon.
+desktop=$(ls "$usr/share/applications/"*.desktop 2>/dev/null)
+[ "$(echo "$desktop" | wc -w)" = 1 ] || fail "expected one desktop entry, found: $desktop"
+app_id=$(basename "$desktop" .desktop)
+[[ $app_id =~ ^[a-z0-9]+(\.[a-zA-Z0-9_]+){2,}$ ]] || fail "$app_id is not a reverse-DNS id"
+metainfo=$usr/share/metainfo/$app_id.metainfo.xml
+for file in share/vlm/noimage.jpg share/doc/velmora/copyright "share/metainfo/$app_id.metainfo.xml"; do
+    [ -s "$usr/$file" ] || fail "the package lacks /usr/$file"
+done
+grep -qx "Icon=$app_id" "$desktop" && grep -qx "Exec=vlm" "$desktop" ||
+    fail "the desktop entry does not start vlm with the icon $app_id"
+grep -q "<id>$app_id</id>" "$metainfo" &&
+    grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+    fail "the metainfo's id or launchable is not $app_id"
+for size in 16 22 24 32 48 64 128 256; do
+    icon=$usr/share/icons/hicolor/${size}x$size/apps/$app_id.png
+    [ "$(identify -format %wx%h "$icon" 2>/dev/null)" = "${size}x$size" ] || fail "$icon is not ${size}x$size"
+done
+[ "$(identify -format %wx%h "$usr/share/icons/hicolor/scalable/apps/$app_id.svg")" = 32x32 ] ||
+    fail "the scalable icon does not read as a 32x32 drawing"
+desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop"
+appstreamcli validate --no-net "$metainfo" > "$home/appstream.log" 2>&1 ||
+    fail "appstreamcli rejects $metainfo: $(cat "$home/appstream.log")"
+
+# Runs $usr/bin/vlm (read-only for a user; root writes anyway, so the tree's listing is compared
+# too) on a one-picture collection until the window shows and the wallpaper bitmap in the
+# per-user data folder is whole. $1: the picture; $2: a name for its log files. Afterwards
+# $bitmap is that bitmap and $trace the file accesses (when strace exists).
+run_installed() {
+    local name=$2 tracer=() wrapper status
+    printf '%s\r\n' "$1" > "$home/$name.vlk"
+    write_options "hide=0" "start=1" "lastfile=$home/$name.vlk" "index=0" "cas=1" "jednotky=hodin"
+    bitmap=$XDG_DATA_HOME/vlm/vlmimage.bmp trace=$home/$name.trace
+    rm -f "$bitmap" "$trace" "$home/$name.pid"
+    command -v strace >/dev/null && tracer=(strace -f -qq -e trace=%file -o "$trace")
+    # Nothing may lead it back to the build tree: no helper variable, a neutral working folder.
+    # A private bus ends with the program (an autolaunched one would keep strace waiting).
+    # shellcheck disable=SC2016 # $0 and $1 belong to the inner shell
+    (cd "$home" && exec env -u VLM_METAFILE_HELPER VLM_WALLPAPER_BACKEND=x11 dbus-run-session -- \
+        "${tracer[@]}" sh -c 'echo $$ > "$0"; exec "$1"' "$home/$name.pid" "$usr/bin/vlm") \
+        > "$home/vlm.log" 2>&1 &
+    wrapper=$!
+    wait_for test -s "$home/$name.pid" || fail "$name: the program did not start"
+    vlm_pid=$(cat "$home/$name.pid")
+    wait_window Velmora > /dev/null || fail "$name: no window"
+    wait_for identify "$bitmap" >/dev/null 2>&1 || fail "$name: no whole vlmimage.bmp in $XDG_DATA_HOME/vlm"
+    kill "$vlm_pid" # strace and the bus end with the program, and pass on its exit status
+    wait "$wrapper"
+    status=$? vlm_pid=
+    [ "$status" = 0 ] || fail "$name: the program ended with status $status"
+    [ ! -f "$trace" ] || ! grep -F -e "\"$build_dir/" -e "\"$source_dir/" "$trace" ||
+        fail "$name: the installed program used the build or source tree (above)"
+}
+size() { identify -format %wx%h "$1" 2>/dev/null; }
+
+chmod -R a-w "$root"
+before=$(find "$root" -printf '%p %s %T@ %m\n' | sort)
+placeholder=$usr/share/vlm/noimage.jpg
+# A picture that is not there shows the placeholder, which then becomes the wallpaper.
+run_installed "$home/missing.jpg" placeholder
+[ "$(size "$bitmap")" = "$(size "$placeholder")" ] ||
+    fail "the wallpaper is $(size "$bitmap"), not the placeholder's $(size "$placeholder")"
+[ ! -f "$trace" ] || grep -F "noimage.jpg\"" "$trace" | grep -v ENOENT | grep -q -F "\"$placeholder\"" ||
+    fail "$placeholder was not read: $(grep -F noimage.jpg "$trace")"
+entry=$XDG_CONFIG_HOME/autostart/Velmora.desktop
+grep -qx "Exec=$usr/bin/vlm" "$entry" && grep -qx "Icon=$app_id" "$entry" ||
+    fail "autostart does not start the installed program with its icon: $(cat "$entry")"
+
+# A metafile needs the helper from libexec; without it the placeholder would show again.
+metafile=$(find "${VLM_SHARED_TESTDATA:-/nonexistent}/metafiles/wmf" -name '*.wmf' 2>/dev/null |
+    sort | head -n 1)
+if [ -n "$metafile" ]; then
+    run_installed "$metafile" metafile
+    [ "$(size "$bitmap")" != "$(size "$placeholder")" ] ||
+        fail "the metafile $metafile was not rendered: the placeholder was applied"
+    [ ! -f "$trace" ] || grep -q -F "\"$usr/libexec/vlm/vlm-metafile\"" "$trace" ||
+        fail "the helper in $usr/libexec/vlm was not started"
+else
+    echo "(no shared sample metafile: the helper's start is not checked)"
+fi
+[ "$before" = "$(find "$root" -printf '%p %s %T@ %m\n' | sort)" ] || fail "the program changed its installed tree"
