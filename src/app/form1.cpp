@@ -84,7 +84,7 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
         [[fallthrough]];
     case ControlKind::FolderList: {
         auto* list = new QListWidget(parent);
-        list->setUniformItemSizes(true); // keeps 32,767 entries fast
+        list->setUniformItemSizes(true);
         return list;
     }
     case ControlKind::FileList: {
