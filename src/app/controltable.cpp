@@ -50,11 +50,11 @@ constexpr std::array kControls = {
                 0, kDefaultColour, 0},
     ControlSpec{"Label25", L, nullptr, 120, 1560, 1440, 225, "záznamů v kolekci:", "", 0,
                 kDefaultColour, 0},
-    ControlSpec{"Pocet", L, nullptr, 1560, 1545, 285, 240, ".__", "", 8.25, kDarkBlue,
-                kBold | kRightAligned},
+    // The count and the position reach 32767: wide enough for five digits, left-aligned so that
+    // they stay beside their captions.
+    ControlSpec{"Pocet", L, nullptr, 1560, 1545, 900, 240, ".__", "", 8.25, kDarkBlue, kBold},
     ControlSpec{"Label16", L, nullptr, 3720, 1560, 660, 225, "aktuální:", "", 0, kDefaultColour, 0},
-    ControlSpec{"AktPozice", L, nullptr, 4440, 1560, 255, 225, ".__", "", 0, kDarkBlue,
-                kRightAligned},
+    ControlSpec{"AktPozice", L, nullptr, 4440, 1560, 600, 225, ".__", "", 0, kDarkBlue, 0},
     ControlSpec{"Kolekce", ControlKind::ListBox, nullptr, 120, 1800, 4575, 3630, "",
                 "soubory v kolekci", 0, kDefaultColour, 0},
     ControlSpec{"Label17", L, nullptr, 4800, 1800, 3135, 195, "pc_info", "", 6.75, kBlack, 0},

@@ -76,6 +76,12 @@ TEST(Window, EveryControlOfTheTableAtItsPlaceAndTheLooksThatDiffer) {
     EXPECT_EQ(f.control<QGroupBox>("Frame1")->title(), u"nastavení aplikace"_s);
     EXPECT_EQ(f.control<QListWidget>("File1")->selectionMode(),
               QAbstractItemView::ExtendedSelection);
+    // The largest count and position a collection can have show whole, not clipped.
+    for (const char* name : {"Pocet", "AktPozice"}) {
+        auto* label = f.control<QLabel>(name);
+        label->setText(u"32767"_s);
+        EXPECT_LE(label->sizeHint().width(), label->contentsRect().width()) << name;
+    }
 }
 
 TEST(Window, TrayMenuItemsInOrderAndTheCountdownLineDoesNothing) {
