@@ -185,15 +185,19 @@ measure_idle() { # seconds
 
 # Start-up to a viewable window with a remembered collection of `entries` entries, against the
 # bare Qt window of the same size, in alternating runs; the median of each. The resident memory
-# of the program is read 2 s after its window appeared. Sets startup_ms, bare_ms, shown_rss_kib
-# and startup_samples.
+# of the program is read 2 s after its window appeared. The same bare window showing one line
+# of text is the floor for any window with words in it. Sets startup_ms, bare_ms, text_ms,
+# shown_rss_kib and startup_samples.
 measure_startup() { # runs entries
-    local runs=$1 entries=$2 i result ours=() bare=() rss=()
+    local runs=$1 entries=$2 i result ours=() bare=() text=() rss=()
     make_collection "$entries"
     for ((i = 0; i < runs; i++)); do
         result=$("$window_timer" bare "$bare_window") || return 1
         stop "${result%% *}"
         bare+=("${result#* }")
+        result=$("$window_timer" bare "$bare_window" --text) || return 1
+        stop "${result%% *}"
+        text+=("${result#* }")
         write_options "lastfile=$work/c.vlk" "index=0" "hide=0" "start=0" "cas=30" \
             "jednotky=minut"
         result=$("$window_timer" Velmora "$vlm") || return 1
@@ -204,6 +208,7 @@ measure_startup() { # runs entries
     done
     startup_ms=$(median "${ours[@]}")
     bare_ms=$(median "${bare[@]}")
+    text_ms=$(median "${text[@]}")
     shown_rss_kib=$(median "${rss[@]}")
-    startup_samples="${ours[*]} / ${bare[*]}"
+    startup_samples="${ours[*]} / ${bare[*]} / ${text[*]}"
 }

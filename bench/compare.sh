@@ -48,6 +48,8 @@ echo
 echo "Floor of the change row: one \`djpeg\` process decoding the same JPEGs to /dev/null:" \
     "$djpeg_ms ms, x$(ratio "$djpeg_ms" "$xwallpaper_ms") of xwallpaper (above x0.8 no program" \
     "that decodes the whole picture at every change can meet the goal)"
-echo "Start-up runs in ms (program / bare window): $startup_samples"
+echo "Floor of the start-up row: the same bare window showing one line of text: $text_ms ms," \
+    "x$(ratio "$text_ms" "$bare_ms") of the bare window (the font database and the first glyphs)"
+echo "Start-up runs in ms (program / bare window / with one line of text): $startup_samples"
 echo "Resident memory when idle and hidden: $(awk -v k="$idle_rss_kib" 'BEGIN { printf "%.1f", k / 1024 }') MiB"
 echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
