@@ -1,16 +1,13 @@
 #include "platform/largeimage.h"
 
-#include <QtGlobal>
 #include <cstdint>
-#if defined(Q_OS_LINUX)
 #include <sys/mman.h>
-#endif
 
 namespace vlm {
 
 namespace {
 
-#if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
+#if defined(MADV_HUGEPAGE)
 constexpr size_t kHugePage = size_t{2} << 20;
 // Below this the rounding to whole huge pages wastes more than the page faults cost.
 constexpr size_t kLargeBytes = size_t{4} << 20;
@@ -32,7 +29,7 @@ void unmap(void* info) {
 QImage newLargeImage(QSize size) {
     if (size.isEmpty())
         return {};
-#if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
+#if defined(MADV_HUGEPAGE)
     const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
     const size_t bytes = size_t(bytesPerLine) * size_t(size.height());
     if (bytes >= kLargeBytes) {
