@@ -19,6 +19,8 @@ build=(
     # libwmf's pkg-config file links expat and libjpeg, which libwmf-dev does not bring; the
     # program decodes JPEG photographs with libjpeg(-turbo) itself too.
     libwmf-dev libexpat1-dev libjpeg-dev libemf2svg-dev
+    # The decoding helper's system-call filter.
+    libseccomp-dev
 )
 tests=(
     libgtest-dev libgmock-dev libbenchmark-dev libuemf-dev

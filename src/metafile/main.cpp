@@ -5,6 +5,7 @@
 // Usage: vlm-metafile wmf|emf WIDTH HEIGHT   (the drawing is fitted inside WIDTH x HEIGHT)
 
 #include "common/metafilewire.h"
+#include "metafile/confine.h"
 #include "metafile/render.h"
 
 #include <QGuiApplication>
@@ -17,7 +18,14 @@ namespace {
 
 namespace wire = vlm::metafilewire;
 
-enum ExitCode { kOk = 0, kRenderFailed = 1, kBadArguments = 2, kBadInput = 3, kWriteFailed = 4 };
+enum ExitCode {
+    kOk = 0,
+    kRenderFailed = 1,
+    kBadArguments = 2,
+    kBadInput = 3,
+    kWriteFailed = 4,
+    kNotConfined = 5,
+};
 
 bool parseSide(const char* text, int& side) {
     bool ok = false;
@@ -84,6 +92,12 @@ int main(int argc, char** argv) {
     if (kind != "wmf" && kind != "emf") {
         std::fputs("vlm-metafile: the kind must be wmf or emf\n", stderr);
         return kBadArguments;
+    }
+    // The decoders see only input that arrives after this, in a process that can no longer
+    // reach the user's files, the network or other programs.
+    if (vlm::metafile::confineDecoding() == vlm::metafile::Confinement::Failed) {
+        std::fputs("vlm-metafile: the system-call filter could not be installed\n", stderr);
+        return kNotConfined;
     }
     QByteArray input;
     if (!readInput(input) || input.isEmpty()) {
