@@ -16,8 +16,7 @@ enum class Confinement {
 // Confines this process for good. Called before the first byte of input is read.
 Confinement confineDecoding();
 
-// The folders and files decoding reads: libraries, Qt's plugins, fonts and fontconfig's
-// configuration and caches. Those that do not exist are left out.
+// decodingReadablePaths(), and what the build's sanitizer reads.
 QStringList readablePaths();
 
 // Landlock: every file outside `paths` becomes unreadable, and nothing is writable. False when

@@ -1,48 +1,23 @@
+#include "common/decodingpaths.h"
 #include "metafile/confine.h"
 
-#include <QDir>
-#include <QLibraryInfo>
-#include <QStandardPaths>
 #include <cstdio>
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VLM_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VLM_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace vlm::metafile {
 
-namespace {
-
-QString homeOr(const char* variable, const QString& fallback) {
-    const QString value = qEnvironmentVariable(variable);
-    return value.startsWith(u'/') ? value : QDir::homePath() + fallback;
-}
-
-} // namespace
-
 QStringList readablePaths() {
-    QStringList paths{
-        // libraries, also those loaded late (Qt's platform and image plugins), and the
-        // linker's cache it finds them with; locales live in /usr/lib/locale
-        QStringLiteral("/usr/lib"),
-        QStringLiteral("/usr/lib64"),
-        QStringLiteral("/usr/local/lib"),
-        QStringLiteral("/lib"),
-        QStringLiteral("/lib64"),
-        QStringLiteral("/etc/ld.so.cache"),
-        QLibraryInfo::path(QLibraryInfo::PluginsPath),
-        // text in drawings: fonts and fontconfig's configuration and caches
-        QStringLiteral("/usr/share/fonts"),
-        QStringLiteral("/usr/local/share/fonts"),
-        QStringLiteral("/usr/share/fontconfig"),
-        QStringLiteral("/etc/fonts"),
-        QStringLiteral("/var/cache/fontconfig"),
-        QDir::homePath() + QStringLiteral("/.fonts"),
-        homeOr("XDG_DATA_HOME", QStringLiteral("/.local/share")) + QStringLiteral("/fonts"),
-        homeOr("XDG_CONFIG_HOME", QStringLiteral("/.config")) + QStringLiteral("/fontconfig"),
-        homeOr("XDG_CACHE_HOME", QStringLiteral("/.cache")) + QStringLiteral("/fontconfig"),
-        // the processor count, which sizes thread pools
-        QStringLiteral("/sys/devices/system/cpu"),
-    };
-#if defined(__SANITIZE_ADDRESS__)
+    QStringList paths = decodingReadablePaths();
+#if defined(VLM_ADDRESS_SANITIZER)
     // AddressSanitizer reads its own mappings to report a fault.
     paths << QStringLiteral("/proc/self");
 #endif

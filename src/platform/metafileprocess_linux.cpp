@@ -1,4 +1,5 @@
 #include "common/metafilewire.h"
+#include "platform/bubblewrap.h"
 #include "platform/metafileoutput.h"
 #include "platform/metafileprocess.h"
 
@@ -74,6 +75,7 @@ QImage renderMetafileInHelper(const MetafileJob& job) {
                           QString::number(job.box.height())});
     process.setStandardErrorFile(QProcess::nullDevice());
     process.setChildProcessModifier(limitChild);
+    startInBubblewrap(process);
     process.start(QIODevice::ReadWrite);
     if (!process.waitForStarted(remainingMs(deadline))) {
         killHelper(process);
