@@ -34,6 +34,8 @@ tests=(
     dbus dbus-x11 libglib2.0-bin gsettings-desktop-schemas xfconf libxfconf-0-3
     # The Debian package: cpack's dependency scan uses file and dpkg-shlibdeps.
     desktop-file-utils appstream dpkg-dev file strace
+    # The picture helper runs inside bubblewrap where it is installed; the tests try that.
+    bubblewrap
     clang-14 libclang-rt-14-dev
     # scripts/mutants.sh links its many rebuilds with lld.
     lld

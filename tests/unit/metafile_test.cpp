@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -121,6 +123,9 @@ TEST(MetafileHelper, RendersRealFilesAndSurvivesCorruptOnes) {
 
 class FakeHelperTest : public ::testing::Test {
 protected:
+    static constexpr char kRedPixel[] =
+        "printf 'VLMPIX01\\001\\000\\000\\000\\001\\000\\000\\000\\000\\000\\377\\377'";
+
     void SetUp() override {
         QByteArray emf(88, '\0');
         emf[0] = 1;
@@ -140,23 +145,33 @@ protected:
 TEST_F(FakeHelperTest, RunsUnderLimitsAndItsOutputIsTaken) {
     // The fake answers with one red pixel only when it sees the limits and its arguments.
     const QImage image = loadWith(
-        "[ \"$*\" = 'emf 640 480' ] || exit 1\n"
-        "[ \"$(ulimit -c)\" = 0 ] && [ \"$(ulimit -f)\" = 0 ] && [ \"$(ulimit -t)\" = 5 ] || "
-        "exit 1\n"
-        "grep -q '^NoNewPrivs:[[:space:]]*1' /proc/self/status || exit 1\n"
-        "[ \"$(head -c 4 | od -An -tx1 | tr -d ' ')\" = 01000000 ] || exit 1\n"
-        "printf 'VLMPIX01\\001\\000\\000\\000\\001\\000\\000\\000\\000\\000\\377\\377'");
+        QByteArray("[ \"$*\" = 'emf 640 480' ] || exit 1\n"
+                   "[ \"$(ulimit -c)\" = 0 ] && [ \"$(ulimit -f)\" = 0 ] && "
+                   "[ \"$(ulimit -t)\" = 5 ] || exit 1\n"
+                   "grep -q '^NoNewPrivs:[[:space:]]*1' /proc/self/status || exit 1\n"
+                   "[ \"$(head -c 4 | od -An -tx1 | tr -d ' ')\" = 01000000 ] || exit 1\n") +
+        kRedPixel);
     ASSERT_EQ(image.size(), QSize(1, 1));
     EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
 }
 
 TEST_F(FakeHelperTest, FailureExitOrBadOutputGivesANullImage) {
-    EXPECT_TRUE(loadWith("printf 'VLMPIX01\\001\\000\\000\\000\\001\\000\\000\\000\\000\\000"
-                         "\\377\\377'; exit 1")
-                    .isNull());
+    EXPECT_TRUE(loadWith(kRedPixel + QByteArray("; exit 1")).isNull());
     EXPECT_TRUE(loadWith("printf 'VLMPIX01\\001\\000\\000\\000\\002\\000\\000\\000'").isNull());
     EXPECT_TRUE(loadWith("kill -SEGV $$").isNull());
     EXPECT_TRUE(PictureLoader(dir_.filePath(u"absent"_s), QSize(640, 480)).load(drawing_).isNull());
+}
+
+// Where bubblewrap works, the helper sees the system and itself but not the folder beside it.
+TEST_F(FakeHelperTest, RunsInsideBubblewrapWhereThatWorks) {
+    const QString bwrap = QStandardPaths::findExecutable(u"bwrap"_s);
+    if (bwrap.isEmpty() || QProcess::execute(bwrap, {u"--unshare-all"_s, u"--ro-bind"_s, u"/"_s,
+                                                     u"/"_s, u"/bin/true"_s}) != 0)
+        GTEST_SKIP() << "bubblewrap is not installed or cannot make namespaces here";
+    // its own process namespace: its shell has one of the first few ids
+    EXPECT_FALSE(loadWith("[ -e '" + QFile::encodeName(drawing_) + "' ] && exit 1\n" +
+                          "[ $$ -lt 10 ] || exit 1\n" + kRedPixel)
+                     .isNull());
 }
 
 TEST_F(FakeHelperTest, HungOrFloodingHelperIsKilled) {
