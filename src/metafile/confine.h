@@ -13,17 +13,26 @@ enum class Confinement {
     Failed,          // no system-call filter: nothing may be decoded
 };
 
+// What a fuzzer run around the decoders needs beyond them: its corpus and inputs to read, and
+// folders for its finds (new inputs, crash artifacts) to write.
+struct FuzzerRoom {
+    QStringList readable;
+    QStringList writable;
+};
+
 // Confines this process for good. Called before the first byte of input is read.
-Confinement confineDecoding();
+Confinement confineDecoding(const FuzzerRoom& fuzzer = {});
 
 // decodingReadablePaths(), and what the build's sanitizer reads.
 QStringList readablePaths();
 
-// Landlock: every file outside `paths` becomes unreadable, and nothing is writable. False when
-// the kernel offers no Landlock or the rules could not be applied.
-bool restrictFilesToReading(const QStringList& paths);
+// Landlock: every file outside `readable` and `writable` becomes unreadable, and nothing
+// outside `writable` is writable. False when the kernel offers no Landlock or the rules could
+// not be applied.
+bool restrictFiles(const QStringList& readable, const QStringList& writable);
 
-// seccomp: the system calls decoding makes, and nothing else.
-bool installSyscallFilter();
+// seccomp: the system calls decoding makes, and nothing else; for a fuzzer also writing files
+// (where Landlock lets it), removing them, and its timers and resource counts.
+bool installSyscallFilter(bool forFuzzer);
 
 } // namespace vlm::metafile

@@ -32,14 +32,16 @@ extern "C" const char* __asan_default_options() {
 }
 #endif
 
-Confinement confineDecoding() {
+Confinement confineDecoding(const FuzzerRoom& fuzzer) {
     // Both Landlock and an unprivileged seccomp filter need no_new_privs; the program sets it
     // already, the helper makes sure when started by hand.
     if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
         return Confinement::Failed;
     // The file-system rules come first: the system-call filter does not admit Landlock's calls.
-    const bool filesConfined = restrictFilesToReading(readablePaths());
-    if (!installSyscallFilter())
+    const bool filesConfined = restrictFiles(readablePaths() + fuzzer.readable, fuzzer.writable);
+    // Without Landlock a fuzzer's filter would let it write anywhere.
+    const bool forFuzzer = !fuzzer.writable.isEmpty();
+    if ((forFuzzer && !filesConfined) || !installSyscallFilter(forFuzzer))
         return Confinement::Failed;
     if (filesConfined)
         return Confinement::Full;

@@ -29,8 +29,11 @@ struct PathBeneathAttr {
 constexpr uint32_t kCreateRulesetVersion = 1U << 0;
 constexpr int kRulePathBeneath = 1;
 
+constexpr uint64_t kWriteFile = 1ULL << 1;
 constexpr uint64_t kReadFile = 1ULL << 2;
 constexpr uint64_t kReadDir = 1ULL << 3;
+constexpr uint64_t kRemoveFile = 1ULL << 5;
+constexpr uint64_t kMakeReg = 1ULL << 8;
 constexpr uint64_t kFsRightsOfVersion1 = (1ULL << 13) - 1; // execute .. make symlink
 constexpr uint64_t kRefer = 1ULL << 13;                    // version 2
 constexpr uint64_t kTruncate = 1ULL << 14;                 // version 3
@@ -79,21 +82,23 @@ private:
 };
 
 // A missing path is no fault (not every system has every font folder); a path that exists
-// and cannot be added is.
-bool allowReading(int ruleset, const QString& path) {
+// and cannot be added is. `rights` are granted as far as the kernel handles them.
+bool allow(int ruleset, const QString& path, uint64_t rights, uint64_t handled) {
     const Fd fd(open(QFile::encodeName(path).constData(), O_PATH | O_CLOEXEC));
     if (fd.get() < 0)
         return errno == ENOENT || errno == ENOTDIR || errno == EACCES;
     struct stat info {};
     if (fstat(fd.get(), &info) != 0)
         return false;
-    PathBeneathAttr rule{S_ISDIR(info.st_mode) ? kReadFile | kReadDir : kReadFile, fd.get()};
+    if (!S_ISDIR(info.st_mode)) // rights on a folder's entries do not apply to a file
+        rights &= ~(kReadDir | kMakeReg | kRemoveFile);
+    PathBeneathAttr rule{rights & handled, fd.get()};
     return syscall(SYS_landlock_add_rule, ruleset, kRulePathBeneath, &rule, 0) == 0;
 }
 
 } // namespace
 
-bool restrictFilesToReading(const QStringList& paths) {
+bool restrictFiles(const QStringList& readable, const QStringList& writable) {
     const int version = landlockVersion();
     if (version < 1)
         return false;
@@ -101,8 +106,14 @@ bool restrictFilesToReading(const QStringList& paths) {
     const Fd ruleset(static_cast<int>(syscall(SYS_landlock_create_ruleset, &attr, sizeof attr, 0)));
     if (ruleset.get() < 0)
         return false;
-    for (const QString& path : paths) {
-        if (!allowReading(ruleset.get(), path))
+    const uint64_t reading = kReadFile | kReadDir;
+    const uint64_t writing = reading | kWriteFile | kMakeReg | kRemoveFile | kTruncate;
+    for (const QString& path : readable) {
+        if (!allow(ruleset.get(), path, reading, attr.handledAccessFs))
+            return false;
+    }
+    for (const QString& path : writable) {
+        if (!allow(ruleset.get(), path, writing, attr.handledAccessFs))
             return false;
     }
     return syscall(SYS_landlock_restrict_self, ruleset.get(), 0) == 0;

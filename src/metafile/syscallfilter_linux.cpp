@@ -124,25 +124,31 @@ bool add(const Filter& filter, uint32_t action, int call,
 // A call allowed only when `arg & mask == value`.
 bool allowMasked(const Filter& filter, int call, unsigned arg, scmp_datum_t mask,
                  scmp_datum_t value) {
-    return add(filter, SCMP_ACT_ALLOW, call, {SCMP_CMP(arg, SCMP_CMP_MASKED_EQ, mask, value)});
+    return add(filter, SCMP_ACT_ALLOW, call, {scmp_arg_cmp{arg, SCMP_CMP_MASKED_EQ, mask, value}});
 }
 
 bool allowEqual(const Filter& filter, int call, unsigned arg,
                 std::initializer_list<scmp_datum_t> values) {
     for (const scmp_datum_t value : values) {
-        if (!add(filter, SCMP_ACT_ALLOW, call, {SCMP_CMP(arg, SCMP_CMP_EQ, value)}))
+        if (!add(filter, SCMP_ACT_ALLOW, call, {scmp_arg_cmp{arg, SCMP_CMP_EQ, value, 0}}))
             return false;
     }
     return true;
 }
 
-bool addArgumentRules(const Filter& filter) {
+// A fuzzer's timers, resource counts, and its finds: written and removed where Landlock lets it.
+constexpr int kFuzzerNeeds[] = {
+    SCMP_SYS(setitimer), SCMP_SYS(getrusage), SCMP_SYS(unlink),
+    SCMP_SYS(unlinkat),  SCMP_SYS(openat),    SCMP_SYS(open),
+};
+
+bool addArgumentRules(const Filter& filter, bool forFuzzer) {
     const auto self = static_cast<scmp_datum_t>(getpid());
     return
         // files only for reading; openat2 hides its flags from the filter, and glibc falls
         // back to openat when it is missing
-        allowMasked(filter, SCMP_SYS(openat), 2, kWriteFlags, 0) &&
-        allowMasked(filter, SCMP_SYS(open), 1, kWriteFlags, 0) &&
+        (forFuzzer || (allowMasked(filter, SCMP_SYS(openat), 2, kWriteFlags, 0) &&
+                       allowMasked(filter, SCMP_SYS(open), 1, kWriteFlags, 0))) &&
         add(filter, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(openat2)) &&
         // no new executable memory; libraries loaded late are mapped executable from their
         // files, which Landlock keeps to the system's library folders
@@ -157,7 +163,7 @@ bool addArgumentRules(const Filter& filter) {
         allowEqual(filter, SCMP_SYS(tgkill), 0, {self}) &&
         // reading its own limits, never raising them
         add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64),
-            {SCMP_A0(SCMP_CMP_EQ, 0), SCMP_A2(SCMP_CMP_EQ, 0)}) &&
+            {scmp_arg_cmp{0, SCMP_CMP_EQ, 0, 0}, scmp_arg_cmp{2, SCMP_CMP_EQ, 0, 0}}) &&
         // terminal queries, not TIOCSTI and the like
         allowEqual(filter, SCMP_SYS(ioctl), 1, {TCGETS, TIOCGWINSZ, FIONREAD}) &&
         // thread names
@@ -166,7 +172,7 @@ bool addArgumentRules(const Filter& filter) {
 
 } // namespace
 
-bool installSyscallFilter() {
+bool installSyscallFilter(bool forFuzzer) {
     const Filter filter(seccomp_init(SCMP_ACT_ERRNO(EPERM)), seccomp_release);
     // Every thread gets the filter, should a library have started one before.
     if (!filter || seccomp_attr_set(filter.get(), SCMP_FLTATR_CTL_TSYNC, 1) != 0)
@@ -179,7 +185,11 @@ bool installSyscallFilter() {
         if (!add(filter, SCMP_ACT_KILL_PROCESS, call))
             return false;
     }
-    return addArgumentRules(filter) && seccomp_load(filter.get()) == 0;
+    for (const int call : kFuzzerNeeds) {
+        if (forFuzzer && !add(filter, SCMP_ACT_ALLOW, call))
+            return false;
+    }
+    return addArgumentRules(filter, forFuzzer) && seccomp_load(filter.get()) == 0;
 }
 
 } // namespace vlm::metafile
