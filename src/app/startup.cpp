@@ -69,7 +69,7 @@ void Startup::Form_Load() {
 
 bool Startup::runUninstallIfAsked() {
     Services& services = form_.services();
-    if (services.facts.argumentString != kUninstallSwitch)
+    if (!services.facts.uninstallRequested)
         return false;
     form_.uninstalled_ = true; // from here on nothing may store options again
     runUninstall(services.autostart, services.settings, services.facts, services.messages);

@@ -115,7 +115,7 @@ TEST(Quit, AnUnreadCollectionsPlaceIsNotStoredForAnotherCollection) {
 }
 
 TEST(Quit, UninstallLeavesNoOptionsBehindWhenTheWindowCloses) {
-    vlmtest::FormFixture f(u"/uninstall /all /regexp"_s);
+    vlmtest::FormFixture f(vlm::LaunchRequest::Uninstall);
     // A session save while the uninstall message is open must not write the store again.
     f.messages.whileShown = [&f] { f.form().quit().Form_QueryUnload(); };
     f.load();

@@ -149,8 +149,8 @@ TEST(Startup, RestoredOptionsRunTheirHandlersOnlyOnARealChange) {
               (decltype(f.autostart.writes){{u"Velmora"_s, QString()}, {u"Velmora"_s, QString()}}));
 }
 
-TEST(Startup, UninstallSwitchRemovesTracesAndNearMissesStartNormally) {
-    FormFixture f(vlm::kUninstallSwitch);
+TEST(Startup, UninstallSwitchRemovesTraces) {
+    FormFixture f(vlm::LaunchRequest::Uninstall);
     f.store("cas", u"5"_s);
     vlmtest::writeBytes(f.facts.wallpaperBitmapPath(), "BM");
     vlmtest::writeBytes(f.facts.favouritesFilePath(), "/pictures/\r\n");
@@ -177,12 +177,4 @@ TEST(Startup, UninstallSwitchRemovesTracesAndNearMissesStartNormally) {
                               u"Velmora CommandLine"_s));
     EXPECT_FALSE(f.form().Timer1().isActive());
     EXPECT_FALSE(f.form().isVisible());
-
-    for (const QString& nearMiss : {u"/UNINSTALL /ALL /REGEXP"_s, u"/uninstall /all /regexp x"_s,
-                                    u" /uninstall /all /regexp"_s}) {
-        FormFixture g(nearMiss);
-        g.load();
-        EXPECT_FALSE(g.form().uninstalled());
-        EXPECT_TRUE(g.form().Timer1().isActive());
-    }
 }
