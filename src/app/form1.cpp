@@ -385,7 +385,13 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Form1::Form_Load() {
+    // Until start-up has ended the list and the labels are not yet the user's place: a timed
+    // change under one of its messages would move on from no entry, and a session saved then
+    // would store that as the place.
+    schedule_->holdChanges(true);
     startup_->Form_Load();
+    schedule_->holdChanges(false);
+    startupDone_ = true;
 }
 
 } // namespace vlm

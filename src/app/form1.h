@@ -40,6 +40,7 @@ public:
     // Whether start-up left the window hidden (the hide option) or ended the program.
     bool hiddenAtStart() const { return hiddenAtStart_; }
     bool uninstalled() const { return uninstalled_; }
+    bool startupDone() const { return startupDone_; }
 
     // Looks up a control by its name and kind; a control missing from the table ends the
     // program with its name, in every build.
@@ -103,6 +104,7 @@ private:
     std::unique_ptr<Startup> startup_;
     bool hiddenAtStart_ = false;
     bool uninstalled_ = false;
+    bool startupDone_ = false;
 
     friend class Startup;
 };

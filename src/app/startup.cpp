@@ -134,6 +134,9 @@ void Startup::reopenCollection() {
                                QStringLiteral("Velmora"));
         form_.mnuNastaveni_Click();
         form_.hiddenAtStart_ = false;
+        // Without the change at start that would schedule the next one, the time set while
+        // restoring used the interval before its unit was restored.
+        form_.schedule().ScheduleNextChange();
         return;
     }
     const std::optional<int> index = wholeNumber(option("index"), services.locale);

@@ -1,4 +1,5 @@
 // Start-up paths: the first start, a reopened collection, stored options, the uninstall switch.
+#include "app/quit.h"
 #include "app/startup.h"
 #include "collection/collectionfile.h"
 #include "collection/ui/collectionlist.h"
@@ -94,11 +95,15 @@ TEST(Startup, UnreadableRememberedCollectionKeepsThePlaceAndSaysSo) {
     f.store("lastfile", missing);
     f.store("index", u"7"_s);
     f.store("hide", u"1"_s);
-    f.store("cas", u"30"_s); // the field's design text: still a change
-    f.store("jednotky", u"minut"_s);
+    f.store("cas", u"2"_s);
+    f.store("jednotky", u"hodin"_s);
+    f.store("NextCh", u"09:00:00"_s);
+    f.messages.whileShown = [&f] { f.clock.advance(65'000); };
     f.load();
-    // Without a change at start the restored interval alone schedules the next one.
-    EXPECT_EQ(f.form().schedule().nextChangeText(), u"10:30:00"_s);
+    // Without a change at start the restored interval and unit schedule the next one, from
+    // the end of start-up.
+    EXPECT_EQ(f.form().schedule().nextChangeText(), u"12:01:05"_s);
+    EXPECT_EQ(f.text("DalsiZmena"), u"12:01:05"_s);
     EXPECT_TRUE(f.lastMessage(1, vlm::kStyleNotice, missing));
     EXPECT_TRUE(f.form().isVisible());
     EXPECT_EQ(f.text("SouborKolekce"), missing);
@@ -128,9 +133,20 @@ TEST(Startup, AFolderAnEmptyFileOrAnOverlongFileAsTheRememberedCollection) {
     for (int i = 0; i < vlm::kMaxCollectionEntries + 2; ++i)
         many.append(u"/p/%1.jpg"_s.arg(i));
     h.store("lastfile", h.collectionFile(u"big.vlk"_s, many));
+    h.store("index", u"20000"_s);
+    h.store("cas", u"1"_s);
+    // The notice stands over a minute: the tick runs past the next change and the session
+    // ends meanwhile. Neither may take the remembered place.
+    h.messages.whileShown = [&h] {
+        h.tick();
+        h.clock.advance(65'000);
+        h.tick();
+        h.form().quit().Form_QueryUnload();
+    };
     h.load();
     EXPECT_EQ(h.text("Pocet"), u"32767"_s);
     EXPECT_TRUE(h.lastMessage(1, vlm::kStyleNotice, u"Posledních 2 záznamů"_s));
+    EXPECT_EQ(h.stored("index"), u"20001"_s);
 }
 
 TEST(Startup, RestoredOptionsRunTheirHandlersOnlyOnARealChange) {

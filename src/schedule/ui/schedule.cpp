@@ -97,13 +97,16 @@ QString Schedule::nextChangeCaption() const {
 
 void Schedule::Timer1_Timer() {
     const QDateTime now = services_.clock.now();
-    const QDateTime previous = std::exchange(previousTick_, now);
+    // A held tick keeps the earlier one, so the time up to the release is tested then.
+    const QDateTime previous =
+        changesHeld_ && previousTick_.isValid() ? previousTick_ : std::exchange(previousTick_, now);
     const qint64 second = now.toSecsSinceEpoch();
     if (second != renderedSecond_) {
         nowText_ = renderLongTime(now.time(), services_.locale);
         renderedSecond_ = second;
     }
-    if (isChangeDue(ui_.Text2->text(), nowText_, previous, now, services_.locale) && runChange_)
+    if (!changesHeld_ && runChange_ &&
+        isChangeDue(ui_.Text2->text(), nowText_, previous, now, services_.locale))
         runChange_();
     if (second == shownSecond_ && ui_.DalsiZmena->text() == shownNextChange_)
         return;

@@ -33,6 +33,9 @@ public:
 
     // Runs one wallpaper change when the tick finds the schedule due.
     void setChangeHandler(std::function<void()> handler) { runChange_ = std::move(handler); }
+    // While held the tick keeps the clock but runs no change; one that fell due meanwhile runs
+    // at the first tick after, unless the schedule was moved past it.
+    void holdChanges(bool held) { changesHeld_ = held; }
 
     void CheckTime_Click();
     void Text1_Change();
@@ -63,6 +66,7 @@ private:
     qint64 shownSecond_ = -1;
     QString shownNextChange_;
     std::function<void()> runChange_;
+    bool changesHeld_ = false;
 };
 
 } // namespace vlm
