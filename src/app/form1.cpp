@@ -104,7 +104,7 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->addItems(
             {QStringLiteral("sekund"), QStringLiteral("minut"), QStringLiteral("hodin")});
-        combo->setEditText(text(spec.caption));
+        setComboText(combo, text(spec.caption));
         // Only a pick from the list chooses an item. Typed text stays as typed: no completion,
         // and Enter or leaving the box does not turn a matching text into a choice.
         combo->setCompleter(nullptr);

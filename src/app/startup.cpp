@@ -56,8 +56,7 @@ void Startup::Form_Load() {
 
     collection.setCollectionFile(option("lastfile"));
     setBoxText(ui_.Text1, option("cas"));
-    auto* combo1 = ui_.Combo1;
-    combo1->setEditText(currentUnitName(option("jednotky")));
+    setComboText(ui_.Combo1, currentUnitName(option("jednotky")));
     ui_.PosledniZmena->setText(option("lastCh"));
     ui_.DalsiZmena->setText(option("nextCh"));
 
@@ -95,7 +94,7 @@ void Startup::greetFirstStart() {
     form_.mnuNastaveni_Click();
     form_.hiddenAtStart_ = false;
     setBoxText(ui_.Text1, QStringLiteral("30"));
-    ui_.Combo1->setEditText(kUnitMinutes);
+    setComboText(ui_.Combo1, kUnitMinutes);
 }
 
 // A window that start-up leaves visible appears before the collection is read: a long

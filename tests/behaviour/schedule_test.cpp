@@ -163,6 +163,26 @@ TEST(Schedule, TypingAUnitAndLeavingTheBoxRunsNothing) {
     }
 }
 
+TEST(Schedule, TheArrowKeysStepFromTheUnitTheProgramSet) {
+    const struct {
+        const char* stored;
+        int key;
+        const char* unit;
+        const char* next; // the unit's own handling reschedules on a real step only
+    } cases[] = {
+        {"hodin", Qt::Key_Up, "minut", "10:02:00"},
+        {"hodin", Qt::Key_Down, "hodin", "12:00:00"},
+        {"minutách", Qt::Key_Down, "hodin", "12:00:00"},
+    };
+    for (const auto& c : cases) {
+        Running f(u"2"_s, QString::fromUtf8(c.stored));
+        QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
+        QApplication::sendEvent(f.combo1(), &press);
+        EXPECT_EQ(f.combo1()->currentText(), QString::fromUtf8(c.unit)) << c.stored << c.key;
+        EXPECT_EQ(f.next(), QString::fromLatin1(c.next)) << c.stored << c.key;
+    }
+}
+
 TEST(WallpaperChange, TheClockTicksWhileAMetafileRendersAndADueChangeWaitsForIt) {
     FormFixture f;
     // A metafile helper that runs until the test lets it go (or its time runs out), then fails.

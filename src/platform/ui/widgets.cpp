@@ -1,6 +1,7 @@
 #include "platform/ui/widgets.h"
 
 #include <QCollator>
+#include <QComboBox>
 #include <QListWidget>
 #include <QMouseEvent>
 
@@ -180,6 +181,11 @@ void addSorted(QListWidget* list, const QString& text, const QCollator& collator
             low = middle + 1;
     }
     list->insertItem(low, text);
+}
+
+void setComboText(QComboBox* combo, const QString& text) {
+    combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    combo->setEditText(text);
 }
 
 void setBoxText(QLineEdit* box, const QString& text) {

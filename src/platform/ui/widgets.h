@@ -11,6 +11,7 @@
 #include <QValidator>
 
 class QCollator;
+class QComboBox;
 class QListWidget;
 
 namespace vlm {
@@ -159,5 +160,10 @@ void addSorted(QListWidget* list, const QString& text, const QCollator& collator
 // handling (textChanged), also one that leaves the text as it was: the handler may depend on
 // more than the text (the interval's unit, the clock).
 void setBoxText(QLineEdit* box, const QString& text);
+
+// Sets an editable combo box's text from the program. The item of exactly that text becomes the
+// current one (none for another text), so the arrow keys and the wheel step from what is shown;
+// no item is chosen, so nothing runs as for the user's pick.
+void setComboText(QComboBox* combo, const QString& text);
 
 } // namespace vlm
