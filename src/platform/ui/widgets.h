@@ -130,8 +130,9 @@ private:
 class ListBoxClick : public QObject {
     Q_OBJECT
 public:
-    // Works on any single-selection list view (EntryList, QListWidget). A list whose signals
-    // are blocked reports nothing, as for its own signals.
+    // Works on any list view (EntryList, QListWidget); in one with multiple selection Click
+    // runs for every change of the selection. A list whose signals are blocked reports nothing,
+    // as for its own signals.
     explicit ListBoxClick(QAbstractItemView* list);
 
     // The selected row, -1 when no entry is selected (also when the caret is on one).
