@@ -151,9 +151,14 @@ Form1::Form1(Services services, QWidget* parent)
     QFont font(QStringLiteral("Comic Sans MS"));
     font.setPointSizeF(8.25);
     setFont(font);
+    // The design's white window, yellow panel and coloured captions go with the light system
+    // colours they were made for: under a dark theme its near-white texts would vanish on them.
+    // Inside the window the system colours are light ones; the tray menu and the message boxes,
+    // windows of their own, follow the theme.
     setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::white);
+    QPalette palette(QColor(240, 240, 240), Qt::white);
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setBrush(role, QGuiApplication::palette().brush(role));
     setPalette(palette);
     const double dpi = screenDpi();
     setFixedSize(twipsToPixels(kForm1Width, dpi), twipsToPixels(kForm1Height, dpi));

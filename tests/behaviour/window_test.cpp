@@ -10,6 +10,7 @@
 #include "support/fakes.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -82,6 +83,24 @@ TEST(Window, EveryControlOfTheTableAtItsPlaceAndTheLooksThatDiffer) {
         label->setText(u"32767"_s);
         EXPECT_LE(label->sizeHint().width(), label->contentsRect().width()) << name;
     }
+}
+
+// The design's colours assume a light desktop: inside the window the system colours are light
+// whatever the theme; the tray menu, a window of its own, follows the theme.
+TEST(Window, ADarkDesktopThemeLeavesTheWindowLightAndTheMenuDark) {
+    const QPalette desktop = QApplication::palette();
+    const QPalette dark(QColor(60, 60, 60), QColor(40, 40, 40)); // near-white texts
+    QApplication::setPalette(dark);
+    FormFixture f;
+    for (const char* name : {"Label16", "Label13", "Frame1", "Check1", "Text1", "Combo1"}) {
+        const QPalette used = f.control<QWidget>(name)->palette();
+        EXPECT_EQ(used.color(QPalette::WindowText), QColor(Qt::black)) << name;
+        EXPECT_EQ(used.color(QPalette::Text), QColor(Qt::black)) << name;
+        EXPECT_EQ(used.color(QPalette::Base), QColor(Qt::white)) << name;
+    }
+    EXPECT_EQ(f.form().palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(f.form().mnuTray()->palette().color(QPalette::Window), dark.color(QPalette::Window));
+    QApplication::setPalette(desktop);
 }
 
 TEST(Window, TrayMenuItemsInOrderAndTheCountdownLineDoesNothing) {
