@@ -95,6 +95,12 @@ QString Schedule::nextChangeCaption() const {
     return ui_.DalsiZmena->text();
 }
 
+void Schedule::setMenuOpen(bool open) {
+    menuOpen_ = open;
+    if (open)
+        shownSecond_ = -1; // the next tick draws the line
+}
+
 void Schedule::Timer1_Timer() {
     const QDateTime now = services_.clock.now();
     const QDateTime previous = std::exchange(previousTick_, now);
@@ -117,7 +123,8 @@ void Schedule::Timer1_Timer() {
     }
     const QString remaining =
         RemainingTime(ui_.AktCas->text(), ui_.DalsiZmena->text(), services_.locale);
-    ui_.mnuZmenaTap->setText(QStringLiteral("další změna za ") + remaining);
+    if (menuOpen_)
+        ui_.mnuZmenaTap->setText(QStringLiteral("další změna za ") + remaining);
     ui_.Label5->setText(remaining);
     shownSecond_ = second;
     shownNextChange_ = ui_.DalsiZmena->text();

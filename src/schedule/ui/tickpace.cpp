@@ -1,6 +1,7 @@
 #include "schedule/ui/tickpace.h"
 
 #include "platform/clock.h"
+#include "schedule/ui/schedule.h"
 
 #include <QEvent>
 #include <QMenu>
@@ -17,22 +18,24 @@ constexpr int kPastSecondMsecs = 5;
 
 } // namespace
 
-TickPace::TickPace(QTimer& timer, const Clock& clock, QWidget* window, QMenu* menu,
-                   std::function<void()> tick)
-    : QObject(window), timer_(timer), clock_(clock), window_(window), menu_(menu),
-      tick_(std::move(tick)) {
+TickPace::TickPace(QTimer& timer, Schedule& schedule, const Clock& clock, QWidget* window,
+                   QMenu* menu)
+    : QObject(window), timer_(timer), schedule_(schedule), clock_(clock), window_(window),
+      menu_(menu) {
     connect(&timer_, &QTimer::timeout, this, &TickPace::onTimeout);
     window_->installEventFilter(this);
     // The countdown line must be right the instant the menu opens, whatever the pace was.
     connect(menu_, &QMenu::aboutToShow, this, [this] {
         menuOpen_ = true;
+        schedule_.setMenuOpen(true);
         if (!started_)
             return;
-        tick_();
+        schedule_.Timer1_Timer();
         repace();
     });
     connect(menu_, &QMenu::aboutToHide, this, [this] {
         menuOpen_ = false;
+        schedule_.setMenuOpen(false);
         repace();
     });
 }
@@ -58,7 +61,7 @@ bool TickPace::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TickPace::onTimeout() {
-    tick_();
+    schedule_.Timer1_Timer();
     if (!seen())
         repace(); // aims at the next second from the time this tick ended
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
 
 class QMenu;
 class QTimer;
@@ -10,6 +9,7 @@ class QWidget;
 namespace vlm {
 
 class Clock;
+class Schedule;
 
 // How often Timer1 ticks. Every 100 ms while what the tick draws can be seen: the window is
 // shown or the tray menu with its countdown line is open. Otherwise nobody sees the clock and
@@ -18,9 +18,9 @@ class Clock;
 class TickPace : public QObject {
     Q_OBJECT
 public:
-    // Each timeout of `timer` runs `tick`; the clock says where the next second begins.
-    TickPace(QTimer& timer, const Clock& clock, QWidget* window, QMenu* menu,
-             std::function<void()> tick);
+    // Each timeout of `timer` runs the schedule's tick; the clock says where the next second
+    // begins.
+    TickPace(QTimer& timer, Schedule& schedule, const Clock& clock, QWidget* window, QMenu* menu);
 
     void start(); // the first start of the timer; nothing is paced before it
 
@@ -34,10 +34,10 @@ private:
     void repace();
 
     QTimer& timer_;
+    Schedule& schedule_;
     const Clock& clock_;
     QWidget* window_;
     QMenu* menu_;
-    std::function<void()> tick_;
     bool started_ = false;
     bool menuOpen_ = false;
 };
