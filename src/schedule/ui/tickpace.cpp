@@ -20,12 +20,11 @@ constexpr int kPastSecondMsecs = 5;
 
 TickPace::TickPace(QTimer& timer, Schedule& schedule, const Clock& clock, QWidget* window,
                    QMenu* menu)
-    : QObject(window), timer_(timer), schedule_(schedule), clock_(clock), window_(window),
-      menu_(menu) {
+    : QObject(window), timer_(timer), schedule_(schedule), clock_(clock), window_(window) {
     connect(&timer_, &QTimer::timeout, this, &TickPace::onTimeout);
     window_->installEventFilter(this);
     // The countdown line must be right the instant the menu opens, whatever the pace was.
-    connect(menu_, &QMenu::aboutToShow, this, [this] {
+    connect(menu, &QMenu::aboutToShow, this, [this] {
         menuOpen_ = true;
         schedule_.setMenuOpen(true);
         if (!started_)
@@ -33,7 +32,7 @@ TickPace::TickPace(QTimer& timer, Schedule& schedule, const Clock& clock, QWidge
         schedule_.Timer1_Timer();
         repace();
     });
-    connect(menu_, &QMenu::aboutToHide, this, [this] {
+    connect(menu, &QMenu::aboutToHide, this, [this] {
         menuOpen_ = false;
         schedule_.setMenuOpen(false);
         repace();

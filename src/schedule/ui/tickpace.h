@@ -37,7 +37,6 @@ private:
     Schedule& schedule_;
     const Clock& clock_;
     QWidget* window_;
-    QMenu* menu_;
     bool started_ = false;
     bool menuOpen_ = false;
 };
