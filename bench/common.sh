@@ -149,6 +149,16 @@ wait_for_changes() { # n [patience]
     done
 }
 
+# Waits until the stored index is `index`, at most `patience` seconds (default 60).
+wait_for_index() { # index [patience]
+    local deadline=$((SECONDS + ${2:-60}))
+    until [ "$(stored_index)" = "$1" ]; do
+        kill -0 "$vlm_pid" 2>/dev/null || { echo "the program ended" >&2; return 1; }
+        [ $SECONDS -gt $deadline ] && { echo "the index did not become $1" >&2; return 1; }
+        sleep 0.05
+    done
+}
+
 # CPU milliseconds the running program spends per wallpaper change: 4K JPEGs, a change every
 # second, the window hidden in the tray. The CPU time of all its threads is read half a second
 # after a change, before the first and after the last of `changes` changes. Sets change_ms.
@@ -236,13 +246,13 @@ measure_big_photo() { # picture
     write_options "lastfile=$work/big.vlk" "index=0" "hide=1" "start=0" "cas=1" "jednotky=hodin"
     start_tray
     start_vlm
-    wait_for_changes 1 60 || return 1 # start-up's change; entry 1, the same photo, is current
+    wait_for_index 1 || return 1 # start-up's change; entry 1, the same photo, is current
     sleep 5
     big_idle_rss_kib=$(rss_kib "$vlm_pid")
     echo 5 >"/proc/$vlm_pid/clear_refs" # the peak counts from here
     gdbus call --session -d example.velmora.Velmora -o /example/velmora/Velmora \
         -m example.velmora.Velmora.ChangeNow >/dev/null || return 1
-    wait_for_changes 1 60 || return 1
+    wait_for_index 0 || return 1
     sleep 1
     big_peak_kib=$(peak_rss_kib "$vlm_pid")
     stop "$vlm_pid"
