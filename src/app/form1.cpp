@@ -13,6 +13,7 @@
 #include "favorites/ui/favorites.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
+#include "schedule/ui/tickpace.h"
 #include "wallpaper/ui/wallpaperchange.h"
 
 #include <QCheckBox>
@@ -346,7 +347,7 @@ QAction* Form1::menuItem(const char* name) const {
 }
 
 void Form1::wireEvents() {
-    connect(&timer1_, &QTimer::timeout, this, [this] { schedule_->Timer1_Timer(); });
+    tickPace_ = std::make_unique<TickPace>(timer1_, *schedule_, services_.clock, this, trayMenu_);
     connect(control<ImageBox>("Image9"), &ImageBox::clicked, this, [this] { Image9_Click(); });
     connect(menuItem("mnuNastaveni"), &QAction::triggered, this, [this] { mnuNastaveni_Click(); });
     connect(tray_.get(), &Tray::iconNotified, this, [this] { hover_->Form_MouseMove(); });

@@ -22,6 +22,7 @@ class HoverEffects;
 class Options;
 class Quit;
 class Startup;
+class TickPace;
 class Tray;
 class UpdateLinks;
 
@@ -53,6 +54,7 @@ public:
 
     Services& services() { return services_; }
     QTimer& Timer1() { return timer1_; }
+    TickPace& tickPace() { return *tickPace_; }
     QMenu* mnuTray() const { return trayMenu_; }
     QAction* menuItem(const char* name) const; // checked as control() is
 
@@ -102,6 +104,7 @@ private:
     std::unique_ptr<Quit> quit_;
     std::unique_ptr<UpdateLinks> links_;
     std::unique_ptr<Startup> startup_;
+    std::unique_ptr<TickPace> tickPace_;
     bool hiddenAtStart_ = false;
     bool uninstalled_ = false;
     bool startupDone_ = false;

@@ -10,6 +10,7 @@
 #include "platform/ui/widgets.h"
 #include "schedule/interval.h"
 #include "schedule/ui/schedule.h"
+#include "schedule/ui/tickpace.h"
 #include "wallpaper/ui/wallpaperchange.h"
 
 #include <QCheckBox>
@@ -52,7 +53,7 @@ void Startup::Form_Load() {
     }
     form_.options().applyAutostart();
 
-    form_.Timer1().start();
+    form_.tickPace().start();
 
     collection.setCollectionFile(option("lastfile"));
     setBoxText(ui_.Text1, option("cas"));

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
@@ -51,6 +52,7 @@ TEST(Schedule, TimedChangeAndCountdown) {
     Running f(u"5"_s, u"minut"_s);
     ASSERT_EQ(f.backend.paths.size(), 1u); // start-up applied picture 0
     EXPECT_EQ(f.next(), u"10:05:00"_s);
+    f.form().mnuTray()->popup({}); // its countdown line is drawn while it is open
     f.tickAt(QTime(10, 0, 0));
     EXPECT_EQ(f.text("Label5"), u"00:05:00"_s);
     EXPECT_EQ(f.form().menuItem("mnuZmenaTap")->text(), u"další změna za 00:05:00"_s);
@@ -93,6 +95,42 @@ TEST(Schedule, ALateTickFiresAMissedChangeOnceInsteadOfADayLater) {
     g.clock.current = QDateTime(QDate(2026, 12, 7), QTime(0, 30, 0));
     g.tick();
     EXPECT_EQ(g.backend.paths.size(), 2u);
+}
+
+TEST(Schedule, UnseenTheTickRunsJustAfterEachSecondBeginsAndStillMeetsTheChange) {
+    Running f(u"5"_s, u"minut"_s); // hidden in the tray: the hide option's default
+    QTimer& timer = f.form().Timer1();
+    const auto pace = [&] { return std::pair(timer.interval(), timer.timerType()); };
+    const auto fire = [&] { // the timer's timeout, at the fake time it was set for
+        f.clock.advance(timer.interval());
+        QMetaObject::invokeMethod(&timer, "timeout");
+    };
+    ASSERT_FALSE(f.form().isVisible());
+    EXPECT_EQ(pace(), std::pair(1005, Qt::PreciseTimer)); // at 10:00:00.000
+    f.form().mnuNastaveni_Click();
+    EXPECT_EQ(pace(), std::pair(100, Qt::CoarseTimer));
+    f.clock.current.setTime(QTime(10, 4, 58, 300));
+    f.form().Image9_Click();
+    EXPECT_EQ(pace(), std::pair(705, Qt::PreciseTimer));
+    fire();
+    EXPECT_EQ(f.text("AktCas"), u"10:04:59"_s);
+    EXPECT_EQ(f.backend.paths.size(), 1u);
+    fire();
+    EXPECT_EQ(f.backend.paths.size(), 2u) << "the change due at 10:05:00 ran in its second";
+    EXPECT_EQ(f.clock.current.time(), QTime(10, 5, 0, 5));
+
+    // The tray menu's countdown is right as it opens, then ten times a second until it closes.
+    QMenu* menu = f.form().mnuTray();
+    f.clock.current.setTime(QTime(10, 5, 1, 500));
+    menu->popup(QPoint());
+    EXPECT_EQ(f.form().menuItem("mnuZmenaTap")->text(), u"další změna za 00:04:59"_s);
+    EXPECT_EQ(pace(), std::pair(100, Qt::CoarseTimer));
+    menu->hide();
+    EXPECT_EQ(pace(), std::pair(505, Qt::PreciseTimer));
+    fire(); // a closed menu's line is left as it was
+    EXPECT_EQ(f.form().menuItem("mnuZmenaTap")->text(), u"další změna za 00:04:59"_s);
+    f.form().mnuNastaveni_Click();
+    EXPECT_EQ(pace(), std::pair(100, Qt::CoarseTimer));
 }
 
 TEST(Schedule, IntervalOfZeroAndBelowKeepTheirRules) {

@@ -95,6 +95,12 @@ QString Schedule::nextChangeCaption() const {
     return ui_.DalsiZmena->text();
 }
 
+void Schedule::setMenuOpen(bool open) {
+    menuOpen_ = open;
+    if (open)
+        shownSecond_ = -1; // the next tick draws the line
+}
+
 void Schedule::Timer1_Timer() {
     const QDateTime now = services_.clock.now();
     // A held tick keeps the earlier one, so the time up to the release is tested then.
@@ -120,7 +126,8 @@ void Schedule::Timer1_Timer() {
     }
     const QString remaining =
         RemainingTime(ui_.AktCas->text(), ui_.DalsiZmena->text(), services_.locale);
-    ui_.mnuZmenaTap->setText(QStringLiteral("další změna za ") + remaining);
+    if (menuOpen_)
+        ui_.mnuZmenaTap->setText(QStringLiteral("další změna za ") + remaining);
     ui_.Label5->setText(remaining);
     shownSecond_ = second;
     shownNextChange_ = ui_.DalsiZmena->text();

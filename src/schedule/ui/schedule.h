@@ -44,6 +44,9 @@ public:
     void ScheduleNextChange();
     void Text2_Change();
     void Timer1_Timer();
+    // The tray menu's countdown line is drawn only while the menu is open: on a StatusNotifier
+    // host each change of its text is a message on the session bus that wakes the host.
+    void setMenuOpen(bool open);
 
     QString nextChangeText() const;    // Text2
     QString nextChangeCaption() const; // DalsiZmena, as shown
@@ -65,6 +68,7 @@ private:
     QString nowText_;
     qint64 shownSecond_ = -1;
     QString shownNextChange_;
+    bool menuOpen_ = false;
     std::function<void()> runChange_;
     bool changesHeld_ = false;
 };
