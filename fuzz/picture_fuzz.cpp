@@ -37,7 +37,9 @@ static void fuzzOne(const QByteArray& input, FuzzedDataProvider&) {
                     info.bitsPerPixel == (whole ? qFromLittleEndian<qint16>(at + 28) : 0),
                 "bitmap header fields");
 
-    const QImage rendered = parseMetafileOutput(input);
+    MetafileOutputReader output(metafilewire::kDrawing);
+    output.append(input);
+    const QImage rendered = output.finish();
     if (!rendered.isNull()) {
         const auto width = qFromLittleEndian<quint32>(at + 8);
         const auto height = qFromLittleEndian<quint32>(at + 12);

@@ -26,12 +26,19 @@ QString helperPath() {
     if (helperPath().isEmpty())                                                                    \
     GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)"
 
-QByteArray wireHeader(quint32 width, quint32 height) {
-    QByteArray bytes(wire::kMagic, sizeof wire::kMagic);
+QByteArray wireHeader(quint32 width, quint32 height, const wire::Format& format = wire::kDrawing) {
+    QByteArray bytes(format.magic, sizeof format.magic);
     bytes.resize(wire::kHeaderSize);
     qToLittleEndian(width, bytes.data() + 8);
     qToLittleEndian(height, bytes.data() + 12);
     return bytes;
+}
+
+QImage readOutput(const QByteArray& bytes, const wire::Format& format, qsizetype chunk) {
+    vlm::MetafileOutputReader reader(format);
+    for (qsizetype at = 0; at < bytes.size(); at += chunk)
+        reader.append(QByteArrayView(bytes).sliced(at, qMin(chunk, bytes.size() - at)));
+    return reader.finish();
 }
 
 QStringList metafiles(const QString& folder, const QString& pattern) {
@@ -45,35 +52,50 @@ QStringList metafiles(const QString& folder, const QString& pattern) {
 } // namespace
 
 TEST(MetafileOutput, AcceptsOnlyAnExactWellFormedBuffer) {
-    QByteArray good = wireHeader(2, 1);
+    QByteArray drawing = wireHeader(2, 1);
     for (const quint32 pixel : {0xFFFF0000U, 0x80000000U + 0x00FF00U}) {
-        const auto at = good.size();
-        good.resize(at + 4);
-        qToLittleEndian(pixel, good.data() + at);
+        const auto at = drawing.size();
+        drawing.resize(at + 4);
+        qToLittleEndian(pixel, drawing.data() + at);
     }
-    const QImage image = vlm::parseMetafileOutput(good);
-    ASSERT_EQ(image.size(), QSize(2, 1));
-    EXPECT_EQ(image.pixel(0, 0), 0xFFFF0000U);
-    EXPECT_EQ(image.pixel(1, 0), 0x8000FF00U);
+    const QByteArray photo = wireHeader(2, 1, wire::kRaster) + QByteArray("\xFF\0\0\0\x80\0", 6);
+    for (const qsizetype chunk : {1, 5, 64}) { // however the pipe splits it
+        const QImage image = readOutput(drawing, wire::kDrawing, chunk);
+        ASSERT_EQ(image.size(), QSize(2, 1));
+        EXPECT_EQ(image.pixel(0, 0), 0xFFFF0000U);
+        EXPECT_EQ(image.pixel(1, 0), 0x8000FF00U);
+        const QImage opaque = readOutput(photo, wire::kRaster, chunk);
+        ASSERT_EQ(opaque.size(), QSize(2, 1));
+        EXPECT_EQ(opaque.pixel(0, 0), qRgb(255, 0, 0));
+        EXPECT_EQ(opaque.pixel(1, 0), qRgb(0, 128, 0));
+    }
 
-    QByteArray badMagic = good;
+    QByteArray badMagic = drawing;
     badMagic[0] = 'X';
-    const QByteArray bad[] = {
-        {},
-        good.left(15),
-        wireHeader(2, 1),
-        good.chopped(1),
-        good + '\0',
-        badMagic,
-        wireHeader(0, 1),
-        wireHeader(1, 0),
-        wireHeader(wire::kMaxSide + 1, 1) + QByteArray((wire::kMaxSide + 1) * 4, '\0'),
-        wireHeader(wire::kMaxSide, wire::kMaxSide), // over the pixel cap
-        wireHeader(0xFFFFFFFFU, 0xFFFFFFFFU),
-        wireHeader(0x40000000U, 4), // wraps to zero bytes in 32 bits
+    const struct {
+        QByteArray bytes;
+        const wire::Format& format;
+    } bad[] = {
+        {{}, wire::kDrawing},
+        {drawing.left(15), wire::kDrawing},
+        {wireHeader(2, 1), wire::kDrawing},
+        {drawing.chopped(1), wire::kDrawing},
+        {drawing + '\0', wire::kDrawing},
+        {badMagic, wire::kDrawing},
+        {drawing, wire::kRaster}, // the other format than the kind asked for
+        {photo, wire::kDrawing},
+        {wireHeader(0, 1), wire::kDrawing},
+        {wireHeader(1, 0), wire::kDrawing},
+        {wireHeader(wire::kMaxSide + 1, 1) + QByteArray((wire::kMaxSide + 1) * 4, '\0'),
+         wire::kDrawing},
+        {wireHeader(wire::kMaxSide, wire::kMaxSide), wire::kDrawing}, // over the pixel cap
+        {wireHeader(65536, 1, wire::kRaster) + QByteArray(65536 * 3, '\0'), wire::kRaster},
+        {wireHeader(20000, 10001, wire::kRaster), wire::kRaster}, // just over 200 megapixels
+        {wireHeader(0xFFFFFFFFU, 0xFFFFFFFFU), wire::kDrawing},
+        {wireHeader(0x40000000U, 4), wire::kDrawing}, // wraps to zero bytes in 32 bits
     };
-    for (const QByteArray& bytes : bad)
-        EXPECT_TRUE(vlm::parseMetafileOutput(bytes).isNull()) << bytes.toHex().left(40).data();
+    for (const auto& [bytes, format] : bad)
+        EXPECT_TRUE(readOutput(bytes, format, 7).isNull()) << bytes.toHex().left(40).data();
 }
 
 TEST(MetafileHelper, RendersUemfDrawingsWithTheirAspect) {
