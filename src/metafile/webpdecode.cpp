@@ -1,7 +1,6 @@
 #include "metafile/render.h"
 
 #include <QScopeGuard>
-#include <cstring>
 #include <webp/decode.h>
 #include <webp/demux.h>
 
@@ -27,7 +26,11 @@ QImage decodeStill(const WebPData& webp, int width, int height, bool alpha) {
     return status == VP8_STATUS_OK ? image : QImage();
 }
 
-// An animation shows its first frame laid on its canvas.
+void deleteAnimationDecoder(void* decoder) {
+    WebPAnimDecoderDelete(static_cast<WebPAnimDecoder*>(decoder));
+}
+
+// An animation shows its first frame laid on its canvas, which the image reads in place.
 QImage decodeFirstFrame(const WebPData& webp, int width, int height) {
     WebPAnimDecoderOptions options;
     if (!WebPAnimDecoderOptionsInit(&options))
@@ -37,17 +40,14 @@ QImage decodeFirstFrame(const WebPData& webp, int width, int height) {
     WebPAnimDecoder* decoder = WebPAnimDecoderNew(&webp, &options);
     if (!decoder)
         return {};
-    const auto release = qScopeGuard([decoder] { WebPAnimDecoderDelete(decoder); });
     uint8_t* canvas = nullptr;
     int timestamp = 0;
-    if (!WebPAnimDecoderGetNext(decoder, &canvas, &timestamp) || !canvas)
+    if (!WebPAnimDecoderGetNext(decoder, &canvas, &timestamp) || !canvas) {
+        WebPAnimDecoderDelete(decoder);
         return {};
-    QImage image(width, height, QImage::Format_RGBA8888);
-    if (image.isNull())
-        return {};
-    for (int y = 0; y < height; ++y)
-        std::memcpy(image.scanLine(y), canvas + qsizetype(y) * width * 4, std::size_t(width) * 4);
-    return image;
+    }
+    return QImage(canvas, width, height, qsizetype(width) * 4, QImage::Format_RGBA8888,
+                  deleteAnimationDecoder, decoder);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "common/metafilewire.h"
 #include "platform/metafileoutput.h"
+#include "platform/metafileprocess.h"
 #include "platform/pictureloader.h"
 #include "unit/picturebytes.h"
 #include "unit/scratch.h"
@@ -8,7 +9,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
+#include <array>
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -202,4 +206,118 @@ TEST_F(FakeHelperTest, HungOrFloodingHelperIsKilled) {
     for (QDeadlineTimer hang(5000); running() && !hang.hasExpired();)
         QThread::msleep(20);
     EXPECT_FALSE(running()) << "the helper's child outlived it";
+}
+
+// Photos made by Debian's encoders from four coloured quarters, so that a decoded picture's
+// size, colours and turn can be read back: red, green / blue, yellow (or transparent).
+class PhotoTest : public ::testing::Test {
+protected:
+    static constexpr QRgb kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
+                          kYellow = 0xFFFFFF00, kWhite = 0xFFFFFFFF;
+
+    void SetUp() override {
+        if (helperPath().isEmpty())
+            GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)";
+        for (const char* encoder :
+             {"cwebp", "img2webp", "webpmux", "convert", "heif-enc", "avifenc"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(encoder)).isEmpty())
+                GTEST_SKIP() << encoder << " is not installed (scripts/install-deps.sh)";
+        for (const bool transparent : {false, true}) {
+            QImage image(64, 32, QImage::Format_ARGB32);
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 64; ++x)
+                    image.setPixel(x, y,
+                                   y < 16 ? (x < 32 ? kRed : kGreen)
+                                          : (x < 32 ? kBlue : (transparent ? 0 : kYellow)));
+            writeBytes(dir_.filePath(transparent ? u"alpha.png"_s : u"opaque.png"_s),
+                       vlmtest::encoded(image, "png"));
+        }
+        QImage black(64, 32, QImage::Format_RGB32);
+        black.fill(Qt::black);
+        writeBytes(dir_.filePath(u"black.png"_s), vlmtest::encoded(black, "png"));
+    }
+
+    // Runs an encoder and returns what it wrote. IN, ALPHA and BLACK in its arguments name the
+    // pictures above, OUT the file it makes (OUT.avif: with that extension).
+    QByteArray make(QStringList command) {
+        QString out;
+        for (QString& argument : command) {
+            if (argument.startsWith(u"OUT"_s))
+                argument = out =
+                    dir_.filePath(u"out"_s + QString::number(++made_) + argument.mid(3));
+            else if (argument == u"IN"_s || argument == u"ALPHA"_s || argument == u"BLACK"_s)
+                argument = dir_.filePath(argument == u"ALPHA"_s   ? u"alpha.png"_s
+                                         : argument == u"BLACK"_s ? u"black.png"_s
+                                                                  : u"opaque.png"_s);
+        }
+        QProcess encoder;
+        encoder.start(command.takeFirst(), command);
+        EXPECT_TRUE(encoder.waitForFinished(60000) && encoder.exitCode() == 0)
+            << command.join(u' ').toStdString() << encoder.readAllStandardError().data();
+        return vlmtest::readBytes(out);
+    }
+
+    static QImage decode(const QByteArray& kind, const QByteArray& data,
+                         QSize box = QSize(1000, 1000)) {
+        vlm::MetafileJob job{helperPath(), kind, data, box, std::chrono::seconds(20)};
+        return vlm::renderMetafileInHelper(job);
+    }
+
+    // The colour at the centre of each quarter: top left, top right, bottom left, bottom right.
+    static std::array<QRgb, 4> quarterColours(const QImage& image) {
+        const int w = image.width(), h = image.height();
+        return {image.pixel(w / 4, h / 4), image.pixel(3 * w / 4, h / 4),
+                image.pixel(w / 4, 3 * h / 4), image.pixel(3 * w / 4, 3 * h / 4)};
+    }
+
+    static bool near(QRgb a, QRgb b) {
+        return qAbs(qRed(a) - qRed(b)) < 24 && qAbs(qGreen(a) - qGreen(b)) < 24 &&
+               qAbs(qBlue(a) - qBlue(b)) < 24 && qAlpha(a) == 255;
+    }
+
+    QTemporaryDir dir_;
+    int made_ = 0;
+};
+
+TEST_F(PhotoTest, EveryKindDecodesAtItsSizeOrFittedIntoTheBox) {
+    const struct {
+        QByteArray kind;
+        const char* command;
+        bool transparent = false;
+        QSize box = QSize(1000, 1000); // never enlarged
+        QSize size = QSize(64, 32);
+    } cases[] = {
+        {"webp", "cwebp -quiet -q 90 IN -o OUT"},
+        {"webp", "cwebp -quiet -lossless IN -o OUT"},
+        {"webp", "cwebp -quiet -q 90 ALPHA -o OUT", true},
+        {"webp", "img2webp -lossless ALPHA BLACK -o OUT", true},
+        {"webp", "cwebp -quiet -lossless IN -o OUT", false, {32, 100}, {32, 16}},
+        {"tiff", "convert IN -compress None OUT.tif"},
+        {"tiff", "convert IN -compress LZW OUT.tif"},
+        {"tiff", "convert IN -compress Zip OUT.tif"},
+        {"tiff", "convert IN -compress JPEG OUT.tif"},
+        {"tiff", "convert IN -define tiff:tile-geometry=16x16 -compress LZW OUT.tif"},
+        {"tiff", "convert IN -depth 16 OUT.tif"},
+        {"tiff", "convert ALPHA -compress Zip OUT.tif", true},
+        {"tiff", "convert IN BLACK OUT.tif"}, // the first of two pages
+        {"tiff", "convert IN OUT.tif", false, {16, 16}, {16, 8}},
+        {"heif", "heif-enc -q 90 IN -o OUT.heic"},
+        {"heif", "heif-enc -q 90 ALPHA -o OUT.heic", true},
+        {"heif", "avifenc -s 10 -d 8 IN OUT.avif"},
+        {"heif", "avifenc -s 10 -d 10 IN OUT.avif"},
+        {"heif", "avifenc -s 10 -d 12 ALPHA OUT.avif", true},
+        {"heif", "avifenc -s 10 IN OUT.avif", false, {1000, 20}, {40, 20}},
+    };
+    for (const auto& c : cases) {
+        const QStringList command = QString::fromLatin1(c.command).split(u' ');
+        const QByteArray data = make(command);
+        const QImage image = decode(c.kind, data, c.box);
+        const std::string what = c.command;
+        ASSERT_EQ(image.size(), c.size) << what;
+        const auto colours = quarterColours(image);
+        const QRgb expected[] = {kRed, kGreen, kBlue, c.transparent ? kWhite : kYellow};
+        for (int i = 0; i < 4; ++i)
+            EXPECT_TRUE(near(colours[i], expected[i]))
+                << what << " quarter " << i << ": " << std::hex << colours[i];
+    }
 }
