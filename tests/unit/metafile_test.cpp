@@ -321,3 +321,64 @@ TEST_F(PhotoTest, EveryKindDecodesAtItsSizeOrFittedIntoTheBox) {
                 << what << " quarter " << i << ": " << std::hex << colours[i];
     }
 }
+
+TEST_F(PhotoTest, StoredOrientationIsTurnedUpright) {
+    // Orientation 1 to 8: the stored quarters that come to the top left and the top right.
+    const QRgb top[9][2] = {{},
+                            {kRed, kGreen},
+                            {kGreen, kRed},
+                            {kYellow, kBlue},
+                            {kBlue, kYellow},
+                            {kRed, kBlue},
+                            {kBlue, kRed},
+                            {kYellow, kGreen},
+                            {kGreen, kYellow}};
+    const char* tiffNames[9] = {"",        "TopLeft",  "TopRight",    "BottomRight", "BottomLeft",
+                                "LeftTop", "RightTop", "RightBottom", "LeftBottom"};
+    // Exif in a WebP file: a TIFF header and one entry, with or without the "Exif" prefix.
+    const QString plainWebp = dir_.filePath(u"plain.webp"_s);
+    writeBytes(plainWebp, make({u"cwebp"_s, u"-quiet"_s, u"IN"_s, u"-o"_s, u"OUT"_s}));
+    const auto webpWithExif = [&](int orientation, bool prefix) {
+        QByteArray exif =
+            QByteArray(prefix ? "Exif\0\0" : "", prefix ? 6 : 0) +
+            QByteArray("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\0\0\0\0\0\0\0\0", 26);
+        exif[exif.size() - 8] = char(orientation);
+        const QString exifPath = dir_.filePath(u"exif"_s);
+        writeBytes(exifPath, exif);
+        return make({u"webpmux"_s, u"-set"_s, u"exif"_s, exifPath, plainWebp, u"-o"_s, u"OUT"_s});
+    };
+    struct Case {
+        QByteArray kind;
+        QByteArray data;
+        int orientation;
+    };
+    std::vector<Case> cases;
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        cases.push_back({"tiff",
+                         make({u"convert"_s, u"IN"_s, u"-orient"_s,
+                               QString::fromLatin1(tiffNames[orientation]), u"OUT.tif"_s}),
+                         orientation});
+    cases.push_back({"webp", webpWithExif(3, false), 3});
+    cases.push_back({"webp", webpWithExif(6, true), 6});
+    cases.push_back({"webp", webpWithExif(7, false), 7});
+    // HEIF turns anticlockwise (irot), then mirrors (imir 0: top and bottom, 1: left and right).
+    const auto avif = [&](const char* options) {
+        return make(QString::fromLatin1("avifenc -s 10 %1 IN OUT.avif")
+                        .arg(QLatin1String(options))
+                        .split(u' '));
+    };
+    cases.push_back({"heif", avif("--irot 2"), 3});
+    cases.push_back({"heif", avif("--imir 0"), 4});
+    cases.push_back({"heif", avif("--irot 3 --imir 1"), 5});
+    cases.push_back({"heif", avif("--irot 1"), 8});
+    for (const Case& c : cases) {
+        const QImage image = decode(c.kind, c.data);
+        const QSize size = c.orientation >= 5 ? QSize(32, 64) : QSize(64, 32);
+        ASSERT_EQ(image.size(), size) << c.kind.data() << ' ' << c.orientation;
+        const auto colours = quarterColours(image);
+        EXPECT_TRUE(near(colours[0], top[c.orientation][0]) &&
+                    near(colours[1], top[c.orientation][1]))
+            << c.kind.data() << ' ' << c.orientation << std::hex << ": " << colours[0] << ' '
+            << colours[1];
+    }
+}
