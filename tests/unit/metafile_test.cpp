@@ -382,3 +382,65 @@ TEST_F(PhotoTest, StoredOrientationIsTurnedUpright) {
             << colours[1];
     }
 }
+
+TEST_F(PhotoTest, HostileFilesGiveNoPicture) {
+    const auto patched = [](QByteArray bytes, qsizetype at, const QByteArray& with) {
+        return bytes.replace(at, with.size(), with);
+    };
+    // Every image size property (ispe) of a HEIF file says width x height.
+    const auto heifSized = [](QByteArray heif, quint32 width, quint32 height) {
+        for (qsizetype at = heif.indexOf("ispe"); at > 0; at = heif.indexOf("ispe", at + 1)) {
+            qToBigEndian(width, heif.data() + at + 8);
+            qToBigEndian(height, heif.data() + at + 12);
+        }
+        return heif;
+    };
+    // ImageMagick writes little-endian TIFF; width and height become 32-bit values.
+    const auto tiffSized = [](QByteArray tiff, quint32 width, quint32 height) {
+        const auto ifd = qFromLittleEndian<quint32>(tiff.constData() + 4);
+        for (int i = 0; i < qFromLittleEndian<quint16>(tiff.constData() + ifd); ++i) {
+            char* entry = tiff.data() + ifd + 2 + 12 * i;
+            const auto tag = qFromLittleEndian<quint16>(entry);
+            if (tag == 256 || tag == 257) {
+                qToLittleEndian<quint16>(4, entry + 2);
+                qToLittleEndian<quint32>(tag == 256 ? width : height, entry + 8);
+            }
+        }
+        return tiff;
+    };
+    const QByteArray lossy = make({u"cwebp"_s, u"-quiet"_s, u"IN"_s, u"-o"_s, u"OUT"_s});
+    const QByteArray animated =
+        make({u"img2webp"_s, u"-lossy"_s, u"IN"_s, u"BLACK"_s, u"-o"_s, u"OUT"_s});
+    const QByteArray tiff = make({u"convert"_s, u"IN"_s, u"-compress"_s, u"LZW"_s, u"OUT.tif"_s});
+    const QByteArray heic = make({u"heif-enc"_s, u"IN"_s, u"-o"_s, u"OUT.heic"_s});
+    const QByteArray avif = make({u"avifenc"_s, u"-s"_s, u"10"_s, u"IN"_s, u"OUT.avif"_s});
+    ASSERT_TRUE(heic.contains("ispe") && avif.contains("ispe") && animated.contains("VP8X"));
+    const struct {
+        QByteArray kind;
+        QByteArray data;
+        const char* what;
+    } cases[] = {
+        {"webp", lossy.left(lossy.size() / 2), "truncated"},
+        {"webp", patched(lossy, 12, "VP9 "), "unknown chunk"},
+        {"webp", patched(lossy, 26, "\xFF\x3F\xFF\x3F"), "16383 x 16383 frame"},
+        {"webp", patched(lossy, 26, QByteArray(4, '\0')), "0 x 0 frame"},
+        {"webp", patched(animated, 24, QByteArray("\xFE\x3F\0\xFE\x3F\0", 6)),
+         "16383 x 16383 canvas"},
+        {"webp", animated.left(animated.size() - 20), "animation truncated"},
+        {"webp", QByteArray("RIFF\x04\0\0\0WEBP", 12), "no chunk"},
+        {"tiff", tiff.left(tiff.size() / 2), "truncated"},
+        {"tiff", patched(tiff, 2, "\x2C"), "no TIFF header"},
+        {"tiff", tiffSized(tiff, 65535, 65535), "65535 x 65535"},
+        {"tiff", tiffSized(tiff, 20000, 10001), "just over 200 megapixels"},
+        {"tiff", tiffSized(tiff, 0, 32), "zero width"},
+        {"tiff", tiffSized(tiff, 0xFFFFFFFF, 1), "width beyond 32 bits signed"},
+        {"heif", heic.left(heic.size() / 2), "truncated"},
+        {"heif", patched(heic, 4, "ftyx"), "no ftyp box"},
+        {"heif", heifSized(heic, 60000, 60000), "60000 x 60000"},
+        {"heif", heifSized(heic, 0, 0), "0 x 0"},
+        {"heif", heifSized(avif, 20000, 10001), "AVIF over 200 megapixels"},
+        {"heif", avif.left(avif.size() - 10), "AVIF truncated"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(decode(c.kind, c.data).isNull()) << c.kind.data() << ": " << c.what;
+}
