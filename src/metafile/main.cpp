@@ -124,8 +124,10 @@ int main(int argc, char** argv) {
     int height = 0;
     const Kind* kind = argc == 4 ? findKind(argv[1]) : nullptr;
     const wire::Format* format = kind ? wire::formatFor(kind->name) : nullptr;
+    // A drawing fills its box, so the box itself is under the pixel cap; a photo only shrinks
+    // into its box and is checked against the cap before it is decoded.
     if (!format || !parseSide(argv[2], *format, width) || !parseSide(argv[3], *format, height) ||
-        quint64(width) * quint64(height) > format->maxPixels) {
+        (format == &wire::kDrawing && quint64(width) * quint64(height) > format->maxPixels)) {
         std::fputs("usage: vlm-metafile wmf|emf|webp|tiff|heif WIDTH HEIGHT < picture > pixels\n",
                    stderr);
         return kBadArguments;

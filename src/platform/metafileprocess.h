@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 #include <chrono>
+#include <optional>
 
 namespace vlm {
 
@@ -13,7 +14,8 @@ struct MetafileJob {
     QByteArray kind; // "wmf", "emf" (drawings) or "webp", "tiff", "heif" (HEIC, HEIF, AVIF)
     QByteArray data; // the whole file
     QSize box;       // a drawing is fitted inside; a larger photo is scaled down to fit
-    std::chrono::milliseconds timeout{3000};
+    // Unset: 3 s for a drawing, 40 s for a photo (a 200-megapixel HEIC on a slow machine).
+    std::optional<std::chrono::milliseconds> timeout;
 };
 
 // Runs the picture helper on one file under resource limits and a wall-clock timeout (it is

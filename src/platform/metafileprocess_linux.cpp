@@ -24,12 +24,18 @@ constexpr bool kLimitAddressSpace = false;
 constexpr bool kLimitAddressSpace = true;
 #endif
 
+struct HelperLimits {
+    rlim_t addressSpaceBytes;
+    rlim_t cpuSeconds;
+    std::chrono::milliseconds timeout;
+};
 // Room for the Qt libraries, fonts and a few copies of an 8K drawing, nothing near the
-// machine's memory. A photo needs its file, the decoder's 4-byte pixels and a copy of those
-// to turn or scale it: up to 0.8 + 0.8 + 0.8 GB at 200 megapixels, besides the libraries.
-constexpr rlim_t kDrawingAddressSpace = rlim_t{1536} * 1024 * 1024;
-constexpr rlim_t kRasterAddressSpace = rlim_t{4096} * 1024 * 1024;
-constexpr rlim_t kCpuSeconds = 5;
+// machine's memory.
+constexpr HelperLimits kDrawingLimits{rlim_t{1536} * 1024 * 1024, 5, std::chrono::seconds(3)};
+// A photo needs its file, the decoder's pixels and a copy of those to turn or scale it: up to
+// 0.8 + 0.8 + 0.8 GB at 200 megapixels, besides the libraries. A 48-megapixel HEIC takes 5 to
+// 7 s of CPU on a slow, busy machine, one of 200 megapixels four times that.
+constexpr HelperLimits kPhotoLimits{rlim_t{4096} * 1024 * 1024, 40, std::chrono::seconds(40)};
 
 bool setLimit(int resource, rlim_t value) {
     const rlimit limit{value, value};
@@ -37,15 +43,16 @@ bool setLimit(int resource, rlim_t value) {
 }
 
 // Read by the forked child; set before each start on the one thread that starts helpers.
-rlim_t addressSpaceBytes = kDrawingAddressSpace;
+const HelperLimits* childLimits = &kDrawingLimits;
 
 // Runs in the forked child before exec: async-signal-safe calls only. A limit that cannot
 // be applied ends the child, so a helper never runs without its limits.
 void limitChild() {
     setpgid(0, 0); // its own group, so a timeout also kills anything it started
-    const bool limited = setLimit(RLIMIT_CPU, kCpuSeconds) && setLimit(RLIMIT_CORE, 0) &&
-                         setLimit(RLIMIT_FSIZE, 0) &&
-                         (!kLimitAddressSpace || setLimit(RLIMIT_AS, addressSpaceBytes));
+    const bool limited =
+        setLimit(RLIMIT_CPU, childLimits->cpuSeconds) && setLimit(RLIMIT_CORE, 0) &&
+        setLimit(RLIMIT_FSIZE, 0) &&
+        (!kLimitAddressSpace || setLimit(RLIMIT_AS, childLimits->addressSpaceBytes));
     // Writing a file then fails with EFBIG instead of killing the helper with SIGXFSZ.
     std::signal(SIGXFSZ, SIG_IGN);
     if (!limited || prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
@@ -73,10 +80,9 @@ QImage renderMetafileInHelper(const MetafileJob& job) {
     if (!format || job.helper.isEmpty() || job.box.isEmpty() || job.data.isEmpty() ||
         job.data.size() > format->maxInputBytes)
         return {};
-    addressSpaceBytes =
-        format == &metafilewire::kRaster ? kRasterAddressSpace : kDrawingAddressSpace;
+    childLimits = format == &metafilewire::kRaster ? &kPhotoLimits : &kDrawingLimits;
 
-    const QDeadlineTimer deadline(job.timeout);
+    const QDeadlineTimer deadline(job.timeout.value_or(childLimits->timeout));
     QProcess process;
     process.setProgram(job.helper);
     process.setArguments({QString::fromLatin1(job.kind), QString::number(job.box.width()),

@@ -164,16 +164,24 @@ protected:
 };
 
 TEST_F(FakeHelperTest, RunsUnderLimitsAndItsOutputIsTaken) {
-    // The fake answers with one red pixel only when it sees the limits and its arguments.
-    const QImage image = loadWith(
-        "[ \"$*\" = 'emf 640 480' ] || exit 1\n"
-        "[ \"$(ulimit -c)\" = 0 ] && [ \"$(ulimit -f)\" = 0 ] && [ \"$(ulimit -t)\" = 5 ] || "
+    // The fake answers with one red pixel only when it sees the limits of its kind (a drawing
+    // or a photo) and its arguments, in the format of its kind.
+    const QByteArray script =
+        "case \"$*\" in 'emf 640 480') cpu=5 ;; 'webp 64 48') cpu=40 ;; *) exit 1 ;; esac\n"
+        "[ \"$(ulimit -c)\" = 0 ] && [ \"$(ulimit -f)\" = 0 ] && [ \"$(ulimit -t)\" = $cpu ] || "
         "exit 1\n"
         "grep -q '^NoNewPrivs:[[:space:]]*1' /proc/self/status || exit 1\n"
         "[ \"$(head -c 4 | od -An -tx1 | tr -d ' ')\" = 01000000 ] || exit 1\n"
-        "printf 'VLMPIX01\\001\\000\\000\\000\\001\\000\\000\\000\\000\\000\\377\\377'");
-    ASSERT_EQ(image.size(), QSize(1, 1));
-    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+        "if [ $1 = emf ]; then printf 'VLMPIX01\\001\\000\\000\\000\\001\\000\\000\\000\\000\\000"
+        "\\377\\377'\n"
+        "else printf 'VLMRGB01\\001\\000\\000\\000\\001\\000\\000\\000\\377\\0\\0'; fi";
+    const QImage drawing = loadWith(script);
+    const QImage photo = vlm::renderMetafileInHelper(
+        {helper_, "webp", vlmtest::readBytes(drawing_), QSize(64, 48), std::nullopt});
+    for (const QImage& image : {drawing, photo}) {
+        ASSERT_EQ(image.size(), QSize(1, 1));
+        EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+    }
 }
 
 TEST_F(FakeHelperTest, FailureExitOrBadOutputGivesANullImage) {
