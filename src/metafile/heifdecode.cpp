@@ -35,6 +35,10 @@ QImage decodeHeif(const QByteArray& data, QSize box) {
 
     // libheif turns and mirrors the picture as the file says (irot, imir).
     const bool alpha = heif_image_handle_has_alpha_channel(handle);
+    const bool fourBytes =
+        alpha ||
+        shrinksToFit({heif_image_handle_get_width(handle), heif_image_handle_get_height(handle)}, 1,
+                     box);
     heif_decoding_options* options = heif_decoding_options_alloc();
     if (!options)
         return {};
@@ -42,7 +46,7 @@ QImage decodeHeif(const QByteArray& data, QSize box) {
     heif_image* decoded = nullptr;
     const heif_error error = heif_decode_image(
         handle, &decoded, heif_colorspace_RGB,
-        alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options);
+        fourBytes ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options);
     heif_decoding_options_free(options);
     if (error.code != heif_error_Ok || !decoded)
         return {};
@@ -57,8 +61,10 @@ QImage decodeHeif(const QByteArray& data, QSize box) {
     }
     // The image reads libheif's pixels in place and releases them when it goes.
     const QImage image(pixels, width, height, stride,
-                       alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888, releaseImage,
-                       decoded);
+                       alpha       ? QImage::Format_RGBA8888
+                       : fourBytes ? QImage::Format_RGBX8888
+                                   : QImage::Format_RGB888,
+                       releaseImage, decoded);
     return uprightWithin(image, 1, box);
 }
 

@@ -29,12 +29,25 @@ int exifOrientation(const QByteArray& exif) {
     return value >= 1 && value <= 8 ? value : 1;
 }
 
+namespace {
+
+// The box for the stored picture: a quarter turn swaps its sides.
+QSize storedBox(int orientation, QSize box) {
+    return orientation >= 5 && orientation <= 8 ? box.transposed() : box;
+}
+
+} // namespace
+
+bool shrinksToFit(QSize stored, int orientation, QSize box) {
+    const QSize fitBox = storedBox(orientation, box);
+    return stored.width() > fitBox.width() || stored.height() > fitBox.height();
+}
+
 QImage uprightWithin(QImage image, int orientation, QSize box) {
-    // Scaled first, so only the smaller picture is turned; a quarter turn swaps the box.
-    const bool quarterTurn = orientation >= 5 && orientation <= 8;
-    const QSize fitBox = quarterTurn ? box.transposed() : box;
-    if (image.width() > fitBox.width() || image.height() > fitBox.height())
-        image = image.scaled(fitBox, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // Scaled first, so only the smaller picture is turned.
+    if (shrinksToFit(image.size(), orientation, box))
+        image = image.scaled(storedBox(orientation, box), Qt::KeepAspectRatio,
+                             Qt::SmoothTransformation);
     // Orientations 2 to 8: a mirror, then (from 5 on) a quarter turn clockwise.
     static constexpr struct {
         bool horizontal, vertical;

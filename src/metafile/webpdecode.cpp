@@ -9,14 +9,17 @@ namespace vlm::metafile {
 namespace {
 
 // A still picture is decoded straight into the image that is handed on.
-QImage decodeStill(const WebPData& webp, int width, int height, bool alpha) {
+QImage decodeStill(const WebPData& webp, int width, int height, bool alpha, bool fourBytes) {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config))
         return {};
-    QImage image(width, height, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    QImage image(width, height,
+                 alpha       ? QImage::Format_RGBA8888
+                 : fourBytes ? QImage::Format_RGBX8888
+                             : QImage::Format_RGB888);
     if (image.isNull())
         return {};
-    config.output.colorspace = alpha ? MODE_RGBA : MODE_RGB;
+    config.output.colorspace = alpha || fourBytes ? MODE_RGBA : MODE_RGB;
     config.output.is_external_memory = 1;
     config.output.u.RGBA.rgba = image.bits();
     config.output.u.RGBA.stride = int(image.bytesPerLine());
@@ -81,7 +84,8 @@ QImage decodeWebp(const QByteArray& data, QSize box) {
         if (WebPGetFeatures(webp.bytes, webp.size, &features) != VP8_STATUS_OK ||
             features.width != int(width) || features.height != int(height))
             return {};
-        image = decodeStill(webp, int(width), int(height), features.has_alpha);
+        image = decodeStill(webp, int(width), int(height), features.has_alpha,
+                            shrinksToFit({int(width), int(height)}, orientation, box));
     }
     return image.isNull() ? image : uprightWithin(std::move(image), orientation, box);
 }
