@@ -35,6 +35,7 @@ QImage decodeHeif(const QByteArray& data, QSize box) {
 
     // libheif turns and mirrors the picture as the file says (irot, imir).
     const bool alpha = heif_image_handle_has_alpha_channel(handle);
+    const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle);
     const bool fourBytes =
         alpha ||
         shrinksToFit({heif_image_handle_get_width(handle), heif_image_handle_get_height(handle)}, 1,
@@ -60,11 +61,10 @@ QImage decodeHeif(const QByteArray& data, QSize box) {
         return {};
     }
     // The image reads libheif's pixels in place and releases them when it goes.
-    const QImage image(pixels, width, height, stride,
-                       alpha       ? QImage::Format_RGBA8888
-                       : fourBytes ? QImage::Format_RGBX8888
-                                   : QImage::Format_RGB888,
-                       releaseImage, decoded);
+    QImage::Format format = fourBytes ? QImage::Format_RGBX8888 : QImage::Format_RGB888;
+    if (alpha)
+        format = premultiplied ? QImage::Format_RGBA8888_Premultiplied : QImage::Format_RGBA8888;
+    const QImage image(pixels, width, height, stride, format, releaseImage, decoded);
     return uprightWithin(image, 1, box);
 }
 
