@@ -20,22 +20,23 @@ struct Format {
     std::uint32_t maxSide;
     std::uint64_t maxPixels;
     std::int64_t maxInputBytes; // larger files are not handed to the decoders at all
-    std::uint64_t maxOutputBytes() const { return kHeaderSize + maxPixels * bytesPerPixel; }
 };
 
 // Drawings are fitted to the screen: enough for an 8K one.
-inline constexpr Format kDrawing{
-    {'V', 'L', 'M', 'P', 'I', 'X', '0', '1'}, 4, 16384, 40'000'000, 32 * 1024 * 1024};
+inline constexpr Format kDrawing{.magic = {'V', 'L', 'M', 'P', 'I', 'X', '0', '1'},
+                                 .bytesPerPixel = 4,
+                                 .maxSide = 16384,
+                                 .maxPixels = 40'000'000,
+                                 .maxInputBytes = 32 * 1024 * 1024};
 // Photos come at their own size, up to what phones take (200 megapixels); the input cap holds
 // such a photo as an uncompressed 8-bit TIFF.
-inline constexpr Format kRaster{{'V', 'L', 'M', 'R', 'G', 'B', '0', '1'},
-                                3,
-                                65535,
-                                200'000'000,
-                                std::int64_t{768} * 1024 * 1024};
+inline constexpr Format kRaster{.magic = {'V', 'L', 'M', 'R', 'G', 'B', '0', '1'},
+                                .bytesPerPixel = 3,
+                                .maxSide = 65535,
+                                .maxPixels = 200'000'000,
+                                .maxInputBytes = std::int64_t{768} * 1024 * 1024};
 
 // The drawing limits under their first names.
-inline constexpr auto& kMagic = kDrawing.magic;
 inline constexpr std::uint32_t kMaxSide = kDrawing.maxSide;
 inline constexpr std::uint64_t kMaxPixels = kDrawing.maxPixels;
 inline constexpr std::int64_t kMaxInputBytes = kDrawing.maxInputBytes;
