@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     return 0;
 }
 
-static void fuzzOne(const QByteArray& input, FuzzedDataProvider&) {
+static void fuzzOne(const QByteArray& input, FuzzedDataProvider& data) {
     const PictureKind kind = sniffPictureKind(input);
     fuzz::check(kind == sniffPictureKind(input.left(kPictureSniffBytes)),
                 "the kind depends on bytes past the sniffing window");
@@ -37,7 +37,16 @@ static void fuzzOne(const QByteArray& input, FuzzedDataProvider&) {
                     info.bitsPerPixel == (whole ? qFromLittleEndian<qint16>(at + 28) : 0),
                 "bitmap header fields");
 
-    const QImage rendered = parseMetafileOutput(input);
+    // The helper's answer is taken the same however the pipe splits it.
+    MetafileOutputReader atOnce(metafilewire::kDrawing), pieces(metafilewire::kDrawing);
+    atOnce.append(input);
+    for (qsizetype offset = 0; offset < input.size();) {
+        const auto size = data.ConsumeIntegralInRange<qsizetype>(1, input.size() - offset);
+        pieces.append(QByteArrayView(input).sliced(offset, size));
+        offset += size;
+    }
+    const QImage rendered = atOnce.finish();
+    fuzz::check(rendered == pieces.finish(), "the answer depends on how the pipe splits it");
     if (!rendered.isNull()) {
         const auto width = qFromLittleEndian<quint32>(at + 8);
         const auto height = qFromLittleEndian<quint32>(at + 12);
