@@ -28,6 +28,10 @@ void ImageBox::setPicture(const QImage& picture) {
     refreshPixmap();
 }
 
+QSize ImageBox::sharpPictureSize() const {
+    return (contentsRect().size() * (2 * devicePixelRatioF())).expandedTo(QSize(1, 1));
+}
+
 void ImageBox::setStretch(bool stretch) {
     stretch_ = stretch;
     refreshPixmap();

@@ -40,6 +40,9 @@ public:
     void setPicture(const QImage& picture);
     const QImage& picture() const { return picture_; }
     bool hasPicture() const { return !picture_.isNull(); }
+    // The size of picture worth keeping for this box: twice its size in device pixels, so the
+    // stretched picture stays sharp. A larger picture only costs memory.
+    QSize sharpPictureSize() const;
 
     void setStretch(bool stretch);
     void setBorder(bool border);
