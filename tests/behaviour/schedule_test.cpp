@@ -184,8 +184,11 @@ TEST(WallpaperChange, TheClockTicksWhileAMetafileRendersAndADueChangeWaitsForIt)
     f.store("jednotky", u"sekund"_s);
     f.store("index", u"0"_s);
 
-    // Start-up applies entry 0 and moves on to the drawing, whose preview renders meanwhile.
-    // Once the helper runs, the clock reaches the next change (10:00:05).
+    f.load(); // applies entry 0 and moves on to the drawing
+    ASSERT_EQ(f.stored("index"), u"1"_s);
+
+    // The change reads the drawing through the helper. Once the helper runs, the clock reaches
+    // the next change (10:00:05).
     bool tickedDuringLoad = false;
     size_t appliedDuringLoad = 0;
     QTimer watcher;
@@ -200,19 +203,20 @@ TEST(WallpaperChange, TheClockTicksWhileAMetafileRendersAndADueChangeWaitsForIt)
         vlmtest::writeBytes(release, {});
     });
     watcher.start(10);
-    f.load();
-    EXPECT_TRUE(tickedDuringLoad) << "the clock stood still while the drawing rendered";
+    f.form().change().Zmenit_Click();
+    EXPECT_TRUE(tickedDuringLoad) << "the clock stood still while the drawing was decoded";
     EXPECT_EQ(appliedDuringLoad, 1u) << "a change ran inside the one under way";
-    EXPECT_EQ(f.stored("index"), u"1"_s);
-
-    // The change that fell due runs after the load: the drawing cannot be shown (the helper
-    // fails), so the wallpaper stays, and the list moves on.
-    QElapsedTimer deadline; // only catches a hang
-    deadline.start();
-    while (f.stored("index") != u"2"_s && deadline.elapsed() < 30000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // The helper failed: the drawing cannot be shown, the wallpaper stays, the list moves on.
     EXPECT_EQ(f.stored("index"), u"2"_s);
     EXPECT_EQ(f.backend.paths.size(), 1u);
+
+    // The change that fell due runs after the load and applies entry 2.
+    QElapsedTimer deadline; // only catches a hang
+    deadline.start();
+    while (f.stored("index") != u"0"_s && deadline.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(f.stored("index"), u"0"_s);
+    EXPECT_EQ(f.backend.paths.size(), 2u);
     EXPECT_EQ(f.form().schedule().nextChangeText(), u"10:00:10"_s);
 }
 

@@ -36,7 +36,7 @@ void CollectionList::Kolekce_Click() {
     if (path.isEmpty())
         ui_.Nahled->setPicture(QImage());
     else
-        ui_.Nahled->setPicture(loadOrPlaceholder(path));
+        ui_.Nahled->setPictureWhenSeen([this, path] { return loadOrPlaceholder(path); });
     ui_.AktPozice->setText(QString::number(index + 1));
     ui_.Label35->setText(path);
 }
