@@ -178,11 +178,13 @@ QImage PictureLoader::loadFile(const QString& path, QSize within, QString& whyNo
     job.helper = metafileHelper_;
     job.kind = row->format;
     job.data = file.read(metafilewire::kMaxInputBytes + 1);
-    const bool drawing = row->decoder == PictureDecoder::HelperDrawing;
-    // A photograph comes back at its own size when the box is the largest the helper returns.
-    const QSize whole = drawing ? (targetSize_.isEmpty() ? kDefaultMetafileBox : targetSize_)
-                                : QSize(kMaxPictureSide, kMaxPictureSide);
-    job.box = helperBox(within.isEmpty() ? whole : within);
+    if (!within.isEmpty())
+        job.box = helperBox(within);
+    else if (row->decoder == PictureDecoder::HelperDrawing)
+        job.box = helperBox(targetSize_.isEmpty() ? kDefaultMetafileBox : targetSize_);
+    else // a photograph at its own size: the helper checks its pixels against its own cap
+        job.box = QSize(kMaxPictureSide, kMaxPictureSide)
+                      .boundedTo(QSize(metafilewire::kMaxSide, metafilewire::kMaxSide));
     QImage image = renderMetafileInHelper(job);
     if (image.isNull()) {
         whyNot = QStringLiteral("the helper could not decode the picture");
