@@ -20,6 +20,7 @@ struct Loaded : vlmtest::FormFixture {
     Loaded() {
         store("lastfile", collectionFile(u"c.vlk"_s, {solidPicture(u"a.bmp"_s, Qt::red),
                                                       solidPicture(u"b.bmp"_s, Qt::blue)}));
+        store("index", u"1"_s); // start-up applies b.bmp and wraps to a.bmp
         store("hide", u"0"_s);
         load();
         form().show(); // as the program does after a start that does not hide

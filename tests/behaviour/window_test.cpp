@@ -114,6 +114,8 @@ TEST(Window, TrayMenuItemsInOrderAndTheCountdownLineDoesNothing) {
     f.form().menuItem("mnuZmenaTap")->trigger();
     EXPECT_TRUE(f.backend.paths.empty());
     EXPECT_TRUE(f.messages.shown.empty());
+    f.form().collection().addEntries({f.solidPicture(u"a.bmp"_s)});
+    f.form().collection().setListIndex(0);
     f.form().menuItem("mnuChangeNow")->trigger();
     EXPECT_EQ(f.backend.paths.size(), 1u);
 }

@@ -3,6 +3,7 @@
 #include "collection/collectionfile.h"
 #include "collection/ui/collectionlist.h"
 #include "common/addbackslash.h"
+#include "platform/picturekind.h"
 #include "platform/ui/twips.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
@@ -50,9 +51,7 @@ QString driveCaption(const QStorageInfo& volume) {
 } // namespace
 
 QStringList pictureNameFilters() {
-    return {QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.gif"),
-            QStringLiteral("*.wmf"), QStringLiteral("*.dib"), QStringLiteral("*.emf"),
-            QStringLiteral("*.ico")};
+    return pictureNamePatterns();
 }
 
 Picker::Picker(QObject* parent, Services& services, const PickerControls& ui,

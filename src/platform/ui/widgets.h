@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QStringList>
 #include <QValidator>
+#include <functional>
 
 class QCollator;
 class QComboBox;
@@ -31,7 +32,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
-// An image control: holds a picture at its full size and shows it stretched to the control
+// An image control: holds a picture and shows it stretched to the control
 // (or at its own size), with an optional single-line border.
 class ImageBox : public ClickableLabel {
     Q_OBJECT
@@ -39,8 +40,14 @@ public:
     explicit ImageBox(QWidget* parent = nullptr);
 
     void setPicture(const QImage& picture);
-    const QImage& picture() const { return picture_; }
-    bool hasPicture() const { return !picture_.isNull(); }
+    // The picture make() gives, made now when the box is visible, else when it shows or
+    // picture() is asked for: a preview in the tray decodes nothing at all.
+    void setPictureWhenSeen(std::function<QImage()> make);
+    const QImage& picture() const;
+    bool hasPicture() const { return !picture().isNull(); }
+    // The size of picture worth keeping for this box: twice its size in device pixels, so the
+    // stretched picture stays sharp. A larger picture only costs memory.
+    QSize sharpPictureSize() const;
 
     void setStretch(bool stretch);
     void setBorder(bool border);
@@ -53,7 +60,10 @@ protected:
 private:
     void refreshPixmap();
 
-    QImage picture_;
+    void makePendingPicture() const;
+
+    mutable QImage picture_;
+    mutable std::function<QImage()> pending_; // makes picture_ when it is first needed
     bool stretch_ = false;
     bool pixmapStale_ = false; // the picture changed while the box was hidden
 };
