@@ -55,15 +55,36 @@ make_collection() { # n [picture]
         >"$work/c.vlk"
 }
 
-# n different 3840x2160 JPEGs with detail all over, as photographs have; prints their paths.
-make_4k_jpegs() { # n
+# n different 3840x2160 JPEGs as cameras write them: smooth, chroma subsampled 4:2:0; prints
+# their paths.
+make_4k_photos() { # n
     local i file
     for i in $(seq "$1"); do
-        file=$work/photo$i.jpg
+        file=$work/smooth$i.jpg
+        [ -e "$file" ] || convert -size 960x540 "plasma:fractal" -seed "$i" -resize 3840x2160 \
+            -quality 90 -sampling-factor 4:2:0 "$file"
+        echo "$file"
+    done
+}
+
+# n different 3840x2160 JPEGs with noise all over and full chroma (ImageMagick keeps chroma whole
+# at quality 90): mostly entropy decoding, the worst case for any decoder; prints their paths.
+make_4k_noisy_jpegs() { # n
+    local i file
+    for i in $(seq "$1"); do
+        file=$work/noisy$i.jpg
         [ -e "$file" ] || convert -size 960x540 "plasma:fractal" -seed "$i" -resize 3840x2160 \
             -attenuate 0.4 +noise Gaussian -quality 90 "$file"
         echo "$file"
     done
+}
+
+# An 8000x6000 (48-megapixel) photograph-like JPEG, as a phone writes it; prints its path.
+make_48mp_photo() {
+    local file=$work/photo48.jpg
+    [ -e "$file" ] || convert -size 1000x750 "plasma:fractal" -seed 48 -resize 8000x6000 \
+        -quality 90 -sampling-factor 4:2:0 "$file"
+    echo "$file"
 }
 
 write_options() { { echo "[options]"; printf '%s\n' "$@"; } >"$options_file"; }
@@ -75,6 +96,21 @@ stored_index() {
 }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
+peak_rss_kib() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"; }
+# Context switches and CPU nanoseconds of all threads of a process, summed: "switches ns". A
+# thread that sleeps and wakes is switched out once per wake-up.
+thread_totals() { # pid
+    local switches ns
+    switches=$(cat /proc/"$1"/task/*/status 2>/dev/null |
+        awk '/ctxt_switches:/ { s += $2 } END { printf "%.0f", s }')
+    ns=$(cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f", s }')
+    echo "$switches $ns"
+}
+# How much one field of two thread_totals readings grew a second, divided by `divisor`.
+per_second() { # before after field divisor seconds
+    awk -v a="$1" -v b="$2" -v f="$3" -v d="$4" -v s="$5" \
+        'BEGIN { split(a, x, " "); split(b, y, " "); printf "%.3f", (y[f] - x[f]) / d / s }'
+}
 # Ends a process, also one this shell did not start, and waits until it is gone.
 stop() {
     kill "$1" 2>/dev/null || return 0
@@ -110,6 +146,16 @@ wait_for_changes() { # n [patience]
         if [ -n "$now" ] && [ "$now" != "$last" ]; then
             last=$now left=$((left - 1)) deadline=$((SECONDS + patience))
         fi
+    done
+}
+
+# Waits until the stored index is `index`, at most `patience` seconds (default 60).
+wait_for_index() { # index [patience]
+    local deadline=$((SECONDS + ${2:-60}))
+    until [ "$(stored_index)" = "$1" ]; do
+        kill -0 "$vlm_pid" 2>/dev/null || { echo "the program ended" >&2; return 1; }
+        [ $SECONDS -gt $deadline ] && { echo "the index did not become $1" >&2; return 1; }
+        sleep 0.05
     done
 }
 
@@ -164,23 +210,54 @@ measure_djpeg_cpu() { # runs pictures...
     djpeg_ms=$(awk -v t="$total" -v n="$runs" 'BEGIN { printf "%.1f", 1000 * t / n }')
 }
 
-# Share of one core used over `seconds` with the window hidden in the tray, after 5 s to settle;
-# also the resident memory then. Sets idle_percent, idle_rss_kib and idle_visible.
+# Wake-ups a second (context switches of all threads) and share of one core used over
+# `seconds` with the window hidden in the tray and its menu closed, after 5 s to settle; the
+# same of a bare Qt window idle over the same seconds, the reference; also the program's
+# resident memory then. Sets idle_wakeups, idle_percent, bare_wakeups, bare_percent,
+# idle_rss_kib and idle_visible.
 measure_idle() { # seconds
-    local seconds=$1 before after
+    local seconds=$1 bare_pid ours0 ours1 bare0 bare1
     make_collection 100
     write_options "lastfile=$work/c.vlk" "index=0" "hide=1" "start=0" "cas=30" "jednotky=minut"
     start_tray
     start_vlm
+    "$bare_window" >/dev/null 2>&1 &
+    bare_pid=$!
     sleep 5
-    before=$(cpu_ticks "$vlm_pid")
+    ours0=$(thread_totals "$vlm_pid") bare0=$(thread_totals "$bare_pid")
     sleep "$seconds"
-    after=$(cpu_ticks "$vlm_pid")
+    ours1=$(thread_totals "$vlm_pid") bare1=$(thread_totals "$bare_pid")
     idle_rss_kib=$(rss_kib "$vlm_pid")
     idle_visible=$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | wc -l)
     stop "$vlm_pid"
-    idle_percent=$(awk -v t=$((after - before)) -v hz="$hz" -v s="$seconds" \
-        'BEGIN { printf "%.3f", 100 * t / (hz * s) }')
+    stop "$bare_pid"
+    idle_wakeups=$(per_second "$ours0" "$ours1" 1 1 "$seconds")
+    idle_percent=$(per_second "$ours0" "$ours1" 2 1e7 "$seconds") # % of a second in ns
+    bare_wakeups=$(per_second "$bare0" "$bare1" 1 1 "$seconds")
+    bare_percent=$(per_second "$bare0" "$bare1" 2 1e7 "$seconds")
+}
+
+# A 48-megapixel photograph as the current entry, the window hidden in the tray: the resident
+# memory 5 s after start-up's change, and the peak (VmHWM, reset just before) over one change
+# of it, asked for on the session bus. The reference is the peak of one `xwallpaper --zoom`
+# process on the same file. Sets big_idle_rss_kib, big_peak_kib and xwallpaper_peak_kib.
+measure_big_photo() { # picture
+    printf '%s\r\n' "$1" "$1" >"$work/big.vlk"
+    write_options "lastfile=$work/big.vlk" "index=0" "hide=1" "start=0" "cas=1" "jednotky=hodin"
+    start_tray
+    start_vlm
+    wait_for_index 1 || return 1 # start-up's change; entry 1, the same photo, is current
+    sleep 5
+    big_idle_rss_kib=$(rss_kib "$vlm_pid")
+    echo 5 >"/proc/$vlm_pid/clear_refs" # the peak counts from here
+    gdbus call --session -d example.velmora.Velmora -o /example/velmora/Velmora \
+        -m example.velmora.Velmora.ChangeNow >/dev/null || return 1
+    wait_for_index 0 || return 1
+    sleep 1
+    big_peak_kib=$(peak_rss_kib "$vlm_pid")
+    stop "$vlm_pid"
+    /usr/bin/time -f '%M' -o "$work/time" xwallpaper --zoom "$1" || return 1
+    xwallpaper_peak_kib=$(cat "$work/time")
 }
 
 # Start-up to a viewable window with a remembered collection of `entries` entries, against the

@@ -18,7 +18,7 @@ cmake --build "$build" -j"$(nproc)"
 # keep each run fast.
 declare -A max_len=(
     [collection]=4096 [settings]=6000 [numbers]=300
-    [updatetext]=8192 [autostart]=1024 [picture]=16384
+    [updatetext]=8192 [autostart]=1024 [picture]=16384 [photo]=16384
 )
 
 artifacts=$build/fuzz-artifacts

@@ -13,6 +13,7 @@
 #include "favorites/ui/favorites.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
+#include "schedule/ui/tickpace.h"
 #include "wallpaper/ui/wallpaperchange.h"
 
 #include <QCheckBox>
@@ -104,7 +105,7 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->addItems(
             {QStringLiteral("sekund"), QStringLiteral("minut"), QStringLiteral("hodin")});
-        combo->setEditText(text(spec.caption));
+        setComboText(combo, text(spec.caption));
         // Only a pick from the list chooses an item. Typed text stays as typed: no completion,
         // and Enter or leaving the box does not turn a matching text into a choice.
         combo->setCompleter(nullptr);
@@ -151,9 +152,14 @@ Form1::Form1(Services services, QWidget* parent)
     QFont font(QStringLiteral("Comic Sans MS"));
     font.setPointSizeF(8.25);
     setFont(font);
+    // The design's white window, yellow panel and coloured captions go with the light system
+    // colours they were made for: under a dark theme its near-white texts would vanish on them.
+    // Inside the window the system colours are light ones; the tray menu and the message boxes,
+    // windows of their own, follow the theme.
     setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::white);
+    QPalette palette(QColor(240, 240, 240), Qt::white);
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setBrush(role, QGuiApplication::palette().brush(role));
     setPalette(palette);
     const double dpi = screenDpi();
     setFixedSize(twipsToPixels(kForm1Width, dpi), twipsToPixels(kForm1Height, dpi));
@@ -341,7 +347,7 @@ QAction* Form1::menuItem(const char* name) const {
 }
 
 void Form1::wireEvents() {
-    connect(&timer1_, &QTimer::timeout, this, [this] { schedule_->Timer1_Timer(); });
+    tickPace_ = std::make_unique<TickPace>(timer1_, *schedule_, services_.clock, this, trayMenu_);
     connect(control<ImageBox>("Image9"), &ImageBox::clicked, this, [this] { Image9_Click(); });
     connect(menuItem("mnuNastaveni"), &QAction::triggered, this, [this] { mnuNastaveni_Click(); });
     connect(tray_.get(), &Tray::iconNotified, this, [this] { hover_->Form_MouseMove(); });
@@ -385,7 +391,13 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Form1::Form_Load() {
+    // Until start-up has ended the list and the labels are not yet the user's place: a timed
+    // change under one of its messages would move on from no entry, and a session saved then
+    // would store that as the place.
+    schedule_->holdChanges(true);
     startup_->Form_Load();
+    schedule_->holdChanges(false);
+    startupDone_ = true;
 }
 
 } // namespace vlm

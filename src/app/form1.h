@@ -22,6 +22,7 @@ class HoverEffects;
 class Options;
 class Quit;
 class Startup;
+class TickPace;
 class Tray;
 class UpdateLinks;
 
@@ -40,6 +41,7 @@ public:
     // Whether start-up left the window hidden (the hide option) or ended the program.
     bool hiddenAtStart() const { return hiddenAtStart_; }
     bool uninstalled() const { return uninstalled_; }
+    bool startupDone() const { return startupDone_; }
 
     // Looks up a control by its name and kind; a control missing from the table ends the
     // program with its name, in every build.
@@ -52,6 +54,7 @@ public:
 
     Services& services() { return services_; }
     QTimer& Timer1() { return timer1_; }
+    TickPace& tickPace() { return *tickPace_; }
     QMenu* mnuTray() const { return trayMenu_; }
     QAction* menuItem(const char* name) const; // checked as control() is
 
@@ -101,8 +104,10 @@ private:
     std::unique_ptr<Quit> quit_;
     std::unique_ptr<UpdateLinks> links_;
     std::unique_ptr<Startup> startup_;
+    std::unique_ptr<TickPace> tickPace_;
     bool hiddenAtStart_ = false;
     bool uninstalled_ = false;
+    bool startupDone_ = false;
 
     friend class Startup;
 };

@@ -30,7 +30,7 @@ public:
 
 // An uninstaller may run without a desktop: the same removals, the message on standard output.
 int uninstallWithoutDisplay() {
-    const ProgramFacts facts = detectProgramFacts(QCoreApplication::arguments());
+    const ProgramFacts facts = detectProgramFacts(true);
     IniSettingsStore settings(IniSettingsStore::defaultPath());
     SessionAutostart autostart;
     ConsoleMessageBox messages;
@@ -40,7 +40,7 @@ int uninstallWithoutDisplay() {
 
 int runWindow(QApplication& app, ApplicationService& service, LaunchRequest request) {
     PictureLoader::limitDecoderMemory();
-    const ProgramFacts facts = detectProgramFacts(QApplication::arguments());
+    const ProgramFacts facts = detectProgramFacts(request == LaunchRequest::Uninstall);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize =
         screen ? screen->size() * screen->devicePixelRatio() : QSize(1920, 1080);
@@ -75,7 +75,9 @@ int runWindow(QApplication& app, ApplicationService& service, LaunchRequest requ
     handleTerminationSignals(&form, [&form, &ending] {
         ending = true;
         form.quit().Form_QueryUnload();
-        QCoreApplication::quit();
+        // Under a start-up message the main loop has not begun and quit() would do nothing;
+        // exit() ends the message's loop too.
+        QCoreApplication::exit(0);
     });
     // Start-up changes the wallpaper itself; --show asks for the window whatever the hide
     // option says.

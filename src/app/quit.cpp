@@ -58,6 +58,8 @@ void Quit::Form_QueryUnload() {
 }
 
 void Quit::storeOptions() {
+    if (!window_.startupDone())
+        return; // the store still holds the place that start-up is restoring
     SettingsStore& settings = services_.settings;
     const std::optional<QString> unreadIndex = collection_.unreadPlace();
     // One write for all seven, so quitting rewrites the options file once.

@@ -47,7 +47,7 @@ public:
     void Form_QueryUnload();
 
     // Stores lastfile, index, lastCh, NextCh, start, cas and jednotky; a value the store
-    // refuses does not stop the others.
+    // refuses does not stop the others. Nothing before start-up has ended.
     void storeOptions();
 
 private:

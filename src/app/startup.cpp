@@ -10,6 +10,7 @@
 #include "platform/ui/widgets.h"
 #include "schedule/interval.h"
 #include "schedule/ui/schedule.h"
+#include "schedule/ui/tickpace.h"
 #include "wallpaper/ui/wallpaperchange.h"
 
 #include <QCheckBox>
@@ -52,12 +53,11 @@ void Startup::Form_Load() {
     }
     form_.options().applyAutostart();
 
-    form_.Timer1().start();
+    form_.tickPace().start();
 
     collection.setCollectionFile(option("lastfile"));
     setBoxText(ui_.Text1, option("cas"));
-    auto* combo1 = ui_.Combo1;
-    combo1->setEditText(currentUnitName(option("jednotky")));
+    setComboText(ui_.Combo1, currentUnitName(option("jednotky")));
     ui_.PosledniZmena->setText(option("lastCh"));
     ui_.DalsiZmena->setText(option("nextCh"));
 
@@ -69,7 +69,7 @@ void Startup::Form_Load() {
 
 bool Startup::runUninstallIfAsked() {
     Services& services = form_.services();
-    if (services.facts.argumentString != kUninstallSwitch)
+    if (!services.facts.uninstallRequested)
         return false;
     form_.uninstalled_ = true; // from here on nothing may store options again
     runUninstall(services.autostart, services.settings, services.facts, services.messages);
@@ -95,7 +95,7 @@ void Startup::greetFirstStart() {
     form_.mnuNastaveni_Click();
     form_.hiddenAtStart_ = false;
     setBoxText(ui_.Text1, QStringLiteral("30"));
-    ui_.Combo1->setEditText(kUnitMinutes);
+    setComboText(ui_.Combo1, kUnitMinutes);
 }
 
 // A window that start-up leaves visible appears before the collection is read: a long
@@ -134,6 +134,9 @@ void Startup::reopenCollection() {
                                QStringLiteral("Velmora"));
         form_.mnuNastaveni_Click();
         form_.hiddenAtStart_ = false;
+        // Without the change at start that would schedule the next one, the time set while
+        // restoring used the interval before its unit was restored.
+        form_.schedule().ScheduleNextChange();
         return;
     }
     const std::optional<int> index = wholeNumber(option("index"), services.locale);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "desktop/commandline.h"
-
 #include <QString>
 
 class QCheckBox;

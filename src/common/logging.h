@@ -10,5 +10,6 @@ Q_DECLARE_LOGGING_CATEGORY(settingsLog)  // vlm.settings: options that could not
 Q_DECLARE_LOGGING_CATEGORY(autostartLog) // vlm.autostart: the autostart entry
 Q_DECLARE_LOGGING_CATEGORY(wallpaperLog) // vlm.wallpaper: backend choice and failures
 Q_DECLARE_LOGGING_CATEGORY(instanceLog)  // vlm.instance: talking to the running copy
+Q_DECLARE_LOGGING_CATEGORY(pictureLog)   // vlm.picture: entries that cannot be shown
 
 } // namespace vlm

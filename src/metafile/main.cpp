@@ -1,8 +1,11 @@
-// vlm-metafile: renders one WMF or EMF drawing, read from standard input, and writes it to
-// standard output in the bounded pixel format of common/metafilewire.h. The decoders are old C
-// code, so the program runs them here, in a process the caller starts under resource limits.
+// vlm-metafile, the picture helper: decodes one picture read from standard input and writes it
+// to standard output in the bounded pixel format of common/metafilewire.h. Drawings (WMF, EMF)
+// are fitted inside the box; photos (WebP, TIFF, HEIC/HEIF/AVIF) come upright, at their own
+// size or scaled down to fit the box. The decoders are C libraries with a record of memory
+// faults on crafted files, so the program runs them here, in a process it starts under
+// resource limits.
 //
-// Usage: vlm-metafile wmf|emf WIDTH HEIGHT   (the drawing is fitted inside WIDTH x HEIGHT)
+// Usage: vlm-metafile wmf|emf|webp|tiff|heif WIDTH HEIGHT < picture > pixels
 
 #include "common/metafilewire.h"
 #include "metafile/confine.h"
@@ -12,11 +15,14 @@
 #include <QtEndian>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace {
 
 namespace wire = vlm::metafilewire;
+namespace decoders = vlm::metafile;
 
 enum ExitCode {
     kOk = 0,
@@ -27,22 +33,41 @@ enum ExitCode {
     kNotConfined = 5,
 };
 
-bool parseSide(const char* text, int& side) {
+struct Kind {
+    std::string_view name;
+    QImage (*decode)(const QByteArray& data, QSize box);
+    bool needsFonts; // text in the drawing uses the font database, which needs a GUI application
+};
+
+constexpr Kind kKinds[] = {
+    {"wmf", decoders::renderWmf, false},   {"emf", decoders::renderEmf, true},
+    {"webp", decoders::decodeWebp, false}, {"tiff", decoders::decodeTiff, false},
+    {"heif", decoders::decodeHeif, false},
+};
+
+const Kind* findKind(std::string_view name) {
+    for (const Kind& kind : kKinds)
+        if (kind.name == name)
+            return &kind;
+    return nullptr;
+}
+
+bool parseSide(const char* text, const wire::Format& format, int& side) {
     bool ok = false;
     const uint value = QByteArray(text).toUInt(&ok);
-    if (!ok || value == 0 || value > wire::kMaxSide)
+    if (!ok || value == 0 || value > format.maxSide)
         return false;
     side = static_cast<int>(value);
     return true;
 }
 
 // Reads all of standard input; fails when it holds more than the decoders are given.
-bool readInput(QByteArray& input) {
+bool readInput(QByteArray& input, qint64 maxBytes) {
     std::vector<char> chunk(64 * 1024);
     for (;;) {
         const size_t n = std::fread(chunk.data(), 1, chunk.size(), stdin);
         if (n > 0) {
-            if (input.size() + static_cast<qint64>(n) > wire::kMaxInputBytes)
+            if (input.size() + static_cast<qint64>(n) > maxBytes)
                 return false;
             input.append(chunk.data(), static_cast<qsizetype>(n));
         }
@@ -55,24 +80,46 @@ bool writeAll(const void* data, size_t size) {
     return std::fwrite(data, 1, size, stdout) == size;
 }
 
-bool writePixels(QImage image) {
-    image.convertTo(QImage::Format_ARGB32);
+// One row as the format wants it: 0xAARRGGBB little-endian words, or R, G, B bytes laid on
+// white. Rows are converted one at a time, so a large photo is never copied whole.
+void packRow(const QImage& image, int y, const wire::Format& format, std::vector<uchar>& out) {
+    const QImage line =
+        QImage(image.constScanLine(y), image.width(), 1, image.bytesPerLine(), image.format())
+            .convertToFormat(format.bytesPerPixel == 4 ? QImage::Format_ARGB32
+                                                       : QImage::Format_ARGB32_Premultiplied);
+    const auto* pixels = reinterpret_cast<const QRgb*>(line.constScanLine(0));
+    uchar* at = out.data();
+    for (int x = 0; x < image.width(); ++x) {
+        const QRgb p = pixels[x];
+        if (format.bytesPerPixel == 4) {
+            qToLittleEndian<quint32>(p, at);
+            at += 4;
+        } else {
+            const int white = 255 - qAlpha(p); // premultiplied colour over white
+            *at++ = uchar(qRed(p) + white);
+            *at++ = uchar(qGreen(p) + white);
+            *at++ = uchar(qBlue(p) + white);
+        }
+    }
+}
+
+bool writePixels(const QImage& image, const wire::Format& format) {
     const auto width = static_cast<quint32>(image.width());
     const auto height = static_cast<quint32>(image.height());
-    if (image.isNull() || width > wire::kMaxSide || height > wire::kMaxSide ||
-        quint64{width} * height > wire::kMaxPixels)
+    if (image.isNull() || width > format.maxSide || height > format.maxSide ||
+        quint64{width} * height > format.maxPixels)
         return false;
 
     unsigned char header[wire::kHeaderSize];
-    std::memcpy(header, wire::kMagic, sizeof wire::kMagic);
+    std::memcpy(header, format.magic, sizeof format.magic);
     qToLittleEndian(width, header + 8);
     qToLittleEndian(height, header + 12);
     if (!writeAll(header, sizeof header))
         return false;
-    std::vector<quint32> row(width);
+    std::vector<uchar> row(std::size_t{width} * format.bytesPerPixel);
     for (int y = 0; y < image.height(); ++y) {
-        qToLittleEndian<quint32>(image.constScanLine(y), width, row.data());
-        if (!writeAll(row.data(), row.size() * sizeof(quint32)))
+        packRow(image, y, format, row);
+        if (!writeAll(row.data(), row.size()))
             return false;
     }
     return std::fflush(stdout) == 0;
@@ -83,14 +130,14 @@ bool writePixels(QImage image) {
 int main(int argc, char** argv) {
     int width = 0;
     int height = 0;
-    if (argc != 4 || !parseSide(argv[2], width) || !parseSide(argv[3], height) ||
-        quint64(width) * quint64(height) > wire::kMaxPixels) {
-        std::fputs("usage: vlm-metafile wmf|emf WIDTH HEIGHT < drawing > pixels\n", stderr);
-        return kBadArguments;
-    }
-    const QByteArray kind(argv[1]);
-    if (kind != "wmf" && kind != "emf") {
-        std::fputs("vlm-metafile: the kind must be wmf or emf\n", stderr);
+    const Kind* kind = argc == 4 ? findKind(argv[1]) : nullptr;
+    const wire::Format* format = kind ? wire::formatFor(kind->name) : nullptr;
+    // A drawing fills its box, so the box itself is under the pixel cap; a photo only shrinks
+    // into its box and is checked against the cap before it is decoded.
+    if (!format || !parseSide(argv[2], *format, width) || !parseSide(argv[3], *format, height) ||
+        (format == &wire::kDrawing && quint64(width) * quint64(height) > format->maxPixels)) {
+        std::fputs("usage: vlm-metafile wmf|emf|webp|tiff|heif WIDTH HEIGHT < picture > pixels\n",
+                   stderr);
         return kBadArguments;
     }
     // The decoders see only input that arrives after this, in a process that can no longer
@@ -100,24 +147,19 @@ int main(int argc, char** argv) {
         return kNotConfined;
     }
     QByteArray input;
-    if (!readInput(input) || input.isEmpty()) {
+    if (!readInput(input, format->maxInputBytes) || input.isEmpty()) {
         std::fputs("vlm-metafile: the input is empty, unreadable or too large\n", stderr);
         return kBadInput;
     }
-
-    const QSize box(width, height);
-    QImage image;
-    if (kind == "wmf") {
-        image = vlm::metafile::renderWmf(input, box);
-    } else {
-        // Text in an EMF drawing needs the font database, which needs a GUI application.
+    std::optional<QGuiApplication> app;
+    if (kind->needsFonts) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        QGuiApplication app(argc, argv);
-        image = vlm::metafile::renderEmf(input, box);
+        app.emplace(argc, argv);
     }
+    const QImage image = kind->decode(input, QSize(width, height));
     if (image.isNull()) {
-        std::fputs("vlm-metafile: the drawing could not be rendered\n", stderr);
+        std::fputs("vlm-metafile: the picture could not be decoded\n", stderr);
         return kRenderFailed;
     }
-    return writePixels(std::move(image)) ? kOk : kWriteFailed;
+    return writePixels(image, *format) ? kOk : kWriteFailed;
 }

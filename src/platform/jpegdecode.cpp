@@ -26,78 +26,189 @@ struct ErrorManager {
 
 void onMessage(j_common_ptr info, int level) {
     // Warnings about stray bytes are common in photographs that decode well; data that ends
-    // early is a failed load, not a picture padded with grey.
-    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+    // early (the file, or the scan at a marker) is a failed load, not a picture padded with
+    // grey. A small file whose header claims a huge picture fails at once that way.
+    const int code = info->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER))
         failDecoding(info);
 }
 
 void stayQuiet(j_common_ptr) {}
 
+// Feeds libjpeg from a device a block at a time: a 200-megapixel photograph's file need not be
+// in memory beside its pixels.
+struct DeviceSource {
+    jpeg_source_mgr pub{};
+    QIODevice* device = nullptr;
+    JOCTET block[32 * 1024];
+};
+
+void startSource(j_decompress_ptr) {}
+void endSource(j_decompress_ptr) {}
+
+boolean fillBlock(j_decompress_ptr info) {
+    auto* source = reinterpret_cast<DeviceSource*>(info->src);
+    qint64 length =
+        source->device->read(reinterpret_cast<char*>(source->block), qint64(sizeof source->block));
+    if (length <= 0) { // as libjpeg's own sources do: an end marker, and the warning that fails
+        WARNMS(info, JWRN_JPEG_EOF);
+        source->block[0] = 0xFF;
+        source->block[1] = JPEG_EOI;
+        length = 2;
+    }
+    source->pub.next_input_byte = source->block;
+    source->pub.bytes_in_buffer = size_t(length);
+    return TRUE;
+}
+
+void skipBytes(j_decompress_ptr info, long count) {
+    auto& source = info->src;
+    while (count > long(source->bytes_in_buffer)) {
+        count -= long(source->bytes_in_buffer);
+        fillBlock(info);
+    }
+    if (count > 0) {
+        source->next_input_byte += count;
+        source->bytes_in_buffer -= size_t(count);
+    }
+}
+
 struct Decompressor {
     jpeg_decompress_struct info{};
     ErrorManager errors{};
+    DeviceSource source;
 
-    Decompressor() {
+    explicit Decompressor(QIODevice& device) {
         info.err = jpeg_std_error(&errors.pub);
         errors.pub.error_exit = failDecoding;
         errors.pub.emit_message = onMessage;
         errors.pub.output_message = stayQuiet;
+        source.device = &device;
+        source.pub.init_source = startSource;
+        source.pub.fill_input_buffer = fillBlock;
+        source.pub.skip_input_data = skipBytes;
+        source.pub.resync_to_restart = jpeg_resync_to_restart;
+        source.pub.term_source = endSource;
     }
     ~Decompressor() { jpeg_destroy_decompress(&info); } // also after a failed create
     Decompressor(const Decompressor&) = delete;
     Decompressor& operator=(const Decompressor&) = delete;
 };
 
-bool readHeader(Decompressor& d, const unsigned char* bytes, unsigned long size) {
+bool readHeader(Decompressor& d) {
     if (setjmp(d.errors.jump))
         return false;
     jpeg_create_decompress(&d.info);
-    jpeg_mem_src(&d.info, bytes, size);
+    d.info.src = &d.source.pub;
     return jpeg_read_header(&d.info, TRUE) == JPEG_HEADER_OK;
 }
 
-bool readPixels(Decompressor& d, uchar* bits, qsizetype bytesPerLine, QSize size) {
+// Where decoded pixel (x, y) goes in the upright picture, as offsets in pixels: the start, and
+// the steps for x and y. Mirroring and flipping come first, then the quarter turn clockwise.
+struct Placement {
+    qsizetype origin = 0;
+    qsizetype stepX = 1;
+    qsizetype stepY = 0;
+};
+
+Placement placement(QSize decoded, qsizetype stride, QImageIOHandler::Transformations turn) {
+    const qsizetype mirror = turn & QImageIOHandler::TransformationMirror ? -1 : 1;
+    const qsizetype flip = turn & QImageIOHandler::TransformationFlip ? -1 : 1;
+    const qsizetype mirrorStart = mirror < 0 ? decoded.width() - 1 : 0;
+    const qsizetype flipStart = flip < 0 ? decoded.height() - 1 : 0;
+    if (turn & QImageIOHandler::TransformationRotate90) // (x, y) -> (height - 1 - y, x)
+        return {mirrorStart * stride + decoded.height() - 1 - flipStart, mirror * stride, -flip};
+    return {flipStart * stride + mirrorStart, mirror, flip * stride};
+}
+
+constexpr JDIMENSION kBatch = 16; // the most rows libjpeg returns at once
+
+bool scaleTo(Decompressor& d, unsigned int eighths) {
+    if (setjmp(d.errors.jump))
+        return false;
+    d.info.scale_num = eighths;
+    d.info.scale_denom = 8;
+    jpeg_calc_output_dimensions(&d.info);
+    return true;
+}
+
+// strip: kBatch rows of the decoded width, for a turned picture, whose rows are spread to their
+// places as they arrive.
+bool readPixels(Decompressor& d, QImage& image, QImage& strip,
+                QImageIOHandler::Transformations turn) {
     if (setjmp(d.errors.jump))
         return false;
     jpeg_start_decompress(&d.info);
-    if (d.info.output_width != JDIMENSION(size.width()) ||
-        d.info.output_height != JDIMENSION(size.height()))
+    const QSize decoded(int(d.info.output_width), int(d.info.output_height));
+    const bool upright = turn == QImageIOHandler::TransformationNone;
+    if (transformedSize(decoded, turn) != image.size() ||
+        (!upright && strip.width() != decoded.width()))
         return false;
-    constexpr JDIMENSION batch = 16; // the most rows libjpeg returns at once
+    constexpr JDIMENSION batch = kBatch;
     JSAMPROW rows[batch];
+    auto* pixels = reinterpret_cast<quint32*>(image.bits());
+    const Placement place = placement(decoded, image.bytesPerLine() / 4, turn);
     while (d.info.output_scanline < d.info.output_height) {
         const JDIMENSION first = d.info.output_scanline;
         const JDIMENSION count = std::min(batch, d.info.output_height - first);
         for (JDIMENSION i = 0; i < count; ++i)
-            rows[i] = bits + qsizetype(first + i) * bytesPerLine;
-        jpeg_read_scanlines(&d.info, rows, count);
+            rows[i] = upright ? image.scanLine(int(first + i)) : strip.scanLine(int(i));
+        const JDIMENSION got = jpeg_read_scanlines(&d.info, rows, count);
+        for (JDIMENSION i = 0; !upright && i < got; ++i) {
+            const auto* in = reinterpret_cast<const quint32*>(rows[i]);
+            quint32* out = pixels + place.origin + qsizetype(first + i) * place.stepY;
+            for (int x = 0; x < decoded.width(); ++x, out += place.stepX)
+                *out = in[x];
+        }
     }
     jpeg_finish_decompress(&d.info);
     return true;
 }
 
+// The smallest libjpeg scale (eighths) that still covers the upright size fitted within box.
+unsigned int eighthsFor(QSize upright, QSize box) {
+    if (box.isEmpty())
+        return 8;
+    const QSize fitted = upright.scaled(box, Qt::KeepAspectRatio).boundedTo(upright);
+    for (unsigned int eighths = 1; eighths < 8; ++eighths)
+        if (qint64{upright.width()} * eighths >= qint64{fitted.width()} * 8 &&
+            qint64{upright.height()} * eighths >= qint64{fitted.height()} * 8)
+            return eighths;
+    return 8;
+}
+
 } // namespace
 
-std::optional<QImage> decodeColourJpeg(QByteArrayView data, bool (*acceptable)(QSize)) {
-    Decompressor d;
-    if (data.isEmpty() || !readHeader(d, reinterpret_cast<const unsigned char*>(data.data()),
-                                      static_cast<unsigned long>(data.size())))
+QSize transformedSize(QSize size, QImageIOHandler::Transformations transformation) {
+    return transformation & QImageIOHandler::TransformationRotate90 ? size.transposed() : size;
+}
+
+std::optional<QImage> decodeColourJpeg(QIODevice& device, bool (*acceptable)(QSize),
+                                       const JpegRequest& request) {
+    Decompressor d(device);
+    if (!readHeader(d))
         return QImage();
     const bool colour = d.info.num_components == 3 && (d.info.jpeg_color_space == JCS_YCbCr ||
                                                        d.info.jpeg_color_space == JCS_RGB);
     if (!colour)
         return std::nullopt;
-    const QSize size(int(std::min<JDIMENSION>(d.info.image_width, 1 << 30)),
-                     int(std::min<JDIMENSION>(d.info.image_height, 1 << 30)));
-    if (!acceptable(size))
+    const QSize natural(int(std::min<JDIMENSION>(d.info.image_width, 1 << 30)),
+                        int(std::min<JDIMENSION>(d.info.image_height, 1 << 30)));
+    if (!acceptable(natural))
         return QImage();
     // The byte order of an RGB32 pixel in memory.
     d.info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
     // The fast transform's rounding is invisible at wallpaper sizes. Chroma keeps its smooth
     // upsampling: plain upsampling saves little and leaves coloured fringes at sharp edges.
     d.info.dct_method = JDCT_IFAST;
-    QImage image = newLargeImage(size);
-    if (image.isNull() || !readPixels(d, image.bits(), image.bytesPerLine(), size))
+    if (!scaleTo(d, eighthsFor(transformedSize(natural, request.transformation), request.within)))
+        return QImage();
+    const QSize decoded(int(d.info.output_width), int(d.info.output_height));
+    QImage image = newLargeImage(transformedSize(decoded, request.transformation));
+    const bool turned = request.transformation != QImageIOHandler::TransformationNone;
+    QImage strip = turned ? QImage(decoded.width(), int(kBatch), QImage::Format_RGB32) : QImage();
+    if (image.isNull() || (turned && strip.isNull()) ||
+        !readPixels(d, image, strip, request.transformation))
         return QImage();
     if (d.info.density_unit == 1) { // dots per inch
         image.setDotsPerMeterX(qRound(d.info.X_density * 100 / 2.54));

@@ -1,20 +1,33 @@
 #pragma once
 
-#include <QByteArrayView>
+#include <QIODevice>
 #include <QImage>
+#include <QImageIOHandler>
 #include <QSize>
 #include <optional>
 
 namespace vlm {
 
-// Decodes a colour JPEG (three components, YCbCr or RGB) straight into the rows of an RGB32
-// image, with libjpeg's fast integer transform. A wallpaper change decodes a whole photograph
-// every time, and this takes less than Qt's reader, which decodes into a row buffer and
-// converts every row.
+struct JpegRequest {
+    // Turns the picture upright while its rows arrive, with no second copy of it.
+    QImageIOHandler::Transformations transformation = QImageIOHandler::TransformationNone;
+    // Empty: the whole picture. Otherwise libjpeg decodes at the smallest of its scales 1/8 to
+    // 8/8 that still covers the upright picture fitted inside this size (never enlarged).
+    QSize within;
+};
+
+// Decodes a colour JPEG (three components, YCbCr or RGB) from device straight into the rows
+// of an RGB32 image, with libjpeg's fast integer transform. A wallpaper change decodes a whole
+// photograph every time, and this takes less than Qt's reader, which decodes into a row buffer
+// and converts every row; it reads the file in small blocks instead of holding it whole.
 //
 // nullopt: this decoder does not take the data (grayscale, CMYK, no JPEG at all); Qt's reader
-// handles it. A null image: the data is broken or ends early, or the picture's size fails
-// acceptable (checked before anything is allocated for the pixels).
-std::optional<QImage> decodeColourJpeg(QByteArrayView data, bool (*acceptable)(QSize));
+// handles it. A null image: the data is broken or ends early, or the picture's natural size
+// fails acceptable (checked before anything is allocated for the pixels).
+std::optional<QImage> decodeColourJpeg(QIODevice& device, bool (*acceptable)(QSize),
+                                       const JpegRequest& request = {});
+
+// The size a picture of size takes after transformation.
+QSize transformedSize(QSize size, QImageIOHandler::Transformations transformation);
 
 } // namespace vlm

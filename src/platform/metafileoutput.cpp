@@ -1,35 +1,63 @@
 #include "platform/metafileoutput.h"
 
-#include "common/metafilewire.h"
-
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 
 namespace vlm {
 
-QImage parseMetafileOutput(const QByteArray& bytes) {
-    namespace wire = metafilewire;
-    if (static_cast<std::size_t>(bytes.size()) < wire::kHeaderSize ||
-        std::memcmp(bytes.constData(), wire::kMagic, sizeof wire::kMagic) != 0)
-        return {};
-    const auto width = qFromLittleEndian<quint32>(bytes.constData() + 8);
-    const auto height = qFromLittleEndian<quint32>(bytes.constData() + 12);
-    if (width == 0 || height == 0 || width > wire::kMaxSide || height > wire::kMaxSide)
-        return {};
-    const quint64 pixels = quint64{width} * height;
-    if (pixels > wire::kMaxPixels ||
-        static_cast<quint64>(bytes.size()) != wire::kHeaderSize + pixels * 4)
-        return {};
-
-    QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_ARGB32);
-    if (image.isNull())
-        return {};
-    const char* source = bytes.constData() + wire::kHeaderSize;
-    for (int y = 0; y < image.height(); ++y) {
-        qFromLittleEndian<quint32>(source, width, image.scanLine(y));
-        source += std::size_t{width} * 4;
+bool MetafileOutputReader::append(QByteArrayView bytes) {
+    while (!failed_ && !bytes.isEmpty()) {
+        if (image_.isNull()) {
+            const qsizetype take =
+                std::min<qsizetype>(bytes.size(), metafilewire::kHeaderSize - header_.size());
+            header_.append(bytes.first(take));
+            bytes = bytes.sliced(take);
+            if (header_.size() == qsizetype(metafilewire::kHeaderSize))
+                failed_ = !startImage();
+            continue;
+        }
+        if (row_ == image_.height()) { // bytes past the announced pixels
+            failed_ = true;
+            break;
+        }
+        const qsizetype take = std::min(bytes.size(), rowBytes_ - filled_);
+        std::memcpy(image_.scanLine(row_) + filled_, bytes.data(), std::size_t(take));
+        bytes = bytes.sliced(take);
+        filled_ += take;
+        if (filled_ == rowBytes_)
+            endRow();
     }
-    return image;
+    return !failed_;
+}
+
+bool MetafileOutputReader::startImage() {
+    const char* header = header_.constData();
+    if (std::memcmp(header, format_.magic, sizeof format_.magic) != 0)
+        return false;
+    const auto width = qFromLittleEndian<quint32>(header + 8);
+    const auto height = qFromLittleEndian<quint32>(header + 12);
+    if (width == 0 || height == 0 || width > format_.maxSide || height > format_.maxSide ||
+        quint64{width} * height > format_.maxPixels)
+        return false;
+    const auto format = format_.bytesPerPixel == 4 ? QImage::Format_ARGB32 : QImage::Format_RGB888;
+    image_ = QImage(int(width), int(height), format);
+    rowBytes_ = qsizetype(width) * format_.bytesPerPixel;
+    return !image_.isNull();
+}
+
+void MetafileOutputReader::endRow() {
+    if (format_.bytesPerPixel == 4) // in place; a no-op on little-endian machines
+        qFromLittleEndian<quint32>(image_.scanLine(row_), image_.width(), image_.scanLine(row_));
+    ++row_;
+    filled_ = 0;
+}
+
+QImage MetafileOutputReader::finish() {
+    if (failed_ || image_.isNull() || row_ != image_.height())
+        return {};
+    failed_ = true; // the image is handed out once
+    return std::move(image_);
 }
 
 } // namespace vlm

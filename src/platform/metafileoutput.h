@@ -1,13 +1,37 @@
 #pragma once
 
+#include "common/metafilewire.h"
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QImage>
 
 namespace vlm {
 
-// Turns what the metafile helper wrote to its standard output into an image. Anything but a
-// well-formed header with bounded dimensions followed by exactly the pixels it announces gives
-// a null image: the helper runs old decoders on hostile files, so its output is not trusted.
-QImage parseMetafileOutput(const QByteArray& bytes);
+// Takes what the picture helper writes to its standard output, as it comes, straight into an
+// image: a 200-megapixel photo is never held twice. Anything but a well-formed header of the
+// expected format with bounded dimensions followed by exactly the pixels it announces gives a
+// null image: the helper runs old decoders on hostile files, so its output is not trusted.
+class MetafileOutputReader {
+public:
+    explicit MetafileOutputReader(const metafilewire::Format& format) : format_(format) {}
+
+    // False once the output can no longer be valid; the caller may stop reading then.
+    bool append(QByteArrayView bytes);
+    // The image when exactly the announced pixels came, else a null image.
+    QImage finish();
+
+private:
+    bool startImage();
+    void endRow();
+
+    const metafilewire::Format& format_;
+    QByteArray header_;
+    QImage image_;
+    int row_ = 0;
+    qsizetype rowBytes_ = 0;
+    qsizetype filled_ = 0; // bytes of the current row
+    bool failed_ = false;
+};
 
 } // namespace vlm

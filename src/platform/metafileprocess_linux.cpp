@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTimer>
 #include <csignal>
+#include <string_view>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -24,23 +25,35 @@ constexpr bool kLimitAddressSpace = false;
 constexpr bool kLimitAddressSpace = true;
 #endif
 
+struct HelperLimits {
+    rlim_t addressSpaceBytes;
+    rlim_t cpuSeconds;
+    std::chrono::milliseconds timeout;
+};
 // Room for the Qt libraries, fonts and a few copies of an 8K drawing, nothing near the
 // machine's memory.
-constexpr rlim_t kAddressSpaceBytes = rlim_t{1536} * 1024 * 1024;
-constexpr rlim_t kCpuSeconds = 5;
+constexpr HelperLimits kDrawingLimits{rlim_t{1536} * 1024 * 1024, 5, std::chrono::seconds(3)};
+// A photo needs its file, the decoder's pixels and a copy of those to turn or scale it: up to
+// 0.8 + 0.8 + 0.8 GB at 200 megapixels, besides the libraries. A 48-megapixel HEIC takes 5 to
+// 7 s of CPU on a slow, busy machine, one of 200 megapixels four times that.
+constexpr HelperLimits kPhotoLimits{rlim_t{4096} * 1024 * 1024, 40, std::chrono::seconds(40)};
 
 bool setLimit(int resource, rlim_t value) {
     const rlimit limit{value, value};
     return setrlimit(resource, &limit) == 0;
 }
 
+// Read by the forked child; set before each start on the one thread that starts helpers.
+const HelperLimits* childLimits = &kDrawingLimits;
+
 // Runs in the forked child before exec: async-signal-safe calls only. A limit that cannot
 // be applied ends the child, so a helper never runs without its limits.
 void limitChild() {
     setpgid(0, 0); // its own group, so a timeout also kills anything it started
-    const bool limited = setLimit(RLIMIT_CPU, kCpuSeconds) && setLimit(RLIMIT_CORE, 0) &&
-                         setLimit(RLIMIT_FSIZE, 0) &&
-                         (!kLimitAddressSpace || setLimit(RLIMIT_AS, kAddressSpaceBytes));
+    const bool limited =
+        setLimit(RLIMIT_CPU, childLimits->cpuSeconds) && setLimit(RLIMIT_CORE, 0) &&
+        setLimit(RLIMIT_FSIZE, 0) &&
+        (!kLimitAddressSpace || setLimit(RLIMIT_AS, childLimits->addressSpaceBytes));
     // Writing a file then fails with EFBIG instead of killing the helper with SIGXFSZ.
     std::signal(SIGXFSZ, SIG_IGN);
     if (!limited || prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
@@ -63,12 +76,14 @@ int remainingMs(const QDeadlineTimer& deadline) {
 } // namespace
 
 QImage renderMetafileInHelper(const MetafileJob& job) {
-    namespace wire = metafilewire;
-    if (job.helper.isEmpty() || job.box.isEmpty() || job.data.isEmpty() ||
-        job.data.size() > wire::kMaxInputBytes)
+    const metafilewire::Format* format = metafilewire::formatFor(
+        std::string_view(job.kind.constData(), std::size_t(job.kind.size())));
+    if (!format || job.helper.isEmpty() || job.box.isEmpty() || job.data.isEmpty() ||
+        job.data.size() > format->maxInputBytes)
         return {};
+    childLimits = format == &metafilewire::kRaster ? &kPhotoLimits : &kDrawingLimits;
 
-    const QDeadlineTimer deadline(job.timeout);
+    const QDeadlineTimer deadline(job.timeout.value_or(childLimits->timeout));
     QProcess process;
     process.setProgram(job.helper);
     process.setArguments({QString::fromLatin1(job.kind), QString::number(job.box.width()),
@@ -86,14 +101,13 @@ QImage renderMetafileInHelper(const MetafileJob& job) {
 
     // The helper is awaited in an event loop so that timers (the clock) keep running and the
     // window keeps painting; the user's input waits until the picture is there. The output is
-    // collected as it comes so a helper that floods the pipe is stopped at the cap.
+    // taken as it comes, so a helper that floods the pipe or answers nonsense is stopped.
     QEventLoop loop;
-    QByteArray output;
-    bool overflow = false;
+    MetafileOutputReader output(*format);
+    bool invalid = false;
     QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
-        output += process.readAllStandardOutput();
-        if (static_cast<quint64>(output.size()) > wire::kMaxOutputBytes) {
-            overflow = true;
+        if (!output.append(process.readAllStandardOutput())) {
+            invalid = true;
             loop.quit();
         }
     });
@@ -102,14 +116,14 @@ QImage renderMetafileInHelper(const MetafileJob& job) {
     if (process.state() != QProcess::NotRunning)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
 
-    if (overflow || process.state() != QProcess::NotRunning) {
+    if (invalid || process.state() != QProcess::NotRunning) {
         killHelper(process);
         return {};
     }
-    output += process.readAllStandardOutput();
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    if (!output.append(process.readAllStandardOutput()) ||
+        process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return {};
-    return parseMetafileOutput(output);
+    return output.finish();
 }
 
 } // namespace vlm

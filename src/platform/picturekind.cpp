@@ -1,6 +1,7 @@
 #include "platform/picturekind.h"
 
 #include <QtEndian>
+#include <array>
 
 namespace vlm {
 
@@ -12,6 +13,26 @@ quint16 u16(QByteArrayView head, qsizetype offset) {
 
 quint32 u32(QByteArrayView head, qsizetype offset) {
     return qFromLittleEndian<quint32>(head.data() + offset);
+}
+
+bool isBmp(QByteArrayView head) {
+    return head.startsWith("BM");
+}
+
+bool isJpeg(QByteArrayView head) {
+    return head.startsWith("\xFF\xD8\xFF");
+}
+
+bool isPng(QByteArrayView head) {
+    return head.startsWith("\x89PNG\r\n\x1A\n");
+}
+
+bool isGif(QByteArrayView head) {
+    return head.startsWith("GIF87a") || head.startsWith("GIF89a");
+}
+
+bool isIco(QByteArrayView head) {
+    return head.size() >= 6 && u16(head, 0) == 0 && u16(head, 2) == 1 && u16(head, 4) > 0;
 }
 
 bool isEmf(QByteArrayView head) {
@@ -31,22 +52,88 @@ bool isWmf(QByteArrayView head) {
            (version == 0x0100 || version == 0x0300);
 }
 
+bool isWebp(QByteArrayView head) {
+    return head.size() >= 12 && head.startsWith("RIFF") && head.sliced(8, 4) == "WEBP";
+}
+
+bool isTiff(QByteArrayView head) {
+    return head.startsWith(QByteArrayView("II*\0", 4)) ||
+           head.startsWith(QByteArrayView("MM\0*", 4));
+}
+
+// An ISO base media file whose leading `ftyp` box names one of brands, as its major brand or
+// among the compatible ones that lie within head.
+bool hasBrand(QByteArrayView head, std::initializer_list<QByteArrayView> brands) {
+    if (head.size() < 12 || head.sliced(4, 4) != "ftyp")
+        return false;
+    const qsizetype boxEnd = qMin<qsizetype>(qFromBigEndian<quint32>(head.data()), head.size());
+    const auto listed = [&](qsizetype at) {
+        for (const QByteArrayView brand : brands)
+            if (head.sliced(at, 4) == brand)
+                return true;
+        return false;
+    };
+    if (listed(8))
+        return true;
+    for (qsizetype at = 16; at + 4 <= boxEnd; at += 4) // after the minor version
+        if (listed(at))
+            return true;
+    return false;
+}
+
+bool isAvif(QByteArrayView head) {
+    return hasBrand(head, {"avif", "avis"});
+}
+
+bool isHeif(QByteArrayView head) {
+    return hasBrand(head, {"heic", "heix", "hevc", "hevx", "heim", "heis", "mif1", "msf1"});
+}
+
+using enum PictureKind;
+using enum PictureDecoder;
+
+// AVIF comes before HEIF: an AVIF file also names the HEIF brand mif1. Both decode alike.
+constexpr std::array kRows{
+    PictureKindRow{Bmp, isBmp, "bmp dib", QtReader, "bmp"},
+    PictureKindRow{Jpeg, isJpeg, "jpg jpeg jpe jfif", LibJpeg, "jpeg"},
+    PictureKindRow{Png, isPng, "png", QtReader, "png"},
+    PictureKindRow{Gif, isGif, "gif", QtReader, "gif"},
+    PictureKindRow{Ico, isIco, "ico", QtReader, "ico"},
+    PictureKindRow{Emf, isEmf, "emf", HelperDrawing, "emf"},
+    PictureKindRow{Wmf, isWmf, "wmf", HelperDrawing, "wmf"},
+    PictureKindRow{Webp, isWebp, "webp", HelperRaster, "webp"},
+    PictureKindRow{Tiff, isTiff, "tif tiff", HelperRaster, "tiff"},
+    PictureKindRow{Avif, isAvif, "avif", HelperRaster, "heif"},
+    PictureKindRow{Heif, isHeif, "heic heif", HelperRaster, "heif"},
+};
+
 } // namespace
 
+std::span<const PictureKindRow> pictureKinds() {
+    return kRows;
+}
+
+const PictureKindRow* pictureKindRow(PictureKind kind) {
+    for (const PictureKindRow& row : kRows)
+        if (row.kind == kind)
+            return &row;
+    return nullptr;
+}
+
 PictureKind sniffPictureKind(QByteArrayView head) {
-    if (head.startsWith("BM"))
-        return PictureKind::Bmp;
-    if (head.startsWith("\xFF\xD8\xFF"))
-        return PictureKind::Jpeg;
-    if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
-        return PictureKind::Gif;
-    if (head.size() >= 6 && u16(head, 0) == 0 && u16(head, 2) == 1 && u16(head, 4) > 0)
-        return PictureKind::Ico;
-    if (isEmf(head))
-        return PictureKind::Emf;
-    if (isWmf(head))
-        return PictureKind::Wmf;
-    return PictureKind::Unknown;
+    head = head.first(qMin(head.size(), kPictureSniffBytes));
+    for (const PictureKindRow& row : kRows)
+        if (row.recognises(head))
+            return row.kind;
+    return Unknown;
+}
+
+QStringList pictureNamePatterns() {
+    QStringList patterns;
+    for (const PictureKindRow& row : kRows)
+        for (const QString& extension : QString::fromLatin1(row.extensions).split(u' '))
+            patterns.append(QStringLiteral("*.") + extension);
+    return patterns;
 }
 
 } // namespace vlm

@@ -19,33 +19,25 @@ namespace vlm {
 
 namespace {
 
-// An 8K picture decodes to about 130 MB; twice that still refuses a decompression bomb.
-constexpr int kAllocationLimitMb = 256;
-constexpr qint64 kMaxDecodedBytes = qint64{kAllocationLimitMb} * 1024 * 1024;
-constexpr int kMaxSide = 32768;
+// The largest picture at 8 bytes a pixel (a 16-bit PNG with alpha, as Qt decodes it).
+constexpr int kAllocationLimitMb = int(kMaxPicturePixels * 8 / (1024 * 1024)) + 1;
 // An icon file holds a handful of sizes; the directory is not trusted beyond this many.
 constexpr int kMaxIconEntries = 64;
 const QSize kDefaultMetafileBox(1920, 1080);
 
-const char* qtFormat(PictureKind kind) {
-    switch (kind) {
-    case PictureKind::Bmp:
-        return "bmp";
-    case PictureKind::Jpeg:
-        return "jpeg";
-    case PictureKind::Gif:
-        return "gif";
-    case PictureKind::Ico:
-        return "ico";
-    default:
-        return nullptr;
-    }
+bool acceptableSize(QSize size) {
+    return size.width() > 0 && size.height() > 0 && size.width() <= kMaxPictureSide &&
+           size.height() <= kMaxPictureSide &&
+           qint64{size.width()} * size.height() <= kMaxPicturePixels;
 }
 
-bool acceptableSize(QSize size) {
-    return size.width() > 0 && size.height() > 0 && size.width() <= kMaxSide &&
-           size.height() <= kMaxSide &&
-           qint64{size.width()} * size.height() * 4 <= kMaxDecodedBytes;
+QString tooLarge(QSize size) {
+    return QStringLiteral("the picture is %1 x %2 pixels, more than the program shows "
+                          "(%3 megapixels, %4 pixels a side)")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(kMaxPicturePixels / 1'000'000)
+        .arg(kMaxPictureSide);
 }
 
 // An icon keeps several sizes; the wallpaper wants the largest one.
@@ -64,31 +56,68 @@ void jumpToLargestIcon(QImageReader& reader) {
     reader.jumpToImage(best);
 }
 
-QImage readQtPicture(QFile& file, PictureKind kind) {
-    if (!hasAllItsData(file, kind))
+// Deep colour (16-bit PNG) as 8 bits a channel: what the preview, the bitmap and the screen use.
+QImage eightBitChannels(QImage image) {
+    if (image.depth() <= 32)
+        return image;
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                         : QImage::Format_RGB32);
+}
+
+QImage shrunkToFit(QImage image, QSize within) {
+    if (within.isEmpty() || (image.width() <= within.width() && image.height() <= within.height()))
+        return image;
+    return image.scaled(within, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage readInProgram(QFile& file, const PictureKindRow& row, QSize within, QString& whyNot) {
+    if (!hasAllItsData(file, row.kind)) {
+        whyNot = QStringLiteral("the file ends before its picture does");
         return {};
-    if (kind == PictureKind::Jpeg && file.size() <= kMaxDecodedBytes) {
-        if (std::optional<QImage> image = decodeColourJpeg(file.readAll(), acceptableSize))
-            return *std::move(image);
-        file.seek(0);
     }
-    QImageReader reader(&file, qtFormat(kind));
-    reader.setAutoDetectImageFormat(false);
-    if (kind == PictureKind::Ico)
+    QImageReader reader(&file, row.format);
+    reader.setAutoDetectImageFormat(false); // no plugin's guess decodes anything
+    reader.setAutoTransform(true);
+    if (row.kind == PictureKind::Ico)
         jumpToLargestIcon(reader);
     // The header's claim is checked before anything is allocated for the pixels. (canRead()
     // is no help: the icon handler says no to icons it reads well.)
-    if (!acceptableSize(reader.size()))
+    const QSize claimed = reader.size();
+    if (!claimed.isValid()) {
+        whyNot = QStringLiteral("the picture's header cannot be read");
         return {};
+    }
+    if (!acceptableSize(claimed)) {
+        whyNot = tooLarge(claimed);
+        return {};
+    }
+    if (row.decoder == PictureDecoder::LibJpeg) {
+        const JpegRequest request{reader.transformation(), within};
+        file.seek(0);
+        if (std::optional<QImage> image = decodeColourJpeg(file, acceptableSize, request)) {
+            if (image->isNull())
+                whyNot = QStringLiteral("the photograph is broken or ends early");
+            return shrunkToFit(*std::move(image), within);
+        }
+        file.seek(0);
+        reader.setDevice(&file); // grayscale and CMYK: Qt's reader from the start
+    }
     // The GIF handler reports the first frame's size but paints on the larger logical screen.
     QImage image = reader.read();
-    return acceptableSize(image.size()) ? image : QImage();
+    if (image.isNull()) {
+        whyNot = QStringLiteral("the picture is broken: ") + reader.errorString();
+        return {};
+    }
+    if (!acceptableSize(image.size())) {
+        whyNot = tooLarge(image.size());
+        return {};
+    }
+    return shrunkToFit(eightBitChannels(std::move(image)), within);
 }
 
 // The requested size within what the helper may return, keeping its aspect.
-QSize metafileBox(QSize target) {
+QSize helperBox(QSize box) {
     namespace wire = metafilewire;
-    QSize box = target.isEmpty() ? kDefaultMetafileBox : target;
     box = box.boundedTo(QSize(wire::kMaxSide, wire::kMaxSide));
     const double pixels = double(box.width()) * box.height();
     if (pixels > double(wire::kMaxPixels)) {
@@ -103,32 +132,67 @@ QSize metafileBox(QSize target) {
 PictureLoader::PictureLoader(QString metafileHelper, QSize targetSize)
     : metafileHelper_(std::move(metafileHelper)), targetSize_(targetSize) {}
 
-QImage PictureLoader::load(const QString& path) const {
+QImage PictureLoader::load(const QString& path, QSize within, QString* whyNot) const {
     ++loadsRunning_;
     const auto done = qScopeGuard([this] { --loadsRunning_; });
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    QString reason;
+    QImage image = loadFile(path, within, reason);
+    if (whyNot)
+        *whyNot = image.isNull() ? reason : QString();
+    return image;
+}
+
+QImage PictureLoader::loadFile(const QString& path, QSize within, QString& whyNot) const {
+    if (path.isEmpty()) {
+        whyNot = QStringLiteral("no file is named");
         return {};
+    }
+    if (!QFileInfo(path).isFile()) {
+        whyNot = QFileInfo::exists(path) ? QStringLiteral("it is not a file")
+                                         : QStringLiteral("the file does not exist");
+        return {};
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        whyNot = QStringLiteral("the file cannot be opened: ") + file.errorString();
         return {};
-    const PictureKind kind = sniffPictureKind(file.peek(kPictureSniffBytes));
-    switch (kind) {
-    case PictureKind::Unknown:
+    }
+    const PictureKindRow* row = pictureKindRow(sniffPictureKind(file.peek(kPictureSniffBytes)));
+    if (!row) {
+        whyNot = QStringLiteral("the file is not a picture of a kind the program shows");
         return {};
-    case PictureKind::Wmf:
-    case PictureKind::Emf: {
-        if (metafileHelper_.isEmpty() || file.size() > metafilewire::kMaxInputBytes)
-            return {};
-        MetafileJob job;
-        job.helper = metafileHelper_;
-        job.kind = kind == PictureKind::Wmf ? "wmf" : "emf";
-        job.data = file.read(metafilewire::kMaxInputBytes + 1);
-        job.box = metafileBox(targetSize_);
-        return renderMetafileInHelper(job);
     }
-    default:
-        return readQtPicture(file, kind);
+    if (row->decoder == PictureDecoder::QtReader || row->decoder == PictureDecoder::LibJpeg)
+        return readInProgram(file, *row, within, whyNot);
+
+    if (metafileHelper_.isEmpty()) {
+        whyNot = QStringLiteral("the helper vlm-metafile, which decodes this kind, is missing");
+        return {};
     }
+    if (file.size() > metafilewire::kMaxInputBytes) {
+        whyNot = QStringLiteral("the file is larger than the helper takes (%1 MiB)")
+                     .arg(metafilewire::kMaxInputBytes / (1024 * 1024));
+        return {};
+    }
+    MetafileJob job;
+    job.helper = metafileHelper_;
+    job.kind = row->format;
+    job.data = file.read(metafilewire::kMaxInputBytes + 1);
+    if (!within.isEmpty())
+        job.box = helperBox(within);
+    else if (row->decoder == PictureDecoder::HelperDrawing)
+        job.box = helperBox(targetSize_.isEmpty() ? kDefaultMetafileBox : targetSize_);
+    else // a photograph at its own size: the helper checks its pixels against its own cap
+        job.box = QSize(kMaxPictureSide, kMaxPictureSide)
+                      .boundedTo(QSize(metafilewire::kMaxSide, metafilewire::kMaxSide));
+    QImage image = renderMetafileInHelper(job);
+    if (image.isNull()) {
+        whyNot = QStringLiteral("the helper could not decode the picture");
+    } else if (!acceptableSize(image.size())) {
+        whyNot = tooLarge(image.size());
+        return {};
+    }
+    return image;
 }
 
 void PictureLoader::limitDecoderMemory() {

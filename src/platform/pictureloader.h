@@ -6,17 +6,28 @@
 
 namespace vlm {
 
-// Loads the picture files a collection may hold (BMP, DIB, JPEG, GIF, ICO, WMF, EMF).
-// A missing, unreadable, truncated, oversized or unsupported file gives a null image, fast and
-// without exhausting memory. Metafiles are rasterised to fit targetSize, keeping their aspect.
+// The largest picture the program shows: a 200-megapixel phone photograph, and no side longer
+// than a bitmap viewer takes. A larger one is an entry that cannot be shown.
+inline constexpr qint64 kMaxPicturePixels = 200'000'000;
+inline constexpr int kMaxPictureSide = 65535;
+
+// Loads the picture files a collection may hold, of the kinds picturekind.h lists, by their
+// content. A missing, unreadable, truncated, oversized or unsupported file gives a null image,
+// fast and without exhausting memory, and a reason. Photographs come upright (their EXIF
+// orientation applied). Metafiles are drawn to fit targetSize, keeping their aspect.
 class PictureLoader {
 public:
-    // metafileHelper: path of the vlm-metafile executable; empty means metafiles fail.
+    // metafileHelper: path of the vlm-metafile executable; empty means the kinds it decodes
+    // fail.
     PictureLoader(QString metafileHelper, QSize targetSize);
 
-    QImage load(const QString& path) const;
+    // within empty: the whole picture. Otherwise a picture for a preview of about that size:
+    // shrunk to fit inside it (never enlarged), decoded at a fraction of its size where the
+    // decoder can (JPEG, the helper's kinds), so a large photograph costs little memory.
+    // whyNot, when given, receives the reason a load failed.
+    QImage load(const QString& path, QSize within = {}, QString* whyNot = nullptr) const;
 
-    // True while a load runs. A metafile renders with the event loop running (timers keep
+    // True while a load runs. The helper decodes with the event loop running (timers keep
     // firing), so a handler that a timer starts may find a load under way.
     bool busy() const { return loadsRunning_ > 0; }
 
@@ -29,6 +40,8 @@ public:
     static QString findMetafileHelper(const QString& executableFolder);
 
 private:
+    QImage loadFile(const QString& path, QSize within, QString& whyNot) const;
+
     QString metafileHelper_;
     QSize targetSize_;
     mutable int loadsRunning_ = 0;

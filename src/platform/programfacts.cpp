@@ -64,12 +64,12 @@ QString chooseWritableFolder(const QString& executableFolder) {
     return data;
 }
 
-ProgramFacts detectProgramFacts(const QStringList& arguments) {
+ProgramFacts detectProgramFacts(bool uninstallRequested) {
     ProgramFacts facts;
     facts.executableFolder = QCoreApplication::applicationDirPath();
     facts.writableFolder = chooseWritableFolder(facts.executableFolder);
     facts.installedDataFolder = findInstalledDataFolder(facts.executableFolder);
-    facts.argumentString = arguments.mid(1).join(u' ');
+    facts.uninstallRequested = uninstallRequested;
     facts.versionMajor = kVersionMajor;
     facts.versionMinor = kVersionMinor;
     facts.versionRevision = kVersionRevision;

@@ -10,7 +10,9 @@ struct ProgramFacts {
     QString executableFolder; // folder of the running executable, without a trailing separator
     QString writableFolder;   // where vlmimage.bmp and favpath.inf go (see detectProgramFacts)
     QString installedDataFolder;
-    QString argumentString; // the command line without the program's own path
+    // The command line was the uninstall switch. Decided once, from the arguments as given:
+    // Qt takes its own options out of the list it keeps.
+    bool uninstallRequested = false;
     int versionMajor = 0;
     int versionMinor = 0;
     int versionRevision = 0;
@@ -36,6 +38,6 @@ QString findInstalledDataFolder(const QString& executableFolder);
 QString chooseWritableFolder(const QString& executableFolder);
 
 // Reads the facts of the running program (QCoreApplication must exist).
-ProgramFacts detectProgramFacts(const QStringList& arguments);
+ProgramFacts detectProgramFacts(bool uninstallRequested);
 
 } // namespace vlm

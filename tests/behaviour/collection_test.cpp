@@ -273,7 +273,11 @@ protected:
     PickerTest() {
         for (const char* name : {"b.bmp", "PHOTO.JPG", "a.jpg", "c.Gif", "d.ico"})
             solidPicture(pic(name));
-        for (const char* name : {"notes.txt", "image.png"}) // not listed
+        // Listed by name alone, whatever they hold.
+        for (const char* name : {"e.Jpeg", "f.jpe", "g.JFIF", "h.png", "i.webp", "j.TIF", "k.tiff",
+                                 "l.HEIC", "m.heif", "n.avif"})
+            writeBytes(pic(name), "x");
+        for (const char* name : {"notes.txt", "image.pngx", "movie.mp4"}) // not listed
             writeBytes(pic(name), "x");
         QDir(pics()).mkpath(u"Another"_s);
         solidPicture(pic("sub/inner.bmp"));
@@ -313,7 +317,9 @@ TEST_F(PickerTest, StartsInTheProgramFolderAndListsPicturesWithoutRegardToCase) 
     EXPECT_EQ(files(), QStringList{u"noimage.jpg"_s});
     picker().pointAt(pics());
     EXPECT_EQ(files(),
-              (QStringList{u"a.jpg"_s, u"b.bmp"_s, u"c.Gif"_s, u"d.ico"_s, u"PHOTO.JPG"_s}));
+              (QStringList{u"a.jpg"_s, u"b.bmp"_s, u"c.Gif"_s, u"d.ico"_s, u"e.Jpeg"_s, u"f.jpe"_s,
+                           u"g.JFIF"_s, u"h.png"_s, u"i.webp"_s, u"j.TIF"_s, u"k.tiff"_s,
+                           u"l.HEIC"_s, u"m.heif"_s, u"n.avif"_s, u"PHOTO.JPG"_s}));
     EXPECT_GE(drive1()->findData(u"/"_s), 0);
 }
 

@@ -37,6 +37,8 @@ TEST_F(FavoritesTest, AddingAndRemovingRewriteTheSortedFile) {
     picker().pointAt(zeta);
     favorites().Label31_Click();
     EXPECT_EQ(readBytes(favFile()), lines({zeta + u'/'}));
+    favorite()->blockSignals(true); // choosing only to remove
+    choose(0);
     picker().setDir1Path(alpha);
     favorites().Label31_Click();
     favorites().Label31_Click(); // the same folder twice gives two entries
@@ -45,9 +47,7 @@ TEST_F(FavoritesTest, AddingAndRemovingRewriteTheSortedFile) {
     EXPECT_EQ(readBytes(favFile()), lines(expected));
     EXPECT_EQ(picker().dir1Path(), alpha) << "adding does not navigate";
 
-    favorite()->blockSignals(true); // choosing only to remove
-    choose(2);
-    favorites().Label32_Click();
+    favorites().Label32_Click(); // the chosen zeta, although alpha came in before it
     EXPECT_EQ(readBytes(favFile()), lines({alpha + u'/', alpha + u'/'}));
     for (const int row : {1, 0}) {
         choose(row);
@@ -145,6 +145,16 @@ TEST_F(FavoritesTest, AFileThatCannotBeReadIsReportedAndNeverOverwritten) {
         EXPECT_EQ(QFileInfo(favFile()).isDir(), asFolder);
         EXPECT_EQ(readBytes(favFile()), asFolder ? QByteArray() : tooLarge);
     }
+}
+
+TEST_F(FavoritesTest, AFolderWithALineBreakInItsPathIsRefused) {
+    for (const char* name : {"two\nlines", "carriage\rreturn"}) {
+        picker().pointAt(folder(name));
+        favorites().Label31_Click();
+    }
+    EXPECT_EQ(favorite()->count(), 0);
+    EXPECT_FALSE(QFileInfo::exists(favFile()));
+    EXPECT_TRUE(lastMessage(2, kStyleNotice, u"carriage\u240Dreturn/"_s));
 }
 
 TEST_F(FavoritesTest, AnUnwritableFolderKeepsTheListWithoutAMessage) {

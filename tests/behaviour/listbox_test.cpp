@@ -1,3 +1,4 @@
+#include "collection/ui/picker.h"
 #include "platform/ui/widgets.h"
 #include "support/fakes.h"
 
@@ -77,6 +78,23 @@ TYPED_TEST(ListBoxClickTest, ABlockedListReportsNothing) {
     }
     EXPECT_TRUE(this->clicks.empty());
     EXPECT_EQ(this->click->selectedRow(), 2);
+}
+
+// The picker's file box follows the same rule: a click previews, also on the file already
+// highlighted (it may have changed on disk); the caret arriving by Tab previews nothing.
+TEST(FileBox, ClicksPreviewTheCaretFile) {
+    vlmtest::FormFixture f;
+    const QString picture = f.solidPicture(u"pics/a.bmp"_s, Qt::red);
+    f.form().picker().pointAt(f.path(u"pics"_s));
+    auto* file1 = f.control<QListWidget>("File1");
+    auto* preview = f.control<ImageBox>("Nahled2");
+    vlmtest::tabInto(file1);
+    EXPECT_FALSE(preview->hasPicture());
+    vlmtest::clickRow(file1, 0);
+    EXPECT_EQ(preview->picture().pixelColor(0, 0), QColor(Qt::red));
+    f.solidPicture(picture, Qt::green);
+    vlmtest::clickRow(file1, 0);
+    EXPECT_EQ(preview->picture().pixelColor(0, 0), QColor(Qt::green));
 }
 
 TEST(EntryList, HoldsTheEntriesAsAddedInBlocks) {

@@ -20,6 +20,7 @@ struct Loaded : vlmtest::FormFixture {
     Loaded() {
         store("lastfile", collectionFile(u"c.vlk"_s, {solidPicture(u"a.bmp"_s, Qt::red),
                                                       solidPicture(u"b.bmp"_s, Qt::blue)}));
+        store("index", u"1"_s); // start-up applies b.bmp and wraps to a.bmp
         store("hide", u"0"_s);
         load();
         form().show(); // as the program does after a start that does not hide
@@ -115,7 +116,7 @@ TEST(Quit, AnUnreadCollectionsPlaceIsNotStoredForAnotherCollection) {
 }
 
 TEST(Quit, UninstallLeavesNoOptionsBehindWhenTheWindowCloses) {
-    vlmtest::FormFixture f(u"/uninstall /all /regexp"_s);
+    vlmtest::FormFixture f(vlm::LaunchRequest::Uninstall);
     // A session save while the uninstall message is open must not write the store again.
     f.messages.whileShown = [&f] { f.form().quit().Form_QueryUnload(); };
     f.load();

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTimer>
 #include <csignal>
 
@@ -53,6 +54,7 @@ TEST(Schedule, TimedChangeAndCountdown) {
     Running f(u"5"_s, u"minut"_s);
     ASSERT_EQ(f.backend.paths.size(), 1u); // start-up applied picture 0
     EXPECT_EQ(f.next(), u"10:05:00"_s);
+    f.form().mnuTray()->popup({}); // its countdown line is drawn while it is open
     f.tickAt(QTime(10, 0, 0));
     EXPECT_EQ(f.text("Label5"), u"00:05:00"_s);
     EXPECT_EQ(f.form().menuItem("mnuZmenaTap")->text(), u"další změna za 00:05:00"_s);
@@ -95,6 +97,42 @@ TEST(Schedule, ALateTickFiresAMissedChangeOnceInsteadOfADayLater) {
     g.clock.current = QDateTime(QDate(2026, 12, 7), QTime(0, 30, 0));
     g.tick();
     EXPECT_EQ(g.backend.paths.size(), 2u);
+}
+
+TEST(Schedule, UnseenTheTickRunsJustAfterEachSecondBeginsAndStillMeetsTheChange) {
+    Running f(u"5"_s, u"minut"_s); // hidden in the tray: the hide option's default
+    QTimer& timer = f.form().Timer1();
+    const auto pace = [&] { return std::pair(timer.interval(), timer.timerType()); };
+    const auto fire = [&] { // the timer's timeout, at the fake time it was set for
+        f.clock.advance(timer.interval());
+        QMetaObject::invokeMethod(&timer, "timeout");
+    };
+    ASSERT_FALSE(f.form().isVisible());
+    EXPECT_EQ(pace(), std::pair(1005, Qt::PreciseTimer)); // at 10:00:00.000
+    f.form().mnuNastaveni_Click();
+    EXPECT_EQ(pace(), std::pair(100, Qt::CoarseTimer));
+    f.clock.current.setTime(QTime(10, 4, 58, 300));
+    f.form().Image9_Click();
+    EXPECT_EQ(pace(), std::pair(705, Qt::PreciseTimer));
+    fire();
+    EXPECT_EQ(f.text("AktCas"), u"10:04:59"_s);
+    EXPECT_EQ(f.backend.paths.size(), 1u);
+    fire();
+    EXPECT_EQ(f.backend.paths.size(), 2u) << "the change due at 10:05:00 ran in its second";
+    EXPECT_EQ(f.clock.current.time(), QTime(10, 5, 0, 5));
+
+    // The tray menu's countdown is right as it opens, then ten times a second until it closes.
+    QMenu* menu = f.form().mnuTray();
+    f.clock.current.setTime(QTime(10, 5, 1, 500));
+    menu->popup(QPoint());
+    EXPECT_EQ(f.form().menuItem("mnuZmenaTap")->text(), u"další změna za 00:04:59"_s);
+    EXPECT_EQ(pace(), std::pair(100, Qt::CoarseTimer));
+    menu->hide();
+    EXPECT_EQ(pace(), std::pair(505, Qt::PreciseTimer));
+    fire(); // a closed menu's line is left as it was
+    EXPECT_EQ(f.form().menuItem("mnuZmenaTap")->text(), u"další změna za 00:04:59"_s);
+    f.form().mnuNastaveni_Click();
+    EXPECT_EQ(pace(), std::pair(100, Qt::CoarseTimer));
 }
 
 TEST(Schedule, IntervalOfZeroAndBelowKeepTheirRules) {
@@ -165,6 +203,26 @@ TEST(Schedule, TypingAUnitAndLeavingTheBoxRunsNothing) {
     }
 }
 
+TEST(Schedule, TheArrowKeysStepFromTheUnitTheProgramSet) {
+    const struct {
+        const char* stored;
+        int key;
+        const char* unit;
+        const char* next; // the unit's own handling reschedules on a real step only
+    } cases[] = {
+        {"hodin", Qt::Key_Up, "minut", "10:02:00"},
+        {"hodin", Qt::Key_Down, "hodin", "12:00:00"},
+        {"minutách", Qt::Key_Down, "hodin", "12:00:00"},
+    };
+    for (const auto& c : cases) {
+        Running f(u"2"_s, QString::fromUtf8(c.stored));
+        QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
+        QApplication::sendEvent(f.combo1(), &press);
+        EXPECT_EQ(f.combo1()->currentText(), QString::fromUtf8(c.unit)) << c.stored << c.key;
+        EXPECT_EQ(f.next(), QString::fromLatin1(c.next)) << c.stored << c.key;
+    }
+}
+
 TEST(WallpaperChange, TheClockTicksWhileAMetafileRendersAndADueChangeWaitsForIt) {
     FormFixture f;
     // A metafile helper that runs until the test ends it (or its time runs out). It may see
@@ -190,8 +248,11 @@ TEST(WallpaperChange, TheClockTicksWhileAMetafileRendersAndADueChangeWaitsForIt)
     f.store("jednotky", u"sekund"_s);
     f.store("index", u"0"_s);
 
-    // Start-up applies entry 0 and moves on to the drawing, whose preview renders meanwhile.
-    // Once the helper runs, the clock reaches the next change (10:00:05).
+    f.load(); // applies entry 0 and moves on to the drawing
+    ASSERT_EQ(f.stored("index"), u"1"_s);
+
+    // The change reads the drawing through the helper. Once the helper runs, the clock reaches
+    // the next change (10:00:05).
     bool tickedDuringLoad = false;
     size_t appliedDuringLoad = 0;
     QTimer watcher;
@@ -209,19 +270,20 @@ TEST(WallpaperChange, TheClockTicksWhileAMetafileRendersAndADueChangeWaitsForIt)
         ::kill(pid, SIGKILL);
     });
     watcher.start(10);
-    f.load();
-    EXPECT_TRUE(tickedDuringLoad) << "the clock stood still while the drawing rendered";
+    f.form().change().Zmenit_Click();
+    EXPECT_TRUE(tickedDuringLoad) << "the clock stood still while the drawing was decoded";
     EXPECT_EQ(appliedDuringLoad, 1u) << "a change ran inside the one under way";
-    EXPECT_EQ(f.stored("index"), u"1"_s);
+    // The helper failed: the drawing cannot be shown, the wallpaper stays, the list moves on.
+    EXPECT_EQ(f.stored("index"), u"2"_s);
+    EXPECT_EQ(f.backend.paths.size(), 1u);
 
-    // The change that fell due runs after the load: it applies the placeholder and moves on.
+    // The change that fell due runs after the load and applies entry 2.
     QElapsedTimer deadline; // only catches a hang
     deadline.start();
-    while (f.backend.paths.size() < 2 && deadline.elapsed() < 30000)
+    while (f.stored("index") != u"0"_s && deadline.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    ASSERT_EQ(f.backend.paths.size(), 2u);
-    EXPECT_EQ(f.backend.pictures[1].size(), QImage(f.facts.placeholderPicturePath()).size());
-    EXPECT_EQ(f.stored("index"), u"2"_s);
+    EXPECT_EQ(f.stored("index"), u"0"_s);
+    EXPECT_EQ(f.backend.paths.size(), 2u);
     EXPECT_EQ(f.form().schedule().nextChangeText(), u"10:00:10"_s);
 }
 
@@ -242,7 +304,7 @@ TEST(WallpaperChange, RandomOrderWrapsAfterTheLastEntryAndMayRepeat) {
     EXPECT_EQ(f.stored("index"), u"0"_s);
 }
 
-TEST(WallpaperChange, TheWrittenBitmapTheFallbackAndARefreshedPreview) {
+TEST(WallpaperChange, TheWrittenBitmapARefreshedPreviewAndAFailedWrite) {
     Running f(u"5"_s, u"minut"_s);
     const QImage written(f.facts.wallpaperBitmapPath());
     ASSERT_FALSE(written.isNull());
@@ -253,20 +315,50 @@ TEST(WallpaperChange, TheWrittenBitmapTheFallbackAndARefreshedPreview) {
     f.solidPicture(u"0.bmp"_s, Qt::yellow);
     f.form().collection().setListIndex(0);
     EXPECT_EQ(f.control<vlm::ImageBox>("Nahled")->picture().pixelColor(0, 0), QColor(Qt::yellow));
-    // An entry that is not a picture previews the placeholder, which then becomes the wallpaper.
-    f.form().collection().addEntries({f.path(u"missing.jpg"_s)});
-    f.form().collection().setListIndex(3);
+    // A bitmap that cannot be written: the one on disk is applied, not the picture in memory.
+    ASSERT_TRUE(QFile::remove(f.facts.wallpaperBitmapPath()));
+    ASSERT_TRUE(QDir().mkpath(f.facts.wallpaperBitmapPath()));
     f.form().change().Zmenit_Click();
-    EXPECT_EQ(f.backend.pictures.back().size(), QImage(f.facts.placeholderPicturePath()).size());
+    ASSERT_EQ(f.backend.paths.size(), 2u);
+    EXPECT_TRUE(f.backend.pictures[1].isNull());
 }
 
-TEST(WallpaperChange, EmptyCollectionStillAppliesThePreviewButStoresNothing) {
+TEST(WallpaperChange, AnEntryThatCannotBeShownLeavesTheWallpaperAndIsReportedOnce) {
+    Running f(u"5"_s, u"minut"_s);
+    const QString bitmap = f.facts.wallpaperBitmapPath();
+    const QByteArray applied = vlmtest::readBytes(bitmap);
+    vlmtest::writeBytes(f.path(u"broken.jpg"_s), "\xFF\xD8\xFF\xE0 cut short");
+    f.form().collection().addEntries({f.path(u"missing.jpg"_s), f.path(u"broken.jpg"_s)});
+    const vlmtest::LoggedMessages log("vlm.picture");
+    f.clock.current.setTime(QTime(10, 1, 0));
+    for (int round = 0; round < 2; ++round) {
+        f.form().collection().setListIndex(3);
+        EXPECT_TRUE(f.control<vlm::ImageBox>("Nahled")->hasPicture()) << "the placeholder";
+        f.form().change().Zmenit_Click();
+        EXPECT_EQ(f.stored("index"), u"4"_s);
+        f.form().change().Zmenit_Click();
+        EXPECT_EQ(f.stored("index"), u"0"_s);
+    }
+    EXPECT_EQ(f.backend.paths.size(), 1u) << "only start-up applied a picture";
+    EXPECT_EQ(vlmtest::readBytes(bitmap), applied);
+    EXPECT_EQ(f.text("PosledniZmena"), u"10:00:00"_s);
+    EXPECT_EQ(f.next(), u"10:06:00"_s);
+    ASSERT_EQ(log.messages.size(), 2);
+    EXPECT_TRUE(log.messages[0].contains(f.path(u"missing.jpg"_s)) &&
+                log.messages[0].endsWith(u"the file does not exist"_s))
+        << log.messages[0].toStdString();
+    EXPECT_TRUE(log.messages[1].contains(f.path(u"broken.jpg"_s))) << log.messages[1].toStdString();
+}
+
+TEST(WallpaperChange, AnEmptyCollectionLeavesTheWallpaperAndStoresNothing) {
     FormFixture f;
     f.load();
+    const QString before = f.text("PosledniZmena");
+    f.clock.current.setTime(QTime(10, 1, 0));
     f.form().change().Nahled_Click();
-    ASSERT_EQ(f.backend.paths.size(), 1u);
+    EXPECT_EQ(f.backend.paths.size(), 0u);
     EXPECT_EQ(f.stored("lastfile"), QString());
     EXPECT_EQ(f.stored("index"), QString());
     EXPECT_EQ(f.text("Label17"), u"pc_info"_s);
-    EXPECT_EQ(f.text("PosledniZmena"), u"10:00:00"_s);
+    EXPECT_EQ(f.text("PosledniZmena"), before);
 }

@@ -10,6 +10,7 @@
 #include "support/fakes.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -84,6 +85,24 @@ TEST(Window, EveryControlOfTheTableAtItsPlaceAndTheLooksThatDiffer) {
     }
 }
 
+// The design's colours assume a light desktop: inside the window the system colours are light
+// whatever the theme; the tray menu, a window of its own, follows the theme.
+TEST(Window, ADarkDesktopThemeLeavesTheWindowLightAndTheMenuDark) {
+    const QPalette desktop = QApplication::palette();
+    const QPalette dark(QColor(60, 60, 60), QColor(40, 40, 40)); // near-white texts
+    QApplication::setPalette(dark);
+    FormFixture f;
+    for (const char* name : {"Label16", "Label13", "Frame1", "Check1", "Text1", "Combo1"}) {
+        const QPalette used = f.control<QWidget>(name)->palette();
+        EXPECT_EQ(used.color(QPalette::WindowText), QColor(Qt::black)) << name;
+        EXPECT_EQ(used.color(QPalette::Text), QColor(Qt::black)) << name;
+        EXPECT_EQ(used.color(QPalette::Base), QColor(Qt::white)) << name;
+    }
+    EXPECT_EQ(f.form().palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(f.form().mnuTray()->palette().color(QPalette::Window), dark.color(QPalette::Window));
+    QApplication::setPalette(desktop);
+}
+
 TEST(Window, TrayMenuItemsInOrderAndTheCountdownLineDoesNothing) {
     FormFixture f;
     QStringList names;
@@ -95,6 +114,8 @@ TEST(Window, TrayMenuItemsInOrderAndTheCountdownLineDoesNothing) {
     f.form().menuItem("mnuZmenaTap")->trigger();
     EXPECT_TRUE(f.backend.paths.empty());
     EXPECT_TRUE(f.messages.shown.empty());
+    f.form().collection().addEntries({f.solidPicture(u"a.bmp"_s)});
+    f.form().collection().setListIndex(0);
     f.form().menuItem("mnuChangeNow")->trigger();
     EXPECT_EQ(f.backend.paths.size(), 1u);
 }

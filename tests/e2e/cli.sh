@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The command line where no display exists, as an uninstaller or a terminal over ssh runs it:
 # the uninstall switch removes the options, the bitmap and the autostart entry and prints its
-# message; --help and --version print; an unknown option prints the usage and ends with 2.
+# message; --help and --version print; an unknown option prints the usage and ends with 2; the
+# switch behind Qt options starts normally.
 set -u
 source "$(dirname "$0")/../support/e2elib.sh"
 
@@ -40,3 +41,9 @@ status=$?
 [ "$status" = 2 ] || fail "an unknown option ended with $status"
 grep -q -- '--colour' "$home/out.log" && grep -q -- '--change-now' "$home/out.log" ||
     fail "no usage for an unknown option: $(cat "$home/out.log")"
+# Qt's options before the switch make the command line another one: a normal start, which
+# leaves the options where they are.
+mkdir -p "$(dirname "$options")" && write_options "cas=5"
+start_vlm -platform xcb "/uninstall /all /regexp"
+wait_window Velmora >/dev/null || fail "no welcome message after the uninstall switch behind -platform"
+[ "$(option cas)" = 5 ] || fail "the options were removed: $(cat "$options" 2>/dev/null)"

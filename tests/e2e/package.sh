@@ -65,12 +65,13 @@ appstreamcli validate --no-net "$metainfo" > "$home/appstream.log" 2>&1 ||
     fail "appstreamcli rejects $metainfo: $(cat "$home/appstream.log")"
 
 # Runs $usr/bin/vlm (read-only for a user; root writes anyway, so the tree's listing is compared
-# too) on a one-picture collection until the window shows and the wallpaper bitmap in the
-# per-user data folder is whole. $1: the picture; $2: a name for its log files. Afterwards
-# $bitmap is that bitmap and $trace the file accesses (when strace exists).
+# too) on a collection of one picture (or two) until the window shows and the wallpaper bitmap
+# in the per-user data folder is whole. $1: the picture applied at start; $2: a name for its log
+# files; $3: an entry that follows, shown in the preview. Afterwards $bitmap is that bitmap and
+# $trace the file accesses (when strace exists).
 run_installed() {
     local name=$2 tracer=() wrapper status
-    printf '%s\r\n' "$1" > "$home/$name.vlk"
+    printf '%s\r\n' "$1" ${3:+"$3"} > "$home/$name.vlk"
     write_options "hide=0" "start=1" "lastfile=$home/$name.vlk" "index=0" "cas=1" "jednotky=hodin"
     bitmap=$XDG_DATA_HOME/vlm/vlmimage.bmp trace=$home/$name.trace
     rm -f "$bitmap" "$trace" "$home/$name.pid"
@@ -98,10 +99,10 @@ size() { identify -format %wx%h "$1" 2>/dev/null; }
 chmod -R a-w "$root"
 before=$(find "$root" -printf '%p %s %T@ %m\n' | sort)
 placeholder=$usr/share/vlm/noimage.jpg
-# A picture that is not there shows the placeholder, which then becomes the wallpaper.
-run_installed "$home/missing.jpg" placeholder
-[ "$(size "$bitmap")" = "$(size "$placeholder")" ] ||
-    fail "the wallpaper is $(size "$bitmap"), not the placeholder's $(size "$placeholder")"
+# A picture that is not there previews the placeholder (and never becomes the wallpaper).
+convert -size 64x48 xc:'#336699' "$home/start.bmp"
+run_installed "$home/start.bmp" placeholder "$home/missing.jpg"
+[ "$(size "$bitmap")" = 64x48 ] || fail "the wallpaper is $(size "$bitmap"), not the picture's 64x48"
 [ ! -f "$trace" ] || grep -F "noimage.jpg\"" "$trace" | grep -v ENOENT | grep -q -F "\"$placeholder\"" ||
     fail "$placeholder was not read: $(grep -F noimage.jpg "$trace")"
 entry=$XDG_CONFIG_HOME/autostart/Velmora.desktop

@@ -27,13 +27,13 @@ void tabInto(QWidget* widget) {
     QApplication::sendEvent(widget, &focus);
 }
 
-FormFixture::FormFixture(const QString& arguments) {
+FormFixture::FormFixture(vlm::LaunchRequest request) {
     QDir().mkpath(programFolder());
     facts.executableFolder = facts.writableFolder = programFolder();
     facts.versionMajor = 2;
     facts.versionMinor = 0;
     facts.versionRevision = 4;
-    facts.argumentString = arguments;
+    facts.uninstallRequested = request == vlm::LaunchRequest::Uninstall;
     QImage(QStringLiteral(":/vlm/velmora.png"))
         .save(programFolder() + QStringLiteral("/noimage.jpg"), "JPG");
 }

@@ -2,6 +2,7 @@
 
 #include "app/form1.h"
 #include "collection/ui/collectionlist.h"
+#include "desktop/commandline.h"
 #include "schedule/ui/schedule.h"
 #include "services/services.h"
 #include "support/testfiles.h"
@@ -121,7 +122,7 @@ void tabInto(QWidget* widget);
 // a test may change facts, locale or volumeUsable first; load() runs start-up.
 class FormFixture {
 public:
-    explicit FormFixture(const QString& arguments = {});
+    explicit FormFixture(vlm::LaunchRequest request = vlm::LaunchRequest::Run);
     ~FormFixture();
 
     vlm::Form1& form();

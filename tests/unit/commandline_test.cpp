@@ -24,6 +24,8 @@ TEST(CommandLine, EachArgumentListGivesItsRequest) {
         {{u"/uninstall /all /regexp"_s}, LaunchRequest::Uninstall},
         {{u"/UNINSTALL"_s, u"/ALL"_s, u"/REGEXP"_s}, LaunchRequest::Run},
         {{u"/uninstall"_s, u"/all"_s, u"/regexp"_s, u"x"_s}, LaunchRequest::Run},
+        {{QString(), u"/uninstall /all /regexp"_s}, LaunchRequest::Run},
+        {{u"-platform"_s, u"xcb"_s, u"/uninstall /all /regexp"_s}, LaunchRequest::Run},
         {{u"--quit"_s, u"/uninstall"_s, u"/all"_s, u"/regexp"_s}, LaunchRequest::Quit},
         // Qt's own options, with their values, belong to Qt.
         {{u"-platform"_s, u"offscreen"_s, u"--show"_s}, LaunchRequest::Show},

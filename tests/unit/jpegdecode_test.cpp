@@ -1,7 +1,9 @@
 #include "platform/jpegdecode.h"
 #include "platform/pictureloader.h"
 #include "support/testfiles.h"
+#include "unit/picturebytes.h"
 
+#include <QBuffer>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -102,6 +104,13 @@ bool anySize(QSize) {
     return true;
 }
 
+std::optional<QImage> decode(const QByteArray& bytes, bool (*acceptable)(QSize) = anySize) {
+    QBuffer device;
+    device.setData(bytes);
+    device.open(QIODevice::ReadOnly);
+    return vlm::decodeColourJpeg(device, acceptable);
+}
+
 // The mean and the largest difference of any channel between two pictures of one size.
 struct Difference {
     double mean = 0;
@@ -160,7 +169,7 @@ TEST(JpegDecode, LoadsEveryKindAsQtsReaderDoes) {
         }
 
         const bool colour = kind.colourSpace == JCS_YCbCr;
-        const std::optional<QImage> fast = vlm::decodeColourJpeg(bytes, anySize);
+        const std::optional<QImage> fast = decode(bytes);
         EXPECT_EQ(fast.has_value(), colour) << "only colour YCbCr data takes the fast path";
         if (colour) {
             ASSERT_EQ(fast->format(), QImage::Format_RGB32);
@@ -173,14 +182,44 @@ TEST(JpegDecode, BrokenDataAndRefusedSizesGiveNoPicture) {
     const QByteArray bytes = encodeJpeg(photoLike(64, 48), kKinds[1]);
     // The size check runs on the header's claim, before the pixels are allocated.
     const std::optional<QImage> refused =
-        vlm::decodeColourJpeg(bytes, [](QSize size) { return size.width() < 64; });
+        decode(bytes, [](QSize size) { return size.width() < 64; });
     ASSERT_TRUE(refused.has_value());
     EXPECT_TRUE(refused->isNull());
 
     for (const QByteArray& broken :
          {bytes.left(bytes.size() / 2), bytes.left(20), QByteArray("\xFF\xD8\xFF"),
           QByteArray("not a picture"), QByteArray()}) {
-        const std::optional<QImage> decoded = vlm::decodeColourJpeg(broken, anySize);
+        const std::optional<QImage> decoded = decode(broken);
         EXPECT_TRUE(decoded.has_value() && decoded->isNull()) << broken.size() << " bytes";
+    }
+}
+
+// Every EXIF orientation comes upright as Qt's reader turns it, whole and as a preview, whose
+// libjpeg scale is chosen for the upright size.
+TEST(JpegDecode, EveryOrientationComesUprightWholeAndAsAPreview) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"turned.jpg"_s);
+    const QByteArray plain = encodeJpeg(photoLike(203, 117), kKinds[1]);
+    const vlm::PictureLoader loader(QString(), QSize(1920, 1080));
+    const QSize box(60, 60);
+    for (quint16 orientation = 1; orientation <= 8; ++orientation) {
+        SCOPED_TRACE(orientation);
+        vlmtest::writeBytes(path, vlmtest::withOrientation(plain, orientation));
+        QImageReader reader(path, "jpeg");
+        reader.setAutoTransform(true);
+        const QImage reference = reader.read();
+        ASSERT_EQ(reference.size(), orientation >= 5 ? QSize(117, 203) : QSize(203, 117));
+
+        const QImage whole = loader.load(path);
+        ASSERT_EQ(whole.size(), reference.size());
+        EXPECT_LT(difference(whole, reference).mean, 1.5);
+
+        const QImage preview = loader.load(path, box);
+        const QSize fitted = reference.size().scaled(box, Qt::KeepAspectRatio);
+        ASSERT_EQ(preview.size(), fitted);
+        EXPECT_LT(difference(preview, reference.scaled(fitted, Qt::IgnoreAspectRatio,
+                                                       Qt::SmoothTransformation))
+                      .mean,
+                  6.0);
     }
 }

@@ -1,5 +1,6 @@
 #include "common/metafilewire.h"
 #include "platform/metafileoutput.h"
+#include "platform/metafileprocess.h"
 #include "platform/pictureloader.h"
 #include "unit/picturebytes.h"
 #include "unit/scratch.h"
@@ -11,6 +12,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
+#include <array>
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -28,12 +30,19 @@ QString helperPath() {
     if (helperPath().isEmpty())                                                                    \
     GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)"
 
-QByteArray wireHeader(quint32 width, quint32 height) {
-    QByteArray bytes(wire::kMagic, sizeof wire::kMagic);
+QByteArray wireHeader(quint32 width, quint32 height, const wire::Format& format = wire::kDrawing) {
+    QByteArray bytes(format.magic, sizeof format.magic);
     bytes.resize(wire::kHeaderSize);
     qToLittleEndian(width, bytes.data() + 8);
     qToLittleEndian(height, bytes.data() + 12);
     return bytes;
+}
+
+QImage readOutput(const QByteArray& bytes, const wire::Format& format, qsizetype chunk) {
+    vlm::MetafileOutputReader reader(format);
+    for (qsizetype at = 0; at < bytes.size(); at += chunk)
+        reader.append(QByteArrayView(bytes).sliced(at, qMin(chunk, bytes.size() - at)));
+    return reader.finish();
 }
 
 QStringList metafiles(const QString& folder, const QString& pattern) {
@@ -47,35 +56,50 @@ QStringList metafiles(const QString& folder, const QString& pattern) {
 } // namespace
 
 TEST(MetafileOutput, AcceptsOnlyAnExactWellFormedBuffer) {
-    QByteArray good = wireHeader(2, 1);
+    QByteArray drawing = wireHeader(2, 1);
     for (const quint32 pixel : {0xFFFF0000U, 0x80000000U + 0x00FF00U}) {
-        const auto at = good.size();
-        good.resize(at + 4);
-        qToLittleEndian(pixel, good.data() + at);
+        const auto at = drawing.size();
+        drawing.resize(at + 4);
+        qToLittleEndian(pixel, drawing.data() + at);
     }
-    const QImage image = vlm::parseMetafileOutput(good);
-    ASSERT_EQ(image.size(), QSize(2, 1));
-    EXPECT_EQ(image.pixel(0, 0), 0xFFFF0000U);
-    EXPECT_EQ(image.pixel(1, 0), 0x8000FF00U);
+    const QByteArray photo = wireHeader(2, 1, wire::kRaster) + QByteArray("\xFF\0\0\0\x80\0", 6);
+    for (const qsizetype chunk : {1, 5, 64}) { // however the pipe splits it
+        const QImage image = readOutput(drawing, wire::kDrawing, chunk);
+        ASSERT_EQ(image.size(), QSize(2, 1));
+        EXPECT_EQ(image.pixel(0, 0), 0xFFFF0000U);
+        EXPECT_EQ(image.pixel(1, 0), 0x8000FF00U);
+        const QImage opaque = readOutput(photo, wire::kRaster, chunk);
+        ASSERT_EQ(opaque.size(), QSize(2, 1));
+        EXPECT_EQ(opaque.pixel(0, 0), qRgb(255, 0, 0));
+        EXPECT_EQ(opaque.pixel(1, 0), qRgb(0, 128, 0));
+    }
 
-    QByteArray badMagic = good;
+    QByteArray badMagic = drawing;
     badMagic[0] = 'X';
-    const QByteArray bad[] = {
-        {},
-        good.left(15),
-        wireHeader(2, 1),
-        good.chopped(1),
-        good + '\0',
-        badMagic,
-        wireHeader(0, 1),
-        wireHeader(1, 0),
-        wireHeader(wire::kMaxSide + 1, 1) + QByteArray((wire::kMaxSide + 1) * 4, '\0'),
-        wireHeader(wire::kMaxSide, wire::kMaxSide), // over the pixel cap
-        wireHeader(0xFFFFFFFFU, 0xFFFFFFFFU),
-        wireHeader(0x40000000U, 4), // wraps to zero bytes in 32 bits
+    const struct {
+        QByteArray bytes;
+        const wire::Format& format;
+    } bad[] = {
+        {{}, wire::kDrawing},
+        {drawing.left(15), wire::kDrawing},
+        {wireHeader(2, 1), wire::kDrawing},
+        {drawing.chopped(1), wire::kDrawing},
+        {drawing + '\0', wire::kDrawing},
+        {badMagic, wire::kDrawing},
+        {drawing, wire::kRaster}, // the other format than the kind asked for
+        {photo, wire::kDrawing},
+        {wireHeader(0, 1), wire::kDrawing},
+        {wireHeader(1, 0), wire::kDrawing},
+        {wireHeader(wire::kMaxSide + 1, 1) + QByteArray((wire::kMaxSide + 1) * 4, '\0'),
+         wire::kDrawing},
+        {wireHeader(wire::kMaxSide, wire::kMaxSide), wire::kDrawing}, // over the pixel cap
+        {wireHeader(65536, 1, wire::kRaster) + QByteArray(65536 * 3, '\0'), wire::kRaster},
+        {wireHeader(20000, 10001, wire::kRaster), wire::kRaster}, // just over 200 megapixels
+        {wireHeader(0xFFFFFFFFU, 0xFFFFFFFFU), wire::kDrawing},
+        {wireHeader(0x40000000U, 4), wire::kDrawing}, // wraps to zero bytes in 32 bits
     };
-    for (const QByteArray& bytes : bad)
-        EXPECT_TRUE(vlm::parseMetafileOutput(bytes).isNull()) << bytes.toHex().left(40).data();
+    for (const auto& [bytes, format] : bad)
+        EXPECT_TRUE(readOutput(bytes, format, 7).isNull()) << bytes.toHex().left(40).data();
 }
 
 TEST(MetafileHelper, RendersUemfDrawingsWithTheirAspect) {
@@ -143,16 +167,24 @@ protected:
 };
 
 TEST_F(FakeHelperTest, RunsUnderLimitsAndItsOutputIsTaken) {
-    // The fake answers with one red pixel only when it sees the limits and its arguments.
-    const QImage image = loadWith(
-        QByteArray("[ \"$*\" = 'emf 640 480' ] || exit 1\n"
-                   "[ \"$(ulimit -c)\" = 0 ] && [ \"$(ulimit -f)\" = 0 ] && "
-                   "[ \"$(ulimit -t)\" = 5 ] || exit 1\n"
-                   "grep -q '^NoNewPrivs:[[:space:]]*1' /proc/self/status || exit 1\n"
-                   "[ \"$(head -c 4 | od -An -tx1 | tr -d ' ')\" = 01000000 ] || exit 1\n") +
-        kRedPixel);
-    ASSERT_EQ(image.size(), QSize(1, 1));
-    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+    // The fake answers with one red pixel only when it sees the limits of its kind (a drawing
+    // or a photo) and its arguments, in the format of its kind.
+    const QByteArray script =
+        "case \"$*\" in 'emf 640 480') cpu=5 ;; 'webp 64 48') cpu=40 ;; *) exit 1 ;; esac\n"
+        "[ \"$(ulimit -c)\" = 0 ] && [ \"$(ulimit -f)\" = 0 ] && [ \"$(ulimit -t)\" = $cpu ] || "
+        "exit 1\n"
+        "grep -q '^NoNewPrivs:[[:space:]]*1' /proc/self/status || exit 1\n"
+        "[ \"$(head -c 4 | od -An -tx1 | tr -d ' ')\" = 01000000 ] || exit 1\n"
+        "if [ $1 = emf ]; then printf 'VLMPIX01\\001\\000\\000\\000\\001\\000\\000\\000\\000\\000"
+        "\\377\\377'\n"
+        "else printf 'VLMRGB01\\001\\000\\000\\000\\001\\000\\000\\000\\377\\0\\0'; fi";
+    const QImage drawing = loadWith(script);
+    const QImage photo = vlm::renderMetafileInHelper(
+        {helper_, "webp", vlmtest::readBytes(drawing_), QSize(64, 48), std::nullopt});
+    for (const QImage& image : {drawing, photo}) {
+        ASSERT_EQ(image.size(), QSize(1, 1));
+        EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+    }
 }
 
 TEST_F(FakeHelperTest, FailureExitOrBadOutputGivesANullImage) {
@@ -195,4 +227,241 @@ TEST_F(FakeHelperTest, HungOrFloodingHelperIsKilled) {
     for (QDeadlineTimer hang(5000); running() && !hang.hasExpired();)
         QThread::msleep(20);
     EXPECT_FALSE(running()) << "the helper's child outlived it";
+}
+
+// Photos made by Debian's encoders from four coloured quarters, so that a decoded picture's
+// size, colours and turn can be read back: red, green / blue, yellow (or transparent).
+class PhotoTest : public ::testing::Test {
+protected:
+    static constexpr QRgb kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
+                          kYellow = 0xFFFFFF00, kWhite = 0xFFFFFFFF;
+
+    void SetUp() override {
+        if (helperPath().isEmpty())
+            GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)";
+        for (const char* encoder :
+             {"cwebp", "img2webp", "webpmux", "convert", "heif-enc", "avifenc"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(encoder)).isEmpty())
+                GTEST_SKIP() << encoder << " is not installed (scripts/install-deps.sh)";
+        for (const bool transparent : {false, true}) {
+            QImage image(64, 32, QImage::Format_ARGB32);
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 64; ++x)
+                    image.setPixel(x, y,
+                                   y < 16 ? (x < 32 ? kRed : kGreen)
+                                          : (x < 32 ? kBlue : (transparent ? 0 : kYellow)));
+            writeBytes(dir_.filePath(transparent ? u"alpha.png"_s : u"opaque.png"_s),
+                       vlmtest::encoded(image, "png"));
+        }
+        QImage black(64, 32, QImage::Format_RGB32);
+        black.fill(Qt::black);
+        writeBytes(dir_.filePath(u"black.png"_s), vlmtest::encoded(black, "png"));
+    }
+
+    // Runs an encoder and returns what it wrote. IN, ALPHA and BLACK in its arguments name the
+    // pictures above, OUT the file it makes (OUT.avif: with that extension).
+    QByteArray make(QStringList command) {
+        QString out;
+        for (QString& argument : command) {
+            if (argument.startsWith(u"OUT"_s))
+                argument = out =
+                    dir_.filePath(u"out"_s + QString::number(++made_) + argument.mid(3));
+            else if (argument == u"IN"_s || argument == u"ALPHA"_s || argument == u"BLACK"_s)
+                argument = dir_.filePath(argument == u"ALPHA"_s   ? u"alpha.png"_s
+                                         : argument == u"BLACK"_s ? u"black.png"_s
+                                                                  : u"opaque.png"_s);
+        }
+        QProcess encoder;
+        encoder.start(command.takeFirst(), command);
+        EXPECT_TRUE(encoder.waitForFinished(60000) && encoder.exitCode() == 0)
+            << command.join(u' ').toStdString() << encoder.readAllStandardError().data();
+        return vlmtest::readBytes(out);
+    }
+
+    static QImage decode(const QByteArray& kind, const QByteArray& data,
+                         QSize box = QSize(1000, 1000)) {
+        vlm::MetafileJob job{helperPath(), kind, data, box, std::chrono::seconds(20)};
+        return vlm::renderMetafileInHelper(job);
+    }
+
+    // The colour at the centre of each quarter: top left, top right, bottom left, bottom right.
+    static std::array<QRgb, 4> quarterColours(const QImage& image) {
+        const int w = image.width(), h = image.height();
+        return {image.pixel(w / 4, h / 4), image.pixel(3 * w / 4, h / 4),
+                image.pixel(w / 4, 3 * h / 4), image.pixel(3 * w / 4, 3 * h / 4)};
+    }
+
+    static bool near(QRgb a, QRgb b) {
+        return qAbs(qRed(a) - qRed(b)) < 24 && qAbs(qGreen(a) - qGreen(b)) < 24 &&
+               qAbs(qBlue(a) - qBlue(b)) < 24 && qAlpha(a) == 255;
+    }
+
+    QTemporaryDir dir_;
+    int made_ = 0;
+};
+
+TEST_F(PhotoTest, EveryKindDecodesAtItsSizeOrFittedIntoTheBox) {
+    const struct {
+        QByteArray kind;
+        const char* command;
+        bool transparent = false;
+        QSize box = QSize(1000, 1000); // never enlarged
+        QSize size = QSize(64, 32);
+    } cases[] = {
+        {"webp", "cwebp -quiet -q 90 IN -o OUT"},
+        {"webp", "cwebp -quiet -lossless IN -o OUT"},
+        {"webp", "cwebp -quiet -q 90 ALPHA -o OUT", true},
+        {"webp", "img2webp -lossless ALPHA BLACK -o OUT", true},
+        {"webp", "cwebp -quiet -lossless IN -o OUT", false, {32, 100}, {32, 16}},
+        {"tiff", "convert IN -compress None OUT.tif"},
+        {"tiff", "convert IN -compress LZW OUT.tif"},
+        {"tiff", "convert IN -compress Zip OUT.tif"},
+        {"tiff", "convert IN -compress JPEG OUT.tif"},
+        {"tiff", "convert IN -define tiff:tile-geometry=16x16 -compress LZW OUT.tif"},
+        {"tiff", "convert IN -depth 16 OUT.tif"},
+        {"tiff", "convert ALPHA -compress Zip OUT.tif", true},
+        {"tiff", "convert IN BLACK OUT.tif"}, // the first of two pages
+        {"tiff", "convert IN OUT.tif", false, {16, 16}, {16, 8}},
+        {"heif", "heif-enc -q 90 IN -o OUT.heic"},
+        {"heif", "heif-enc -q 90 ALPHA -o OUT.heic", true},
+        {"heif", "avifenc -s 10 -d 8 IN OUT.avif"},
+        {"heif", "avifenc -s 10 -d 10 IN OUT.avif"},
+        {"heif", "avifenc -s 10 -d 12 ALPHA OUT.avif", true},
+        {"heif", "avifenc -s 10 IN OUT.avif", false, {1000, 20}, {40, 20}},
+    };
+    for (const auto& c : cases) {
+        const QStringList command = QString::fromLatin1(c.command).split(u' ');
+        const QByteArray data = make(command);
+        const QImage image = decode(c.kind, data, c.box);
+        const std::string what = c.command;
+        ASSERT_EQ(image.size(), c.size) << what;
+        const auto colours = quarterColours(image);
+        const QRgb expected[] = {kRed, kGreen, kBlue, c.transparent ? kWhite : kYellow};
+        for (int i = 0; i < 4; ++i)
+            EXPECT_TRUE(near(colours[i], expected[i]))
+                << what << " quarter " << i << ": " << std::hex << colours[i];
+    }
+}
+
+TEST_F(PhotoTest, StoredOrientationIsTurnedUpright) {
+    // Orientation 1 to 8: the stored quarters that come to the top left and the top right.
+    const QRgb top[9][2] = {{},
+                            {kRed, kGreen},
+                            {kGreen, kRed},
+                            {kYellow, kBlue},
+                            {kBlue, kYellow},
+                            {kRed, kBlue},
+                            {kBlue, kRed},
+                            {kYellow, kGreen},
+                            {kGreen, kYellow}};
+    const char* tiffNames[9] = {"",        "TopLeft",  "TopRight",    "BottomRight", "BottomLeft",
+                                "LeftTop", "RightTop", "RightBottom", "LeftBottom"};
+    // Exif in a WebP file: a TIFF header and one entry, with or without the "Exif" prefix.
+    const QString plainWebp = dir_.filePath(u"plain.webp"_s);
+    writeBytes(plainWebp, make({u"cwebp"_s, u"-quiet"_s, u"IN"_s, u"-o"_s, u"OUT"_s}));
+    const auto webpWithExif = [&](int orientation, bool prefix) {
+        QByteArray exif =
+            QByteArray(prefix ? "Exif\0\0" : "", prefix ? 6 : 0) +
+            QByteArray("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\0\0\0\0\0\0\0\0", 26);
+        exif[exif.size() - 8] = char(orientation);
+        const QString exifPath = dir_.filePath(u"exif"_s);
+        writeBytes(exifPath, exif);
+        return make({u"webpmux"_s, u"-set"_s, u"exif"_s, exifPath, plainWebp, u"-o"_s, u"OUT"_s});
+    };
+    struct Case {
+        QByteArray kind;
+        QByteArray data;
+        int orientation;
+    };
+    std::vector<Case> cases;
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        cases.push_back({"tiff",
+                         make({u"convert"_s, u"IN"_s, u"-orient"_s,
+                               QString::fromLatin1(tiffNames[orientation]), u"OUT.tif"_s}),
+                         orientation});
+    cases.push_back({"webp", webpWithExif(3, false), 3});
+    cases.push_back({"webp", webpWithExif(6, true), 6});
+    cases.push_back({"webp", webpWithExif(7, false), 7});
+    // HEIF turns anticlockwise (irot), then mirrors (imir 0: top and bottom, 1: left and right).
+    const auto avif = [&](const char* options) {
+        return make(QString::fromLatin1("avifenc -s 10 %1 IN OUT.avif")
+                        .arg(QLatin1String(options))
+                        .split(u' '));
+    };
+    cases.push_back({"heif", avif("--irot 2"), 3});
+    cases.push_back({"heif", avif("--imir 0"), 4});
+    cases.push_back({"heif", avif("--irot 3 --imir 1"), 5});
+    cases.push_back({"heif", avif("--irot 1"), 8});
+    for (const Case& c : cases) {
+        const QImage image = decode(c.kind, c.data);
+        const QSize size = c.orientation >= 5 ? QSize(32, 64) : QSize(64, 32);
+        ASSERT_EQ(image.size(), size) << c.kind.data() << ' ' << c.orientation;
+        const auto colours = quarterColours(image);
+        EXPECT_TRUE(near(colours[0], top[c.orientation][0]) &&
+                    near(colours[1], top[c.orientation][1]))
+            << c.kind.data() << ' ' << c.orientation << std::hex << ": " << colours[0] << ' '
+            << colours[1];
+    }
+}
+
+TEST_F(PhotoTest, HostileFilesGiveNoPicture) {
+    const auto patched = [](QByteArray bytes, qsizetype at, const QByteArray& with) {
+        return bytes.replace(at, with.size(), with);
+    };
+    // Every image size property (ispe) of a HEIF file says width x height.
+    const auto heifSized = [](QByteArray heif, quint32 width, quint32 height) {
+        for (qsizetype at = heif.indexOf("ispe"); at > 0; at = heif.indexOf("ispe", at + 1)) {
+            qToBigEndian(width, heif.data() + at + 8);
+            qToBigEndian(height, heif.data() + at + 12);
+        }
+        return heif;
+    };
+    // ImageMagick writes little-endian TIFF; width and height become 32-bit values.
+    const auto tiffSized = [](QByteArray tiff, quint32 width, quint32 height) {
+        const auto ifd = qFromLittleEndian<quint32>(tiff.constData() + 4);
+        for (int i = 0; i < qFromLittleEndian<quint16>(tiff.constData() + ifd); ++i) {
+            char* entry = tiff.data() + ifd + 2 + 12 * i;
+            const auto tag = qFromLittleEndian<quint16>(entry);
+            if (tag == 256 || tag == 257) {
+                qToLittleEndian<quint16>(4, entry + 2);
+                qToLittleEndian<quint32>(tag == 256 ? width : height, entry + 8);
+            }
+        }
+        return tiff;
+    };
+    const QByteArray lossy = make({u"cwebp"_s, u"-quiet"_s, u"IN"_s, u"-o"_s, u"OUT"_s});
+    const QByteArray animated =
+        make({u"img2webp"_s, u"-lossy"_s, u"IN"_s, u"BLACK"_s, u"-o"_s, u"OUT"_s});
+    const QByteArray tiff = make({u"convert"_s, u"IN"_s, u"-compress"_s, u"LZW"_s, u"OUT.tif"_s});
+    const QByteArray heic = make({u"heif-enc"_s, u"IN"_s, u"-o"_s, u"OUT.heic"_s});
+    const QByteArray avif = make({u"avifenc"_s, u"-s"_s, u"10"_s, u"IN"_s, u"OUT.avif"_s});
+    ASSERT_TRUE(heic.contains("ispe") && avif.contains("ispe") && animated.contains("VP8X"));
+    const struct {
+        QByteArray kind;
+        QByteArray data;
+        const char* what;
+    } cases[] = {
+        {"webp", lossy.left(lossy.size() / 2), "truncated"},
+        {"webp", patched(lossy, 12, "VP9 "), "unknown chunk"},
+        {"webp", patched(lossy, 26, "\xFF\x3F\xFF\x3F"), "16383 x 16383 frame"},
+        {"webp", patched(lossy, 26, QByteArray(4, '\0')), "0 x 0 frame"},
+        {"webp", patched(animated, 24, QByteArray("\xFE\x3F\0\xFE\x3F\0", 6)),
+         "16383 x 16383 canvas"},
+        {"webp", animated.left(animated.size() - 20), "animation truncated"},
+        {"webp", QByteArray("RIFF\x04\0\0\0WEBP", 12), "no chunk"},
+        {"tiff", tiff.left(tiff.size() / 2), "truncated"},
+        {"tiff", patched(tiff, 2, "\x2C"), "no TIFF header"},
+        {"tiff", tiffSized(tiff, 65535, 65535), "65535 x 65535"},
+        {"tiff", tiffSized(tiff, 20000, 10001), "just over 200 megapixels"},
+        {"tiff", tiffSized(tiff, 0, 32), "zero width"},
+        {"tiff", tiffSized(tiff, 0xFFFFFFFF, 1), "width beyond 32 bits signed"},
+        {"heif", heic.left(heic.size() / 2), "truncated"},
+        {"heif", patched(heic, 4, "ftyx"), "no ftyp box"},
+        {"heif", heifSized(heic, 60000, 60000), "60000 x 60000"},
+        {"heif", heifSized(heic, 0, 0), "0 x 0"},
+        {"heif", heifSized(avif, 20000, 10001), "AVIF over 200 megapixels"},
+        {"heif", avif.left(avif.size() - 10), "AVIF truncated"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(decode(c.kind, c.data).isNull()) << c.kind.data() << ": " << c.what;
 }

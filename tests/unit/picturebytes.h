@@ -106,6 +106,15 @@ inline QByteArray jpegClaiming(quint16 side) {
     return jpeg;
 }
 
+// The JPEG with an EXIF segment whose only tag is the orientation (1 to 8), as cameras write it.
+inline QByteArray withOrientation(const QByteArray& jpeg, quint16 orientation) {
+    QByteArray exif("\xFF\xE1\0\0Exif\0\0MM\0*\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01", 28);
+    exif += QByteArray(8, '\0'); // the value, its padding, no next directory
+    qToBigEndian<quint16>(orientation, exif.data() + 28);
+    qToBigEndian<quint16>(quint16(exif.size() - 2), exif.data() + 2);
+    return QByteArray(jpeg).insert(2, exif);
+}
+
 // EMF bounds (0,0)-(right,bottom), one red rectangle filling them, written by libUEMF to path.
 inline QByteArray emfBytes(const QString& path, qint32 right, qint32 bottom) {
     EMFTRACK* track = nullptr;

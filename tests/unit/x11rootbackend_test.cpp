@@ -289,9 +289,9 @@ TEST(CoverImage, KeepsAspectCropsEvenlyAndFlattensTransparency) {
     // Scale 2: the middle 50 source rows (175..225) fill the target, all blue.
     EXPECT_EQ(covered.pixel(0, 0), qRgb(0, 0, 255));
     EXPECT_EQ(covered.pixel(199, 99), qRgb(0, 0, 255));
-    // Transparent parts become black, not whatever colour the transparent pixels carry.
+    // Transparent parts become white, as in the bitmap, not the colour transparent pixels carry.
     const QImage flattened = coverImage(tall, QSize(25, 100));
-    EXPECT_EQ(flattened.pixel(12, 5), qRgb(0, 0, 0));
+    EXPECT_EQ(flattened.pixel(12, 5), qRgb(255, 255, 255));
     EXPECT_TRUE(coverImage(QImage(), QSize(10, 10)).isNull());
     EXPECT_TRUE(coverImage(tall, QSize(0, 10)).isNull());
 }

@@ -18,10 +18,16 @@ CollectionList::CollectionList(QObject* parent, const Services& services,
 }
 
 QImage CollectionList::loadOrPlaceholder(const QString& path) const {
-    QImage picture = services_.pictures.load(path);
-    if (picture.isNull())
-        picture = QImage(services_.facts.placeholderPicturePath());
-    return picture; // stays null when even the placeholder is missing
+    // Only a picture of the preview's size stays in memory between changes; the change reads
+    // the whole picture from the file itself.
+    QImage picture = services_.pictures.load(path, ui_.Nahled->sharpPictureSize());
+    return picture.isNull() ? placeholder() : picture;
+}
+
+QImage CollectionList::placeholder() const {
+    // Read like any picture (by its content, explicit decoders only); null when it is missing.
+    return services_.pictures.load(services_.facts.placeholderPicturePath(),
+                                   ui_.Nahled->sharpPictureSize());
 }
 
 void CollectionList::Kolekce_Click() {
@@ -30,7 +36,7 @@ void CollectionList::Kolekce_Click() {
     if (path.isEmpty())
         ui_.Nahled->setPicture(QImage());
     else
-        ui_.Nahled->setPicture(loadOrPlaceholder(path));
+        ui_.Nahled->setPictureWhenSeen([this, path] { return loadOrPlaceholder(path); });
     ui_.AktPozice->setText(QString::number(index + 1));
     ui_.Label35->setText(path);
 }
@@ -165,7 +171,7 @@ std::optional<QString> CollectionList::unreadPlace() const {
 }
 
 void CollectionList::showPlaceholder() {
-    ui_.Nahled->setPicture(QImage(services_.facts.placeholderPicturePath()));
+    ui_.Nahled->setPicture(placeholder());
 }
 
 void CollectionList::clearPreview() {

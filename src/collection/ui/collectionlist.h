@@ -77,6 +77,7 @@ public:
 
 private:
     QImage loadOrPlaceholder(const QString& path) const;
+    QImage placeholder() const;
     int addCounting(const QStringList& lines); // addEntries, counting up in Pocet
 
     const Services& services_;

@@ -3,6 +3,7 @@
 #include "collection/collectionfile.h"
 #include "collection/ui/collectionlist.h"
 #include "common/addbackslash.h"
+#include "platform/picturekind.h"
 #include "platform/ui/twips.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
@@ -50,9 +51,7 @@ QString driveCaption(const QStorageInfo& volume) {
 } // namespace
 
 QStringList pictureNameFilters() {
-    return {QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.gif"),
-            QStringLiteral("*.wmf"), QStringLiteral("*.dib"), QStringLiteral("*.emf"),
-            QStringLiteral("*.ico")};
+    return pictureNamePatterns();
 }
 
 Picker::Picker(QObject* parent, Services& services, const PickerControls& ui,
@@ -63,10 +62,8 @@ Picker::Picker(QObject* parent, Services& services, const PickerControls& ui,
     // Double-click or Enter on a folder goes there.
     connect(ui_.Dir1, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { setDir1Path(item->data(kPathRole).toString()); });
-    connect(ui_.File1, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* current) {
-        if (current)
-            File1_Click();
-    });
+    // A click previews, also on the file already highlighted; the caret arriving by Tab does not.
+    connect(new ListBoxClick(ui_.File1), &ListBoxClick::clicked, this, [this] { File1_Click(); });
     connect(ui_.File1, &QListWidget::itemDoubleClicked, this, [this] { File1_DblClick(); });
     connect(ui_.Label26, &ClickableLabel::clicked, this, [this] { Label26_Click(); });
     connect(ui_.Label30, &ClickableLabel::clicked, this, [this] { Label30_Click(); });

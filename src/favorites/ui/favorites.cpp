@@ -85,10 +85,22 @@ void Favorites::Favorite_Click() {
 }
 
 void Favorites::Label31_Click() {
+    QString folder = AddBackslash(picker_.file1Path());
+    // The file holds one folder a line: a path with a line break would come back as two.
+    if (folder.contains(u'\r') || folder.contains(u'\n')) {
+        services_.messages.show(
+            QStringList{QStringLiteral("Cesta ke složce obsahuje konec řádku, takovou složku nelze "
+                                       "přidat k oblíbeným:"),
+                        folder.replace(u'\r', u'\u240D').replace(u'\n', u'\u240A'),
+                        QStringLiteral("Složku přejmenujte a přidejte ji znovu.")}
+                .join(kMessageLineBreak),
+            kStyleNotice, QStringLiteral("Oblíbená umístění"));
+        return;
+    }
     {
+        // The chosen favourite stays chosen, as in any sorted list box.
         const QSignalBlocker blocker(ui_.Favorite);
-        addSorted(ui_.Favorite, AddBackslash(picker_.file1Path()), collator());
-        ui_.Favorite->setCurrentItem(nullptr);
+        addSorted(ui_.Favorite, folder, collator());
     }
     UlozFav_Click();
 }

@@ -1,6 +1,7 @@
 #include "platform/ui/widgets.h"
 
 #include <QCollator>
+#include <QComboBox>
 #include <QListWidget>
 #include <QMouseEvent>
 
@@ -24,8 +25,37 @@ ImageBox::ImageBox(QWidget* parent) : ClickableLabel(parent) {
 }
 
 void ImageBox::setPicture(const QImage& picture) {
+    pending_ = nullptr;
     picture_ = picture;
     refreshPixmap();
+}
+
+void ImageBox::setPictureWhenSeen(std::function<QImage()> make) {
+    if (isVisible()) {
+        setPicture(make());
+        return;
+    }
+    picture_ = QImage();
+    pending_ = std::move(make);
+    pixmapStale_ = true;
+}
+
+const QImage& ImageBox::picture() const {
+    makePendingPicture();
+    return picture_;
+}
+
+void ImageBox::makePendingPicture() const {
+    if (!pending_)
+        return;
+    // Taken out first: making it may run the event loop (a picture the helper decodes).
+    const std::function<QImage()> make = std::move(pending_);
+    pending_ = nullptr;
+    picture_ = make();
+}
+
+QSize ImageBox::sharpPictureSize() const {
+    return (contentsRect().size() * (2 * devicePixelRatioF())).expandedTo(QSize(1, 1));
 }
 
 void ImageBox::setStretch(bool stretch) {
@@ -45,6 +75,7 @@ void ImageBox::resizeEvent(QResizeEvent* event) {
 
 void ImageBox::showEvent(QShowEvent* event) {
     ClickableLabel::showEvent(event);
+    makePendingPicture();
     if (pixmapStale_)
         refreshPixmap();
 }
@@ -180,6 +211,11 @@ void addSorted(QListWidget* list, const QString& text, const QCollator& collator
             low = middle + 1;
     }
     list->insertItem(low, text);
+}
+
+void setComboText(QComboBox* combo, const QString& text) {
+    combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    combo->setEditText(text);
 }
 
 void setBoxText(QLineEdit* box, const QString& text) {

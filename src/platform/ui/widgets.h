@@ -9,8 +9,10 @@
 #include <QPixmap>
 #include <QStringList>
 #include <QValidator>
+#include <functional>
 
 class QCollator;
+class QComboBox;
 class QListWidget;
 
 namespace vlm {
@@ -30,7 +32,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
-// An image control: holds a picture at its full size and shows it stretched to the control
+// An image control: holds a picture and shows it stretched to the control
 // (or at its own size), with an optional single-line border.
 class ImageBox : public ClickableLabel {
     Q_OBJECT
@@ -38,8 +40,14 @@ public:
     explicit ImageBox(QWidget* parent = nullptr);
 
     void setPicture(const QImage& picture);
-    const QImage& picture() const { return picture_; }
-    bool hasPicture() const { return !picture_.isNull(); }
+    // The picture make() gives, made now when the box is visible, else when it shows or
+    // picture() is asked for: a preview in the tray decodes nothing at all.
+    void setPictureWhenSeen(std::function<QImage()> make);
+    const QImage& picture() const;
+    bool hasPicture() const { return !picture().isNull(); }
+    // The size of picture worth keeping for this box: twice its size in device pixels, so the
+    // stretched picture stays sharp. A larger picture only costs memory.
+    QSize sharpPictureSize() const;
 
     void setStretch(bool stretch);
     void setBorder(bool border);
@@ -52,7 +60,10 @@ protected:
 private:
     void refreshPixmap();
 
-    QImage picture_;
+    void makePendingPicture() const;
+
+    mutable QImage picture_;
+    mutable std::function<QImage()> pending_; // makes picture_ when it is first needed
     bool stretch_ = false;
     bool pixmapStale_ = false; // the picture changed while the box was hidden
 };
@@ -129,8 +140,9 @@ private:
 class ListBoxClick : public QObject {
     Q_OBJECT
 public:
-    // Works on any single-selection list view (EntryList, QListWidget). A list whose signals
-    // are blocked reports nothing, as for its own signals.
+    // Works on any list view (EntryList, QListWidget); in one with multiple selection Click
+    // runs for every change of the selection. A list whose signals are blocked reports nothing,
+    // as for its own signals.
     explicit ListBoxClick(QAbstractItemView* list);
 
     // The selected row, -1 when no entry is selected (also when the caret is on one).
@@ -159,5 +171,10 @@ void addSorted(QListWidget* list, const QString& text, const QCollator& collator
 // handling (textChanged), also one that leaves the text as it was: the handler may depend on
 // more than the text (the interval's unit, the clock).
 void setBoxText(QLineEdit* box, const QString& text);
+
+// Sets an editable combo box's text from the program. The item of exactly that text becomes the
+// current one (none for another text), so the arrow keys and the wheel step from what is shown;
+// no item is chosen, so nothing runs as for the user's pick.
+void setComboText(QComboBox* combo, const QString& text);
 
 } // namespace vlm

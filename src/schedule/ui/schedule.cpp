@@ -95,15 +95,24 @@ QString Schedule::nextChangeCaption() const {
     return ui_.DalsiZmena->text();
 }
 
+void Schedule::setMenuOpen(bool open) {
+    menuOpen_ = open;
+    if (open)
+        shownSecond_ = -1; // the next tick draws the line
+}
+
 void Schedule::Timer1_Timer() {
     const QDateTime now = services_.clock.now();
-    const QDateTime previous = std::exchange(previousTick_, now);
+    // A held tick keeps the earlier one, so the time up to the release is tested then.
+    const QDateTime previous =
+        changesHeld_ && previousTick_.isValid() ? previousTick_ : std::exchange(previousTick_, now);
     const qint64 second = now.toSecsSinceEpoch();
     if (second != renderedSecond_) {
         nowText_ = renderLongTime(now.time(), services_.locale);
         renderedSecond_ = second;
     }
-    if (isChangeDue(ui_.Text2->text(), nowText_, previous, now, services_.locale) && runChange_)
+    if (!changesHeld_ && runChange_ &&
+        isChangeDue(ui_.Text2->text(), nowText_, previous, now, services_.locale))
         runChange_();
     if (second == shownSecond_ && ui_.DalsiZmena->text() == shownNextChange_)
         return;
@@ -117,7 +126,8 @@ void Schedule::Timer1_Timer() {
     }
     const QString remaining =
         RemainingTime(ui_.AktCas->text(), ui_.DalsiZmena->text(), services_.locale);
-    ui_.mnuZmenaTap->setText(QStringLiteral("další změna za ") + remaining);
+    if (menuOpen_)
+        ui_.mnuZmenaTap->setText(QStringLiteral("další změna za ") + remaining);
     ui_.Label5->setText(remaining);
     shownSecond_ = second;
     shownNextChange_ = ui_.DalsiZmena->text();

@@ -33,6 +33,9 @@ public:
 
     // Runs one wallpaper change when the tick finds the schedule due.
     void setChangeHandler(std::function<void()> handler) { runChange_ = std::move(handler); }
+    // While held the tick keeps the clock but runs no change; one that fell due meanwhile runs
+    // at the first tick after, unless the schedule was moved past it.
+    void holdChanges(bool held) { changesHeld_ = held; }
 
     void CheckTime_Click();
     void Text1_Change();
@@ -41,6 +44,9 @@ public:
     void ScheduleNextChange();
     void Text2_Change();
     void Timer1_Timer();
+    // The tray menu's countdown line is drawn only while the menu is open: on a StatusNotifier
+    // host each change of its text is a message on the session bus that wakes the host.
+    void setMenuOpen(bool open);
 
     QString nextChangeText() const;    // Text2
     QString nextChangeCaption() const; // DalsiZmena, as shown
@@ -62,7 +68,9 @@ private:
     QString nowText_;
     qint64 shownSecond_ = -1;
     QString shownNextChange_;
+    bool menuOpen_ = false;
     std::function<void()> runChange_;
+    bool changesHeld_ = false;
 };
 
 } // namespace vlm

@@ -11,11 +11,12 @@
 namespace vlm {
 namespace {
 
+// Transparent parts on white, as the bitmap has them, so the desktop shows what it holds.
 QImage opaque(const QImage& picture) {
     if (!picture.hasAlphaChannel())
         return picture;
     QImage result(picture.size(), QImage::Format_RGB32);
-    result.fill(Qt::black);
+    result.fill(Qt::white);
     QPainter painter(&result);
     painter.drawImage(0, 0, picture);
     painter.end();

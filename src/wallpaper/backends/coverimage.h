@@ -8,7 +8,7 @@
 namespace vlm {
 
 // picture scaled to fill target completely, keeping its aspect; the overflow is cut off evenly
-// on both sides. Transparent parts are laid over black. The result is Format_RGB32.
+// on both sides. Transparent parts are laid over white. The result is Format_RGB32.
 QImage coverImage(const QImage& picture, QSize target);
 
 // A root-window image of size rootSize with the picture covering each monitor (an empty list

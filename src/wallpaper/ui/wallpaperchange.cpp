@@ -1,6 +1,7 @@
 #include "wallpaper/ui/wallpaperchange.h"
 
 #include "collection/ui/collectionlist.h"
+#include "common/logging.h"
 #include "common/timetext.h"
 #include "platform/picturesave.h"
 #include "platform/ui/widgets.h"
@@ -45,11 +46,8 @@ void WallpaperChange::Zmenit_Click() {
     // Every step stands alone: a failed step is skipped and the next one runs.
     schedule_.ScheduleNextChange();
 
-    const QString bitmap = services_.facts.wallpaperBitmapPath();
-    saveWindowsBitmap(ui_.Nahled->picture(), bitmap); // on failure the bitmap on disk is applied
-    services_.wallpaper.apply(bitmap, ui_.Nahled->picture());
-
-    ui_.PosledniZmena->setText(renderHms(services_.clock.now().time()));
+    if (applyCurrentEntry())
+        ui_.PosledniZmena->setText(renderHms(services_.clock.now().time()));
 
     const int count = collection_.ListCount();
     const int current = collection_.ListIndex();
@@ -68,7 +66,33 @@ void WallpaperChange::Zmenit_Click() {
         {{QStringLiteral("lastfile"), collection_.collectionFile()},
          {QStringLiteral("index"), QString::number(collection_.ListIndex())}});
 
-    ui_.Label17->setText(bitmapInfoLine(readBitmapHeader(bitmap)));
+    ui_.Label17->setText(bitmapInfoLine(readBitmapHeader(services_.facts.wallpaperBitmapPath())));
+}
+
+bool WallpaperChange::applyCurrentEntry() {
+    const int current = collection_.ListIndex();
+    if (current < 0)
+        return false; // an empty list, or no entry chosen: the wallpaper stays
+    // The whole picture, read now and freed once it is applied; the preview keeps only a small
+    // one. What the preview shows is the file as it was when it loaded.
+    const QString path = collection_.entry(current);
+    QString whyNot;
+    const QImage picture = services_.pictures.load(path, {}, &whyNot);
+    if (picture.isNull()) {
+        // A placeholder card is no wallpaper: the one in place stays.
+        if (!reported_.contains(path)) {
+            reported_.insert(path);
+            qCWarning(pictureLog).noquote()
+                << QStringLiteral("cannot show %1 as the wallpaper: %2").arg(path, whyNot);
+        }
+        return false;
+    }
+    const QString bitmap = services_.facts.wallpaperBitmapPath();
+    // When the bitmap cannot be written, every backend applies the one already on disk, so the
+    // desktop and Label17 agree.
+    const bool written = saveWindowsBitmap(picture, bitmap);
+    services_.wallpaper.apply(bitmap, written ? picture : QImage());
+    return true;
 }
 
 } // namespace vlm

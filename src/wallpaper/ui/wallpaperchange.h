@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
+#include <QString>
 #include <QTimer>
 
 class QAction;
@@ -24,7 +26,8 @@ struct WallpaperChangeControls {
     QAction* mnuChangeNow;
 };
 
-// One wallpaper change: applies what the preview shows, then moves the collection on.
+// One wallpaper change: applies the current entry's picture, then moves the collection on. An
+// entry that cannot be shown leaves the wallpaper as it is and is reported once.
 class WallpaperChange : public QObject {
     Q_OBJECT
 public:
@@ -37,7 +40,12 @@ public:
     void mnuChangeNow_Click() { Zmenit_Click(); }
 
 private:
+    // Writes the current entry's picture as the bitmap and applies it; false when there is no
+    // entry or its picture cannot be shown, and nothing was applied.
+    bool applyCurrentEntry();
+
     Services& services_;
+    QSet<QString> reported_; // entries already reported as not showable
     // A change asked for while a picture loads runs once the load is over.
     bool changeWaiting_ = false;
     QTimer retry_;

@@ -1,0 +1,48 @@
+// The picture helper's photo decoders (WebP, TIFF, HEIC/HEIF/AVIF) and its Exif reading on any
+// bytes. (The program's reader of the helper's answer is fuzzed with the picture bytes.)
+#include "fuzzsupport.h"
+#include "metafile/confine.h"
+#include "metafile/render.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The decoders run as confined as in the helper. Besides, libFuzzer reads its corpus folders
+// and inputs (the arguments without a leading '-'), writes new inputs into the first folder
+// and crash artifacts beside -artifact_prefix (else into the working folder).
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    metafile::FuzzerRoom room;
+    QString artifacts = QDir::currentPath();
+    for (int i = 1; i < *argc; ++i) {
+        const QString arg = QFile::decodeName((*argv)[i]);
+        const QFileInfo path(arg.section(u'=', 1));
+        if (arg.startsWith(u"-artifact_prefix="_s))
+            artifacts = arg.endsWith(u'/') ? path.absoluteFilePath() : path.absolutePath();
+        else if (arg.startsWith(u"-exact_artifact_path="_s))
+            artifacts = path.absolutePath();
+        else if (!arg.startsWith(u'-'))
+            room.readable << QFileInfo(arg).absoluteFilePath();
+    }
+    room.writable << artifacts;
+    if (!room.readable.isEmpty() && QFileInfo(room.readable.first()).isDir())
+        room.writable << room.readable.first();
+    if (metafile::confineDecoding(room) != metafile::Confinement::Full) {
+        std::fputs("photo_fuzz: the decoders cannot be confined here (Landlock and seccomp)\n",
+                   stderr);
+        std::exit(1);
+    }
+    return 0;
+}
+
+static void fuzzOne(const QByteArray& input, FuzzedDataProvider&) {
+    const QSize box(320, 200);
+    for (const auto decode : {metafile::decodeWebp, metafile::decodeTiff, metafile::decodeHeif}) {
+        const QImage image = decode(input, box);
+        fuzz::check(image.isNull() || QRect(QPoint(), box).contains(image.rect()),
+                    "a photo larger than its box");
+    }
+    const int orientation = metafile::exifOrientation(input);
+    fuzz::check(orientation >= 1 && orientation <= 8, "an orientation outside 1 to 8");
+}
