@@ -169,22 +169,23 @@ QImage PictureLoader::loadFile(const QString& path, QSize within, QString& whyNo
         whyNot = QStringLiteral("the helper vlm-metafile, which decodes this kind, is missing");
         return {};
     }
-    if (file.size() > metafilewire::kMaxInputBytes) {
+    const metafilewire::Format& format = *metafilewire::formatFor(row->format);
+    if (file.size() > format.maxInputBytes) {
         whyNot = QStringLiteral("the file is larger than the helper takes (%1 MiB)")
-                     .arg(metafilewire::kMaxInputBytes / (1024 * 1024));
+                     .arg(format.maxInputBytes / (1024 * 1024));
         return {};
     }
     MetafileJob job;
     job.helper = metafileHelper_;
     job.kind = row->format;
-    job.data = file.read(metafilewire::kMaxInputBytes + 1);
+    job.data = file.read(format.maxInputBytes + 1);
     if (!within.isEmpty())
         job.box = helperBox(within);
     else if (row->decoder == PictureDecoder::HelperDrawing)
         job.box = helperBox(targetSize_.isEmpty() ? kDefaultMetafileBox : targetSize_);
     else // a photograph at its own size: the helper checks its pixels against its own cap
         job.box = QSize(kMaxPictureSide, kMaxPictureSide)
-                      .boundedTo(QSize(metafilewire::kMaxSide, metafilewire::kMaxSide));
+                      .boundedTo(QSize(int(format.maxSide), int(format.maxSide)));
     QImage image = renderMetafileInHelper(job);
     if (image.isNull()) {
         whyNot = QStringLiteral("the helper could not decode the picture");
