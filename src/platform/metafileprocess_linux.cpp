@@ -1,3 +1,4 @@
+#include "common/logging.h"
 #include "common/metafilewire.h"
 #include "platform/bubblewrap.h"
 #include "platform/metafileoutput.h"
@@ -6,6 +7,8 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QSet>
 #include <QTimer>
 #include <csignal>
 #include <string_view>
@@ -69,6 +72,19 @@ void killHelper(QProcess& process) {
     process.waitForFinished(1000);
 }
 
+// What helpers say on standard error (that the kernel cannot confine their file system, why a
+// file failed) goes to the program's own, each line once: every picture starts a new helper.
+void reportHelperMessages(const QByteArray& text) {
+    static QSet<QByteArray> said;
+    constexpr qsizetype kMostLines = 64;
+    for (const QByteArray& line : text.split('\n')) {
+        if (line.isEmpty() || said.contains(line) || said.size() >= kMostLines)
+            continue;
+        said.insert(line);
+        qCWarning(pictureLog, "%s", line.constData());
+    }
+}
+
 int remainingMs(const QDeadlineTimer& deadline) {
     return static_cast<int>(qMax<qint64>(0, deadline.remainingTime()));
 }
@@ -88,7 +104,6 @@ QImage renderMetafileInHelper(const MetafileJob& job) {
     process.setProgram(job.helper);
     process.setArguments({QString::fromLatin1(job.kind), QString::number(job.box.width()),
                           QString::number(job.box.height())});
-    process.setStandardErrorFile(QProcess::nullDevice());
     process.setChildProcessModifier(limitChild);
     startInBubblewrap(process);
     process.start(QIODevice::ReadWrite);
@@ -110,6 +125,18 @@ QImage renderMetafileInHelper(const MetafileJob& job) {
             invalid = true;
             loop.quit();
         }
+    });
+    // A few lines are kept; the rest is read and dropped, so a chatty helper never blocks.
+    constexpr qsizetype kMostMessageBytes = 4096;
+    QByteArray messages;
+    QObject::connect(&process, &QProcess::readyReadStandardError, &loop, [&] {
+        messages += process.readAllStandardError();
+        messages.truncate(kMostMessageBytes);
+    });
+    const auto reportMessages = qScopeGuard([&] {
+        messages += process.readAllStandardError();
+        messages.truncate(kMostMessageBytes);
+        reportHelperMessages(messages);
     });
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(remainingMs(deadline), &loop, &QEventLoop::quit);
