@@ -85,7 +85,7 @@ TEST_F(CollectionTest, CreateNewAsksOnlyWhenUnsavedAndNoKeepsEverything) {
     EXPECT_EQ(messages.shown.size(), 2u) << "nothing unsaved: no question";
 }
 
-TEST_F(CollectionTest, OpenShowsTheFirstEntryAndDescribesTheFile) {
+TEST_F(CollectionTest, OpenShowsTheFirstEntryDescribesTheFileAndCutsAnOversizedOne) {
     const QString first = solidPicture(u"pics/one.bmp"_s);
     const QString file = collectionFile(u"three.vlk"_s, {first, QString(), u"  b  "_s});
     list().setCommandsEnabled(false);
@@ -104,6 +104,25 @@ TEST_F(CollectionTest, OpenShowsTheFirstEntryAndDescribesTheFile) {
     EXPECT_TRUE(enabled("Label26"));
     EXPECT_TRUE(previewShown());
     EXPECT_NE(form().schedule().nextChangeText(), before) << "the countdown starts anew";
+
+    // An empty file, then one with more entries than a collection holds.
+    dialogs.openResults.push_back(collectionFile(u"empty.vlk"_s, {}));
+    commands().Label22_Click();
+    EXPECT_EQ(snapshot(),
+              (Snapshot{{}, -1, path(u"empty.vlk"_s), u"0"_s, u"0"_s, QString(), false, true}));
+    EXPECT_FALSE(previewShown());
+
+    QStringList many;
+    for (int i = 0; i < kMaxCollectionEntries + 5; ++i)
+        many.append(u"/p/%1.jpg"_s.arg(i));
+    const QString big = collectionFile(u"big.vlk"_s, many);
+    const QByteArray bytes = readBytes(big);
+    dialogs.openResults.push_back(big);
+    commands().Label22_Click();
+    EXPECT_EQ(list().ListCount(), kMaxCollectionEntries);
+    EXPECT_EQ(list().entry(kMaxCollectionEntries - 1), u"/p/32766.jpg"_s);
+    EXPECT_TRUE(lastMessage(1, kStyleNotice, u"Posledních 5 záznamů"_s));
+    EXPECT_EQ(readBytes(big), bytes);
 }
 
 TEST_F(CollectionTest, OpenAnsweredNoCancelledOrUnreadableKeepsTheCollection) {
@@ -129,64 +148,37 @@ TEST_F(CollectionTest, OpenAnsweredNoCancelledOrUnreadableKeepsTheCollection) {
     EXPECT_EQ(snapshot(), before);
 }
 
-TEST_F(CollectionTest, OpenEmptyOrOversizedFile) {
-    openEntries({u"/a.jpg"_s});
-    dialogs.openResults.push_back(collectionFile(u"empty.vlk"_s, {}));
-    commands().Label22_Click();
-    EXPECT_EQ(snapshot(),
-              (Snapshot{{}, -1, path(u"empty.vlk"_s), u"0"_s, u"0"_s, QString(), false, true}));
-    EXPECT_FALSE(previewShown());
-
-    QStringList many;
-    for (int i = 0; i < kMaxCollectionEntries + 5; ++i)
-        many.append(u"/p/%1.jpg"_s.arg(i));
-    const QString big = collectionFile(u"big.vlk"_s, many);
-    const QByteArray bytes = readBytes(big);
-    dialogs.openResults.push_back(big);
-    commands().Label22_Click();
-    EXPECT_EQ(list().ListCount(), kMaxCollectionEntries);
-    EXPECT_EQ(list().entry(kMaxCollectionEntries - 1), u"/p/32766.jpg"_s);
-    EXPECT_TRUE(lastMessage(1, kStyleNotice, u"Posledních 5 záznamů"_s));
-    EXPECT_EQ(readBytes(big), bytes);
-}
-
-TEST_F(CollectionTest, SaveWritesEveryEntryAndClearsTheFlag) {
-    openEntries({u"a"_s, QString(), u"b"_s});
-    list().setChanged(true);
-    const QString target = path(u"saved.vlk"_s);
-    writeBytes(target, "old contents that are replaced without a question\r\n");
-    dialogs.saveResults.push_back(target);
-    commands().Label23_Click();
-    EXPECT_TRUE(messages.shown.empty());
-    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
-    EXPECT_EQ(dialogs.saveRequests[0].flags, 4);
-    EXPECT_EQ(dialogs.saveRequests[0].initialFolder, programFolder());
-    EXPECT_EQ(readBytes(target), QByteArray("a\r\n\r\nb\r\n"));
-    EXPECT_FALSE(list().changed());
-    EXPECT_EQ(label("SouborKolekce"), target);
-}
-
-TEST_F(CollectionTest, SaveRefusedCancelledOrFailedKeepsFlagAndFileLabel) {
+TEST_F(CollectionTest, SaveRefusesCancelsOrFailsKeepingTheFlagElseWritesEveryEntry) {
     commands().Label23_Click();
     EXPECT_TRUE(lastMessage(1, kStyleError, u"V kolekci nejsou žádné záznamy."_s, u"Chyba"_s));
     EXPECT_TRUE(dialogs.saveRequests.empty());
 
-    openEntries({u"a"_s});
+    openEntries({u"a"_s, QString(), u"b"_s});
     list().setChanged(true);
     const Snapshot before = snapshot();
     commands().Label23_Click(); // cancelled
     dialogs.saveResults.push_back(QString());
     commands().Label23_Click(); // an empty name
-    EXPECT_EQ(dialogs.saveRequests.size(), 2u);
     EXPECT_EQ(snapshot(), before);
     EXPECT_TRUE(messages.shown.empty());
-
     QDir().mkpath(pics());
     dialogs.saveResults.push_back(pics()); // a name that is a folder
     commands().Label23_Click();
     EXPECT_TRUE(lastMessage(1, kStyleError, pics()));
     EXPECT_TRUE(QFileInfo(pics()).isDir());
     EXPECT_EQ(snapshot(), before);
+
+    const QString target = path(u"saved.vlk"_s);
+    writeBytes(target, "old contents that are replaced without a question\r\n");
+    dialogs.saveResults.push_back(target);
+    commands().Label23_Click();
+    EXPECT_EQ(messages.shown.size(), 1u);
+    ASSERT_EQ(dialogs.saveRequests.size(), 4u);
+    EXPECT_EQ(dialogs.saveRequests[3].flags, 4);
+    EXPECT_EQ(dialogs.saveRequests[3].initialFolder, programFolder());
+    EXPECT_EQ(readBytes(target), QByteArray("a\r\n\r\nb\r\n"));
+    EXPECT_FALSE(list().changed());
+    EXPECT_EQ(label("SouborKolekce"), target);
 }
 
 TEST_F(CollectionTest, DeleteSelectsTheNeighbour) {
