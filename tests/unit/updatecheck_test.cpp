@@ -136,8 +136,7 @@ TEST(UpdateFetch, TheBodyIsTheNewsInTheNamedCharsetWhateverTheStatus) {
 }
 
 TEST(UpdateFetch, RepliesOverTheSizeCapAreRefusedNotCut) {
-    UpdateFetchLimits limits;
-    limits.maxBytes = 100;
+    const UpdateFetchLimits limits{.maxBytes = 100};
     TestServer atCap(reply("200 OK", QByteArray(100, 'a')));
     EXPECT_EQ(fetch(atCap.url(), limits).text, QString(100, u'a'));
     TestServer overCap(reply("200 OK", QByteArray(101, 'a')));
@@ -167,19 +166,13 @@ TEST(UpdateFetch, RepliesOverTheSizeCapAreRefusedNotCut) {
 }
 
 TEST(UpdateFetch, SilentStalledAndDrippingServersEndAtTheirLimit) {
+    // Limits beyond the safety net can only be ended by the other one.
     TestServer silent([](QTcpSocket*, const QByteArray&) {});
-    UpdateFetchLimits deadlineOnly;
-    deadlineOnly.transferTimeoutMs = 60000; // beyond the safety net: only the deadline can end it
-    deadlineOnly.deadlineMs = 400;
-    EXPECT_FALSE(fetch(silent.url(), deadlineOnly).answered);
-    UpdateFetchLimits stallOnly;
-    stallOnly.transferTimeoutMs = 300;
-    stallOnly.deadlineMs = 60000;
-    EXPECT_FALSE(fetch(silent.url(), stallOnly).answered);
+    EXPECT_FALSE(fetch(silent.url(), {.transferTimeoutMs = 60000, .deadlineMs = 400}).answered);
+    EXPECT_FALSE(fetch(silent.url(), {.transferTimeoutMs = 300, .deadlineMs = 60000}).answered);
 
     // One byte every 30 ms keeps the transfer alive: it completes...
-    UpdateFetchLimits limits;
-    limits.transferTimeoutMs = 200;
+    UpdateFetchLimits limits{.transferTimeoutMs = 200};
     TestServer slow(drip("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n", "x", 30));
     EXPECT_EQ(fetch(slow.url(), limits).text, QStringLiteral("xxxxxxxxxx"));
     // ...unless it never ends: then only the overall deadline stops it.
@@ -192,15 +185,10 @@ TEST(UpdateFetch, SilentStalledAndDrippingServersEndAtTheirLimit) {
 }
 
 TEST(UpdateFetch, UnreachableServersAndBadAddressesFail) {
-    QUrl refused;
-    {
-        TestServer closed([](QTcpSocket*, const QByteArray&) {});
-        refused = closed.url();
-    }
-    EXPECT_FALSE(fetch(refused).answered);
-    for (const QString& bad : {QStringLiteral("not a url"), QStringLiteral("ftp://127.0.0.1/x"),
-                               QStringLiteral("file:///etc/passwd"), QString()})
-        EXPECT_FALSE(fetch(QUrl(bad)).answered) << bad.toStdString();
+    const QUrl refused = TestServer([](QTcpSocket*, const QByteArray&) {}).url(); // closed again
+    for (const QUrl& bad : {refused, QUrl(u"not a url"_s), QUrl(u"ftp://127.0.0.1/x"_s),
+                            QUrl(u"file:///etc/passwd"_s), QUrl()})
+        EXPECT_FALSE(fetch(bad).answered) << bad.toString().toStdString();
 }
 
 TEST(UpdateFetch, FollowsFewSameOriginRedirectsOnly) {
@@ -246,9 +234,10 @@ TEST(UpdateFetch, FollowsFewSameOriginRedirectsOnly) {
 
 TEST(UpdateAddresses, EnvironmentOverridesTheServer) {
     const vlmtest::ScopedEnv environment("VLM_UPDATE_URL", QByteArray("http://127.0.0.1:9/x.msg"));
-    EXPECT_EQ(vlm::updateStatusUrl(), QUrl(QStringLiteral("http://127.0.0.1:9/x.msg")));
+    const QUrl overridden = vlm::updateStatusUrl();
     environment.set({});
-    EXPECT_NE(vlm::updateStatusUrl(), QUrl(QStringLiteral("http://127.0.0.1:9/x.msg")));
+    EXPECT_EQ(overridden, QUrl(u"http://127.0.0.1:9/x.msg"_s));
+    EXPECT_NE(vlm::updateStatusUrl(), overridden);
 }
 
 } // namespace
