@@ -10,9 +10,12 @@
 # A fixed sample of mutants is drawn from every candidate site in the .cpp files that go into
 # vlm_core and vlm_gui, ordered by a hash of the seed and the site: a flipped comparison, an
 # integer literal one up or down, a negated if condition, a dropped call statement, a swapped
-# pair of arguments, && <-> ||, true <-> false. Each mutant is built alone and the test binaries
-# run on it (unit first, then behaviour, stopping at the first failure); a failure, a crash or a
-# hang past the time limit kills it. A mutant that does not compile is not counted; the next
+# pair of arguments, && <-> ||, true <-> false. Data is not sampled: string literals (message
+# texts) are never changed, and files that hold only data (the window's design in
+# controltable.cpp: its controls' geometry, texts and colours) are left out, since a test that
+# would catch a changed coordinate only repeats the table. Each mutant is built alone and the
+# test binaries run on it (unit first, then behaviour, stopping at the first failure); a
+# failure, a crash or a hang past the time limit kills it. A mutant that does not compile is not counted; the next
 # candidate in the order takes its place, so the same src/ always gives the same sample.
 #
 # Everything happens in a scratch copy of the tree (MUTANTS_DIR, default under /tmp); the
@@ -178,10 +181,11 @@ print "$h\t$_\n";
 # linked by any test binary.
 cd "$self"
 mapfile -t all_cpp < <(find src -name '*.cpp' | LC_ALL=C sort)
-linked=() unlinked=()
+linked=() unlinked=() data=()
 for f in "${all_cpp[@]}"; do
     case $f in
     src/app/main.cpp | src/metafile/* | *_windows.cpp) unlinked+=("$f") ;;
+    src/app/controltable.cpp) data+=("$f") ;;
     *) linked+=("$f") ;;
     esac
 done
@@ -193,6 +197,7 @@ total_sites=$(wc -l <"$candidates")
 unlinked_sites=0
 [ ${#unlinked[@]} -eq 0 ] || unlinked_sites=$(scan "$self" "${unlinked[@]}" | wc -l)
 header_sites=$(scan "$self" "${headers[@]}" | wc -l)
+data_sites=$(scan "$self" "${data[@]}" | wc -l)
 
 if [ "${MUTANTS_LIST:-0}" = 1 ]; then
     head -n "$count" "$candidates" | cut -f2-
@@ -313,7 +318,7 @@ behaviour_limit=$(limit_for $((t2 - t1)))
     echo "# src from $self ($(git -C "$self" rev-parse --short HEAD 2>/dev/null || echo '?'))"
     echo "# tests from $tests_from ($(git -C "$tests_from" rev-parse --short HEAD 2>/dev/null || echo '?'))"
     echo "# seed $seed, count $count; $total_sites candidate sites in ${#linked[@]} files the tests link"
-    echo "# not sampled: $unlinked_sites sites in ${#unlinked[@]} files no test binary links, $header_sites in headers"
+    echo "# not sampled: $unlinked_sites sites in ${#unlinked[@]} files no test binary links, $header_sites in headers, $data_sites in ${#data[@]} data file"
     echo "# clean runs: unit $((t1 - t0)) s, behaviour $((t2 - t1)) s; limits $unit_limit s, $behaviour_limit s"
 } | tee "$log"
 

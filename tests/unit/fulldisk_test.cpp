@@ -90,45 +90,41 @@ QString longText(int size, char16_t c) {
     return QString(size, QChar(c));
 }
 
-TEST_P(FullDiskTest, CollectionSaveKeepsTheOldCollection) {
+TEST_P(FullDiskTest, EveryWriterKeepsTheOldFile) {
     QStringList entries;
     for (int i = 0; i < 600; ++i)
         entries.append(QStringLiteral("/home/user/Obrázky/dovolená/snímek-%1.jpg").arg(i));
-    const QString path = mountPoint + QStringLiteral("/kolekce.vlk");
-    expectRefusedAndIntact(QStringLiteral("kolekce.vlk"), "/a.jpg\r\n/b.bmp\r\n",
-                           [&] { return vlm::writeCollectionFile(path, entries); });
-}
-
-TEST_P(FullDiskTest, OptionSaveKeepsTheOldOptions) {
-    const QByteArray old = "[options]\nIndex=4\nInterval=30\n";
     vlm::IniSettingsStore store(mountPoint + QStringLiteral("/vlm/vlm.ini"));
-    expectRefusedAndIntact(QStringLiteral("vlm/vlm.ini"), old, [&] {
-        return store.save(QStringLiteral("CollectionPath"), longText(30000, u'p'));
-    });
-    EXPECT_EQ(store.read(QStringLiteral("Index")), QStringLiteral("4"));
-}
-
-TEST_P(FullDiskTest, AutostartEntryKeepsTheOldEntry) {
     const vlmtest::ScopedEnv config("XDG_CONFIG_HOME", mountPoint);
-    const QByteArray old =
-        vlm::autostartEntryContent(QStringLiteral("Velmora"), QStringLiteral("/opt/vlm/vlm"));
-    expectRefusedAndIntact(QStringLiteral("autostart/Velmora.desktop"), old, [&] {
-        return vlm::SetRunValue(QStringLiteral("Velmora"),
-                                QStringLiteral("/opt/") + longText(20000, u'v'));
-    });
-}
-
-TEST_P(FullDiskTest, WallpaperBitmapKeepsTheOldBitmap) {
-    QImage small(2, 2, QImage::Format_RGB32);
+    QImage small(2, 2, QImage::Format_RGB32), large(200, 120, QImage::Format_RGB32);
     small.fill(Qt::red);
-    const QByteArray old = vlm::encodeWindowsBitmap(small);
-    QImage large(200, 120, QImage::Format_RGB32);
     large.fill(Qt::blue);
-    const QString path = mountPoint + QStringLiteral("/vlmimage.bmp");
-    QString error;
-    expectRefusedAndIntact(QStringLiteral("vlmimage.bmp"), old,
-                           [&] { return vlm::saveWindowsBitmap(large, path, &error); });
-    EXPECT_FALSE(error.isEmpty()) << "no reason given";
+    QString bitmapError;
+    // The file, its old content, and the write that must fail.
+    const std::tuple<const char*, QByteArray, std::function<bool()>> cases[] = {
+        {"kolekce.vlk", "/a.jpg\r\n/b.bmp\r\n",
+         [&] {
+             return vlm::writeCollectionFile(mountPoint + QStringLiteral("/kolekce.vlk"), entries);
+         }},
+        {"vlm/vlm.ini", "[options]\nIndex=4\nInterval=30\n",
+         [&] { return store.save(QStringLiteral("CollectionPath"), longText(30000, u'p')); }},
+        {"autostart/Velmora.desktop",
+         vlm::autostartEntryContent(QStringLiteral("Velmora"), QStringLiteral("/opt/vlm/vlm")),
+         [] {
+             return vlm::SetRunValue(QStringLiteral("Velmora"),
+                                     QStringLiteral("/opt/") + longText(20000, u'v'));
+         }},
+        {"vlmimage.bmp", vlm::encodeWindowsBitmap(small), [&] {
+             return vlm::saveWindowsBitmap(large, mountPoint + QStringLiteral("/vlmimage.bmp"),
+                                           &bitmapError);
+         }}};
+    for (const auto& [file, old, writer] : cases) {
+        SCOPED_TRACE(file);
+        expectRefusedAndIntact(QString::fromLatin1(file), old, writer);
+        ASSERT_TRUE(QFile::remove(mountPoint + QStringLiteral("/filler")));
+    }
+    EXPECT_EQ(store.read(QStringLiteral("Index")), QStringLiteral("4"));
+    EXPECT_FALSE(bitmapError.isEmpty()) << "no reason given";
 }
 
 INSTANTIATE_TEST_SUITE_P(FreeBytes, FullDiskTest, ::testing::Values(0, 8192),

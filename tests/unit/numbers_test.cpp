@@ -9,12 +9,11 @@
 #include <gtest/gtest.h>
 
 TEST(Numbers, LeadingNumberReadsLikeTheClassicVal) {
-    EXPECT_DOUBLE_EQ(vlm::leadingNumber(u" 1 2.5x"), 12.5);
-    EXPECT_DOUBLE_EQ(vlm::leadingNumber(u"-\t3"), -3.0);
-    EXPECT_DOUBLE_EQ(vlm::leadingNumber(u"1e9"), 1.0);
-    EXPECT_DOUBLE_EQ(vlm::leadingNumber(u"ab"), 0.0);
-    EXPECT_DOUBLE_EQ(vlm::leadingNumber(u""), 0.0);
-    EXPECT_DOUBLE_EQ(vlm::leadingNumber(u"1.2.3"), 1.2);
+    const std::pair<const char16_t*, double> cases[] = {{u" 1 2.5x", 12.5}, {u"-\t3", -3.0},
+                                                        {u"1e9", 1.0},      {u"ab", 0.0},
+                                                        {u"", 0.0},         {u"1.2.3", 1.2}};
+    for (const auto& [text, value] : cases)
+        EXPECT_DOUBLE_EQ(vlm::leadingNumber(text), value);
     EXPECT_TRUE(std::isfinite(vlm::leadingNumber(QString(5000, u'9'))));
 }
 

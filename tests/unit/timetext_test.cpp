@@ -40,39 +40,35 @@ TEST(TimeText, LongTimeHasNoZoneAndReadsBack) {
 }
 
 TEST(NextChangeTime, AddsSecondsDropsTheDateAndRoundsToTheSecond) {
-    EXPECT_EQ(NextChangeTime(at(10, 0, 0), 300, kC), QStringLiteral("10:05:00"));
-    EXPECT_EQ(NextChangeTime(at(23, 30, 0), 7200, kC), QStringLiteral("01:30:00"));
     // The current time counts in whole seconds, whatever the milliseconds.
-    EXPECT_EQ(NextChangeTime(at(10, 0, 0, 600), 0, kC), QStringLiteral("10:00:00"));
-    EXPECT_EQ(NextChangeTime(at(10, 0, 0, 600), 300, kC), QStringLiteral("10:05:00"));
-    EXPECT_EQ(NextChangeTime(at(10, 0, 0, 900), 1.5, kC), QStringLiteral("10:00:02"));
-    EXPECT_EQ(NextChangeTime(at(10, 0, 0), -5, kCzech), QStringLiteral("9:59:55"));
-    EXPECT_EQ(NextChangeTime(at(10, 0, 0), 1.0 / 0.0, kC), QString());
-    EXPECT_EQ(NextChangeTime(at(10, 0, 0), 1e300, kC), QString());
+    const std::tuple<QDateTime, double, QLocale, const char*> cases[] = {
+        {at(10, 0, 0), 300, kC, "10:05:00"},      {at(23, 30, 0), 7200, kC, "01:30:00"},
+        {at(10, 0, 0, 600), 0, kC, "10:00:00"},   {at(10, 0, 0, 600), 300, kC, "10:05:00"},
+        {at(10, 0, 0, 900), 1.5, kC, "10:00:02"}, {at(10, 0, 0), -5, kCzech, "9:59:55"},
+        {at(10, 0, 0), 1.0 / 0.0, kC, ""},        {at(10, 0, 0), 1e300, kC, ""}};
+    for (const auto& [now, seconds, locale, expected] : cases)
+        EXPECT_EQ(NextChangeTime(now, seconds, locale), QLatin1StringView(expected)) << seconds;
 }
 
 TEST(RemainingTime, CountsDownAndWrapsOverMidnight) {
-    EXPECT_EQ(RemainingTime(QStringLiteral("10:00:00"), QStringLiteral("10:05:00"), kC),
-              QStringLiteral("00:05:00"));
-    EXPECT_EQ(RemainingTime(QStringLiteral("23:58:00"), QStringLiteral("00:03:00"), kC),
-              QStringLiteral("00:05:00"));
-    EXPECT_EQ(RemainingTime(QStringLiteral("10:05:01"), QStringLiteral("10:05:00"), kC),
-              QStringLiteral("23:59:59"));
-    EXPECT_EQ(RemainingTime(QStringLiteral("10:05:00"), QStringLiteral("10:05:00"), kC),
-              QStringLiteral("00:00:00"));
-    // Czech current time without a leading zero against the two-digit next change.
-    EXPECT_EQ(RemainingTime(QStringLiteral("9:58:00"), QStringLiteral("10:03:00"), kCzech),
-              QStringLiteral("00:05:00"));
-    // A next change that cannot be read counts as midnight, whatever it sorts like.
-    EXPECT_EQ(RemainingTime(QStringLiteral("23:00:00"), QString(), kC), QStringLiteral("01:00:00"));
-    EXPECT_EQ(RemainingTime(QStringLiteral("1:00"), QStringLiteral("~"), kC),
-              QStringLiteral("23:00:00"));
-    // A 12-hour current time that sorts after the next change still counts to its next
-    // occurrence, never below zero.
-    EXPECT_EQ(RemainingTime(QStringLiteral("10:00:00 PM"), QStringLiteral("11:00:00"), kEnglish),
-              QStringLiteral("13:00:00"));
-    EXPECT_EQ(RemainingTime(QStringLiteral("9:30:00 AM"), QStringLiteral("21:00:00"), kEnglish),
-              QStringLiteral("11:30:00"));
+    const std::tuple<const char*, const char*, QLocale, const char*> cases[] = {
+        {"10:00:00", "10:05:00", kC, "00:05:00"},
+        {"23:58:00", "00:03:00", kC, "00:05:00"},
+        {"10:05:01", "10:05:00", kC, "23:59:59"},
+        {"10:05:00", "10:05:00", kC, "00:00:00"},
+        // Czech current time without a leading zero against the two-digit next change.
+        {"9:58:00", "10:03:00", kCzech, "00:05:00"},
+        // A next change that cannot be read counts as midnight, whatever it sorts like.
+        {"23:00:00", "", kC, "01:00:00"},
+        {"1:00", "~", kC, "23:00:00"},
+        // A 12-hour current time that sorts after the next change still counts to its next
+        // occurrence, never below zero.
+        {"10:00:00 PM", "11:00:00", kEnglish, "13:00:00"},
+        {"9:30:00 AM", "21:00:00", kEnglish, "11:30:00"}};
+    for (const auto& [now, next, locale, expected] : cases)
+        EXPECT_EQ(RemainingTime(QString::fromLatin1(now), QString::fromLatin1(next), locale),
+                  QLatin1StringView(expected))
+            << now << " to " << next;
 }
 
 namespace {

@@ -79,7 +79,9 @@ struct FetchResult {
     bool answered = false;
 };
 
-// Runs one fetch in the event loop; a 10 ms timer beside it must tick through most of it.
+// Runs one fetch in the event loop. The servers answer from this loop, so a fetch that blocked it
+// would hear nothing; a 10 ms timer beside it must tick during any fetch longer than a few
+// periods. Only whether it ticks counts, not how often: on a busy machine the loop runs late.
 FetchResult fetch(const QUrl& url, const UpdateFetchLimits& limits = {}) {
     FetchResult result;
     bool finished = false;
@@ -105,7 +107,7 @@ FetchResult fetch(const QUrl& url, const UpdateFetchLimits& limits = {}) {
     loop.exec();
     EXPECT_TRUE(finished) << "no answer within 30 s";
     EXPECT_FALSE(fetcher.isRunning());
-    EXPECT_GE(ticks, clock.elapsed() / 10 / 3) << "the event loop was blocked";
+    EXPECT_TRUE(ticks > 0 || clock.elapsed() < 50) << "the event loop was blocked";
     return result;
 }
 
@@ -136,8 +138,7 @@ TEST(UpdateFetch, TheBodyIsTheNewsInTheNamedCharsetWhateverTheStatus) {
 }
 
 TEST(UpdateFetch, RepliesOverTheSizeCapAreRefusedNotCut) {
-    UpdateFetchLimits limits;
-    limits.maxBytes = 100;
+    const UpdateFetchLimits limits{.maxBytes = 100};
     TestServer atCap(reply("200 OK", QByteArray(100, 'a')));
     EXPECT_EQ(fetch(atCap.url(), limits).text, QString(100, u'a'));
     TestServer overCap(reply("200 OK", QByteArray(101, 'a')));
@@ -167,19 +168,13 @@ TEST(UpdateFetch, RepliesOverTheSizeCapAreRefusedNotCut) {
 }
 
 TEST(UpdateFetch, SilentStalledAndDrippingServersEndAtTheirLimit) {
+    // Limits beyond the safety net can only be ended by the other one.
     TestServer silent([](QTcpSocket*, const QByteArray&) {});
-    UpdateFetchLimits deadlineOnly;
-    deadlineOnly.transferTimeoutMs = 60000; // beyond the safety net: only the deadline can end it
-    deadlineOnly.deadlineMs = 400;
-    EXPECT_FALSE(fetch(silent.url(), deadlineOnly).answered);
-    UpdateFetchLimits stallOnly;
-    stallOnly.transferTimeoutMs = 300;
-    stallOnly.deadlineMs = 60000;
-    EXPECT_FALSE(fetch(silent.url(), stallOnly).answered);
+    EXPECT_FALSE(fetch(silent.url(), {.transferTimeoutMs = 60000, .deadlineMs = 400}).answered);
+    EXPECT_FALSE(fetch(silent.url(), {.transferTimeoutMs = 300, .deadlineMs = 60000}).answered);
 
     // One byte every 30 ms keeps the transfer alive: it completes...
-    UpdateFetchLimits limits;
-    limits.transferTimeoutMs = 200;
+    UpdateFetchLimits limits{.transferTimeoutMs = 200};
     TestServer slow(drip("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n", "x", 30));
     EXPECT_EQ(fetch(slow.url(), limits).text, QStringLiteral("xxxxxxxxxx"));
     // ...unless it never ends: then only the overall deadline stops it.
@@ -192,15 +187,10 @@ TEST(UpdateFetch, SilentStalledAndDrippingServersEndAtTheirLimit) {
 }
 
 TEST(UpdateFetch, UnreachableServersAndBadAddressesFail) {
-    QUrl refused;
-    {
-        TestServer closed([](QTcpSocket*, const QByteArray&) {});
-        refused = closed.url();
-    }
-    EXPECT_FALSE(fetch(refused).answered);
-    for (const QString& bad : {QStringLiteral("not a url"), QStringLiteral("ftp://127.0.0.1/x"),
-                               QStringLiteral("file:///etc/passwd"), QString()})
-        EXPECT_FALSE(fetch(QUrl(bad)).answered) << bad.toStdString();
+    const QUrl refused = TestServer([](QTcpSocket*, const QByteArray&) {}).url(); // closed again
+    for (const QUrl& bad : {refused, QUrl(u"not a url"_s), QUrl(u"ftp://127.0.0.1/x"_s),
+                            QUrl(u"file:///etc/passwd"_s), QUrl()})
+        EXPECT_FALSE(fetch(bad).answered) << bad.toString().toStdString();
 }
 
 TEST(UpdateFetch, FollowsFewSameOriginRedirectsOnly) {
@@ -246,9 +236,10 @@ TEST(UpdateFetch, FollowsFewSameOriginRedirectsOnly) {
 
 TEST(UpdateAddresses, EnvironmentOverridesTheServer) {
     const vlmtest::ScopedEnv environment("VLM_UPDATE_URL", QByteArray("http://127.0.0.1:9/x.msg"));
-    EXPECT_EQ(vlm::updateStatusUrl(), QUrl(QStringLiteral("http://127.0.0.1:9/x.msg")));
+    const QUrl overridden = vlm::updateStatusUrl();
     environment.set({});
-    EXPECT_NE(vlm::updateStatusUrl(), QUrl(QStringLiteral("http://127.0.0.1:9/x.msg")));
+    EXPECT_EQ(overridden, QUrl(u"http://127.0.0.1:9/x.msg"_s));
+    EXPECT_NE(vlm::updateStatusUrl(), overridden);
 }
 
 } // namespace
