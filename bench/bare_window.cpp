@@ -1,6 +1,6 @@
-// The references for start-up: a bare Qt window of the program's size, shown and nothing else;
-// with --text, the same window showing one line of text, which is what any window with words
-// in it pays for the font database and the first glyphs.
+// The references for start-up: with --text, a Qt window of the program's size showing one label,
+// the least any window with words in it pays (the font database and the first glyphs); without
+// it, the same window bare, shown and nothing else.
 #include <QApplication>
 #include <QLabel>
 #include <QWidget>
