@@ -60,8 +60,6 @@ wait_end() {
 finish() {
     local status=$1
     if [ "$status" = 0 ]; then wait_end term || status=1; fi
-    # A key whose release went to a window that had just closed stays pressed in the server.
-    xdotool keyup Return Escape u 2>/dev/null
     kill $(jobs -p) 2>/dev/null # whatever else the test started
     wait 2>/dev/null
     chmod -R u+w "$home" 2>/dev/null
@@ -81,9 +79,10 @@ windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
 # Waits until a window with this title shows; prints its id (the newest one).
 wait_window() { wait_for windows "$1" >/dev/null && windows "$1" | tail -n 1; }
 # Focuses the window and presses the key until the window closes: without a window manager
-# focus is not guaranteed.
+# focus is not guaranteed. An empty id (no window came) fails.
 press_until_closed() {
     local id=$1 key=${2:-Return} end=$((SECONDS + 30))
+    [ -n "$id" ] || fail "no window to close"
     while xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$id"; do
         [ "$SECONDS" -lt "$end" ] || fail "window $id did not close"
         xdotool windowfocus "$id" 2>/dev/null

@@ -72,22 +72,21 @@ TEST(RemainingTime, CountsDownAndWrapsOverMidnight) {
 }
 
 TEST(ChangeDue, ExactSecondOrPassedSinceThePreviousTick) {
-    const auto isChangeDue = [](const QString& schedule, const QDateTime& previous,
-                                const QDateTime& now, const QLocale& locale) {
-        return vlm::isChangeDue(schedule, vlm::renderLongTime(now.time(), locale), previous, now,
-                                locale);
-    };
-    const QString due = vlm::renderLongTime(QTime(10, 5, 0), kCzech);
-    EXPECT_TRUE(isChangeDue(due, at(10, 4, 59, 950), at(10, 5, 0, 50), kCzech));
-    EXPECT_FALSE(isChangeDue(due, at(10, 4, 59, 850), at(10, 4, 59, 950), kCzech));
-    EXPECT_TRUE(isChangeDue(due, at(10, 4, 58), at(10, 5, 2), kCzech));      // missed, fires once
-    EXPECT_FALSE(isChangeDue(due, at(10, 5, 0, 900), at(10, 5, 1), kCzech)); // already had it
-    EXPECT_FALSE(isChangeDue(due, QDateTime(), at(10, 5, 1), kCzech));       // first tick
-    EXPECT_FALSE(isChangeDue(QString(), at(10, 4, 58), at(10, 5, 2), kCzech));
-    EXPECT_FALSE(isChangeDue(QStringLiteral("garbage"), at(10, 4, 58), at(10, 5, 2), kCzech));
-    // Over midnight and after more than a day asleep.
-    EXPECT_TRUE(isChangeDue(QStringLiteral("00:00:10"), at(23, 59, 0),
-                            QDateTime(QDate(2026, 12, 7), QTime(0, 1, 0)), kC));
-    EXPECT_TRUE(isChangeDue(QStringLiteral("08:00:00"), at(9, 0, 0),
-                            QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0)), kC));
+    // Czech times; the schedule is due at 10:05:00 on the first day.
+    const QDateTime nextDay(QDate(2026, 12, 7), QTime(0, 1, 0));
+    const std::tuple<const char*, QDateTime, QDateTime, bool> cases[] = {
+        {"10:05:00", at(10, 4, 59, 950), at(10, 5, 0, 50), true},
+        {"10:05:00", at(10, 4, 59, 850), at(10, 4, 59, 950), false},
+        {"10:05:00", at(10, 4, 58), at(10, 5, 2), true},      // missed, fires once
+        {"10:05:00", at(10, 5, 0, 900), at(10, 5, 1), false}, // already had it
+        {"10:05:00", QDateTime(), at(10, 5, 1), false},       // first tick
+        {"", at(10, 4, 58), at(10, 5, 2), false},
+        {"garbage", at(10, 4, 58), at(10, 5, 2), false},
+        {"0:00:10", at(23, 59, 0), nextDay, true}, // over midnight
+        {"8:00:00", at(9, 0, 0), QDateTime(QDate(2026, 12, 8), QTime(9, 0)), true}}; // a day asleep
+    for (const auto& [schedule, previous, now, due] : cases)
+        EXPECT_EQ(vlm::isChangeDue(QString::fromLatin1(schedule),
+                                   vlm::renderLongTime(now.time(), kCzech), previous, now, kCzech),
+                  due)
+            << schedule << " at " << now.toString().toStdString();
 }

@@ -140,9 +140,7 @@ TEST(UpdateFetch, RepliesOverTheSizeCapAreRefusedNotCut) {
     EXPECT_FALSE(fetch(overCap.url(), limits).answered);
 
     // An announced length over the cap is refused before the body (never sent) arrives.
-    TestServer announced([](QTcpSocket* socket, const QByteArray&) {
-        socket->write("HTTP/1.1 200 OK\r\nContent-Length: 52428800\r\n\r\nab");
-    });
+    TestServer announced(drip("HTTP/1.1 200 OK\r\nContent-Length: 52428800\r\n\r\n", "ab", 60000));
     EXPECT_FALSE(fetch(announced.url()).answered);
 
     // 50 MB with no announced length, sent as fast as the client takes it.
