@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The Debian package that CPack makes from the install rules: its declared dependencies, the
-# layout a desktop expects (both validators), and the program unpacked into a throw-away,
-# read-only root (dpkg -x) started from there as a user would, writing only into the user's
-# folders and finding its data and helper relative to itself.
+# The Debian package CPack makes: its dependencies, the layout a desktop expects (both
+# validators), and the program unpacked (dpkg -x) into a read-only root and started from there,
+# writing only into the user's folders and finding its data and helper relative to itself.
 set -u
 source "$(dirname "$0")/../support/e2elib.sh"
 need cpack dpkg-deb dpkg-shlibdeps identify desktop-file-validate appstreamcli
@@ -13,7 +12,6 @@ until [ -f "$build_dir/CMakeCache.txt" ] || [ "$build_dir" = / ]; do build_dir=$
 source_dir=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build_dir/CMakeCache.txt")
 [ -n "$source_dir" ] || fail "no build folder above $vlm_binary"
 
-# The package is made in the temporary folder; the build folder only lends its configuration.
 (cd "$home" && cpack -G DEB -B "$home/package" --config "$build_dir/CPackConfig.cmake") \
     > "$home/cpack.log" 2>&1 || fail "cpack failed: $(tail -n 20 "$home/cpack.log")"
 deb=$(ls "$home/package/"*.deb 2>/dev/null)
@@ -21,10 +19,12 @@ deb=$(ls "$home/package/"*.deb 2>/dev/null)
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = velmora ] || fail "the package is called $(field Package)"
 depends=$(field Depends)
+has() { [[ ", $1," == *", $2"[,\ ]* ]]; } # the list names the package
+size() { identify -format %wx%h "$1" 2>/dev/null; }
 # The run-time libraries the two executables link, found by dpkg-shlibdeps.
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6dbus6 libqt6svg6 \
     libxcb1 libc6; do
-    [[ ", $depends," == *", $package"[,\ ]* ]] || fail "Depends lacks $package: $depends"
+    has "$depends" "$package" || fail "Depends lacks $package: $depends"
 done
 # Nothing of the build or the tests: no development packages, tools or test libraries.
 absurd=$(echo "$depends" | tr ',' '\n' | grep -E -e '-dev\b' -e 'gtest|gmock|benchmark|uemf' \
@@ -32,8 +32,7 @@ absurd=$(echo "$depends" | tr ',' '\n' | grep -E -e '-dev\b' -e 'gtest|gmock|ben
 [ -z "$absurd" ] || fail "Depends lists what the program does not need: $absurd"
 # What the program needs beyond its libraries, as the set-up script installs it.
 for package in $("$source_dir/scripts/install-deps.sh" --print-runtime); do
-    [[ ", $depends, $(field Recommends)," == *", $package"[,\ ]* ]] ||
-        fail "the package neither depends on nor recommends $package"
+    has "$depends, $(field Recommends)" "$package" || fail "neither Depends nor Recommends: $package"
 done
 
 root=$home/root usr=$home/root/usr
@@ -56,19 +55,17 @@ grep -q "<id>$app_id</id>" "$metainfo" &&
     fail "the metainfo's id or launchable is not $app_id"
 for size in 16 22 24 32 48 64 128 256; do
     icon=$usr/share/icons/hicolor/${size}x$size/apps/$app_id.png
-    [ "$(identify -format %wx%h "$icon" 2>/dev/null)" = "${size}x$size" ] || fail "$icon is not ${size}x$size"
+    [ "$(size "$icon")" = "${size}x$size" ] || fail "$icon is not ${size}x$size"
 done
-[ "$(identify -format %wx%h "$usr/share/icons/hicolor/scalable/apps/$app_id.svg")" = 32x32 ] ||
+[ "$(size "$usr/share/icons/hicolor/scalable/apps/$app_id.svg")" = 32x32 ] ||
     fail "the scalable icon does not read as a 32x32 drawing"
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop"
 appstreamcli validate --no-net "$metainfo" > "$home/appstream.log" 2>&1 ||
     fail "appstreamcli rejects $metainfo: $(cat "$home/appstream.log")"
 
-# Runs $usr/bin/vlm (read-only for a user; root writes anyway, so the tree's listing is compared
-# too) on a collection of one picture (or two) until the window shows and the wallpaper bitmap
-# in the per-user data folder is whole. $1: the picture applied at start; $2: a name for its log
-# files; $3: an entry that follows, shown in the preview. Afterwards $bitmap is that bitmap and
-# $trace the file accesses (when strace exists).
+# Runs $usr/bin/vlm on a collection of $1 (applied at start) and $3 (shown in the preview) until
+# the window shows and the bitmap in the per-user data folder is whole; $2 names its files.
+# Afterwards $bitmap is that bitmap and $trace the file accesses (when strace exists).
 run_installed() {
     local name=$2 tracer=() wrapper status
     printf '%s\r\n' "$1" ${3:+"$3"} > "$home/$name.vlk"
@@ -76,8 +73,8 @@ run_installed() {
     bitmap=$XDG_DATA_HOME/vlm/vlmimage.bmp trace=$home/$name.trace
     rm -f "$bitmap" "$trace" "$home/$name.pid"
     command -v strace >/dev/null && tracer=(strace -f -qq -e trace=%file -o "$trace")
-    # Nothing may lead it back to the build tree: no helper variable, a neutral working folder.
-    # A private bus ends with the program (an autolaunched one would keep strace waiting).
+    # Nothing leads it to the build tree; a private bus ends with it (an autolaunched one would
+    # keep strace waiting).
     # shellcheck disable=SC2016 # $0 and $1 belong to the inner shell
     (cd "$home" && exec env -u VLM_METAFILE_HELPER VLM_WALLPAPER_BACKEND=x11 dbus-run-session -- \
         "${tracer[@]}" sh -c 'echo $$ > "$0"; exec "$1"' "$home/$name.pid" "$usr/bin/vlm") \
@@ -94,9 +91,8 @@ run_installed() {
     [ ! -f "$trace" ] || ! grep -F -e "\"$build_dir/" -e "\"$source_dir/" "$trace" ||
         fail "$name: the installed program used the build or source tree (above)"
 }
-size() { identify -format %wx%h "$1" 2>/dev/null; }
 
-chmod -R a-w "$root"
+chmod -R a-w "$root" # root writes anyway, so the tree's listing is compared too
 before=$(find "$root" -printf '%p %s %T@ %m\n' | sort)
 placeholder=$usr/share/vlm/noimage.jpg
 # A picture that is not there previews the placeholder (and never becomes the wallpaper).

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds a collection through the picker panel of the real program and saves it: the saved
-# file must hold the chosen pictures, in the file list's order, with CR LF after each.
+# A collection built in the picker panel and saved holds the chosen pictures in the file
+# list's order, CR LF after each.
 set -u
 source "$(dirname "$0")/../support/e2elib.sh"
 

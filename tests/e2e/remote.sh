@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The running program reached from outside on a private session bus: a gdbus call and a second
-# "vlm --change-now" each change the root picture, a second plain start ends and leaves the
-# first running, the properties tell the place, "vlm --quit" with an unsaved collection brings
-# the window forward and asks, and without unsaved changes it ends the program at once.
+# The running program reached on the session bus: a gdbus call and a second "vlm --change-now"
+# each change the root picture, a second plain start leaves the first running, the properties
+# tell the place, "vlm --quit" brings the window forward and asks about an unsaved collection,
+# and without one ends the program at once.
 set -u
 source "$(dirname "$0")/../support/e2elib.sh"
 need gdbus
@@ -17,12 +17,6 @@ property_is() {
     [ "$(velmora org.freedesktop.DBus.Properties.Get example.velmora.Velmora "$1" 2>&1)" = "$2" ]
 }
 second() { timeout 30 "$vlm_binary" "$@" >>"$home/second.log" 2>&1 || fail "vlm $* ended with $?: $(cat "$home/second.log")"; }
-# Answers the question with this title Yes.
-answer_yes() {
-    local id
-    id=$(wait_window "$1") || fail "no question titled $1"
-    press_until_closed "$id"
-}
 
 start_vlm
 wait_for root_is 255,0,0 || fail "the remembered picture (red) was not applied at start: $(root_colour)"
@@ -42,9 +36,9 @@ xdotool mousemove --sync $((X + 3100 / 15)) $((Y + 5510 / 15)) click 1 # smazat 
 wait_for property_is Count "(<2>,)" || fail "the entry was not deleted"
 xdotool windowunmap "$main" # the quit request must bring it back
 second --quit
-answer_yes "Upozornění"
+press_until_closed "$(wait_window Upozornění)" # answered Yes
 windows Velmora >/dev/null || fail "the window was not shown"
-answer_yes "Konec aplikace"
+press_until_closed "$(wait_window "Konec aplikace")"
 wait_end || fail "--quit did not end the program cleanly"
 
 # Nothing unsaved: --quit ends the program without a question and stores its place.

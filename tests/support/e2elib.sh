@@ -27,24 +27,18 @@ wait_for() {
     done
 }
 
-# The first report of AddressSanitizer or UndefinedBehaviorSanitizer in the program's output.
-sanitizer_report() {
-    grep -n -m1 -E 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$home/vlm.log" 2>/dev/null |
-        cut -d: -f1 | while read -r line; do tail -n +"$line" "$home/vlm.log" | head -n 60; done
-}
-
-fail() {
-    echo "FAIL: $*" >&2
-    local report
-    report=$(sanitizer_report)
-    if [ -n "$report" ]; then
-        printf -- '--- a sanitizer stopped the program:\n%s\n' "$report" >&2
+# The program's output, from the first report of a sanitizer if there is one, else its end.
+sanitizer='ERROR: (Address|Leak)Sanitizer|runtime error:'
+show_output() {
+    local line
+    line=$(grep -n -m1 -E "$sanitizer" "$home/vlm.log" 2>/dev/null)
+    if [ -n "$line" ]; then
+        echo "--- a sanitizer stopped the program:" && tail -n +"${line%%:*}" "$home/vlm.log" | head -n 60
     elif [ -s "$home/vlm.log" ]; then
-        echo "--- the program's output:" >&2
-        tail -n 40 "$home/vlm.log" >&2
+        echo "--- the program's output:" && tail -n 40 "$home/vlm.log"
     fi
-    exit 1
 }
+fail() { echo "FAIL: $*" >&2; show_output >&2; exit 1; }
 
 running() { kill -0 "$vlm_pid" 2>/dev/null; }
 # Waits for the program to end (sent SIGTERM first when $1 is "term"); returns 1 with a message
@@ -52,19 +46,13 @@ running() { kill -0 "$vlm_pid" 2>/dev/null; }
 wait_end() {
     [ -n "$vlm_pid" ] || return 0
     [ "${1:-}" = term ] && kill -TERM "$vlm_pid" 2>/dev/null
-    if ! wait_for eval '! running'; then
-        kill -KILL "$vlm_pid"
-        vlm_pid=
-        echo "FAIL: the program did not end" >&2
-        return 1
-    fi
+    wait_for eval '! running' || { echo "FAIL: the program did not end" >&2 && kill -KILL "$vlm_pid"; }
     wait "$vlm_pid"
-    local status=$? report
+    local status=$?
     vlm_pid=
-    report=$(sanitizer_report)
-    [ "$status" = 0 ] && [ -z "$report" ] && return 0
+    [ "$status" = 0 ] && ! grep -q -E "$sanitizer" "$home/vlm.log" 2>/dev/null && return 0
     echo "FAIL: the program ended with status $status" >&2
-    if [ -n "$report" ]; then echo "$report" >&2; else tail -n 20 "$home/vlm.log" >&2; fi
+    show_output >&2
     return 1
 }
 
@@ -72,8 +60,6 @@ wait_end() {
 finish() {
     local status=$1
     if [ "$status" = 0 ]; then wait_end term || status=1; fi
-    # A key whose release went to a window that had just closed stays pressed in the server.
-    xdotool keyup Return Escape u 2>/dev/null
     kill $(jobs -p) 2>/dev/null # whatever else the test started
     wait 2>/dev/null
     chmod -R u+w "$home" 2>/dev/null
@@ -86,19 +72,17 @@ trap 'finish $?' EXIT
 write_options() { { echo "[options]"; printf '%s\n' "$@"; } > "$options"; }
 option() { sed -n "s/^$1=//p" "$options"; }
 
-start_vlm() {
-    "$vlm_binary" "$@" > "$home/vlm.log" 2>&1 &
-    vlm_pid=$!
-}
+start_vlm() { "$vlm_binary" "$@" > "$home/vlm.log" 2>&1 & vlm_pid=$!; }
 
 # Ids of the visible windows with exactly this title.
 windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
 # Waits until a window with this title shows; prints its id (the newest one).
 wait_window() { wait_for windows "$1" >/dev/null && windows "$1" | tail -n 1; }
 # Focuses the window and presses the key until the window closes: without a window manager
-# focus is not guaranteed.
+# focus is not guaranteed. An empty id (no window came) fails.
 press_until_closed() {
     local id=$1 key=${2:-Return} end=$((SECONDS + 30))
+    [ -n "$id" ] || fail "no window to close"
     while xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$id"; do
         [ "$SECONDS" -lt "$end" ] || fail "window $id did not close"
         xdotool windowfocus "$id" 2>/dev/null
@@ -112,12 +96,11 @@ press_until_closed() {
 make_collection() {
     need convert
     mkdir -p "$home/pictures"
-    local spec list=()
+    local spec
     for spec; do
         convert -size 64x48 "xc:#${spec#*:}" "$home/pictures/${spec%%:*}"
-        list+=("$home/pictures/${spec%%:*}")
-    done
-    printf '%s\r\n' "${list[@]}" > "$home/c.vlk"
+        printf '%s\r\n' "$home/pictures/${spec%%:*}"
+    done > "$home/c.vlk"
 }
 # The root window's colour near its top left corner (the window sits in the middle), "r,g,b".
 root_colour() {

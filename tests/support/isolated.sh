@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Runs one end-to-end test in a world of its own: a new X server on a display number it picks
-# itself, proven ready before the test starts, and a private session bus. Whatever the test
-# leaves running ends with it, so nothing lingers into the next test.
-# Usage: isolated.sh COMMAND [ARGUMENT...]
+# isolated.sh COMMAND [ARGUMENT...]: runs one end-to-end test under a new X server (on a display
+# number it picks itself, proven ready first) and a private session bus. Whatever the test
+# leaves running ends with it.
 set -u
 for tool in Xvfb xdpyinfo dbus-run-session setsid; do
     command -v $tool >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
@@ -13,11 +12,7 @@ exec {display_fd}<> <(:)
 Xvfb -displayfd "$display_fd" -screen 0 1920x1080x24 -dpi 96 -nolisten tcp -noreset \
     >"$server_log" 2>&1 &
 server=$!
-stop_server() {
-    kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
-    rm -f "$server_log"
-}
-trap stop_server EXIT
+trap 'kill "$server" 2>/dev/null && wait "$server" 2>/dev/null; rm -f "$server_log"' EXIT
 if ! read -r -t 30 -u "$display_fd" number; then
     echo "FAIL: Xvfb gave no display number within 30 s: $(cat "$server_log")" >&2
     exit 1

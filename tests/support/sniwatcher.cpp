@@ -5,37 +5,23 @@
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
-#include <QStringList>
 #include <cstdio>
 
 class Watcher : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
 
 public:
     bool isHostRegistered() const { return true; }
-    int protocolVersion() const { return 0; }
-    QStringList items() const { return items_; }
 
 public Q_SLOTS:
     void RegisterStatusNotifierItem(const QString& service) {
         // An item may give its object path instead of its bus name.
         const QString name = service.startsWith(u'/') ? message().service() : service;
-        items_.append(name);
         std::printf("%s\n", qPrintable(name));
         std::fflush(stdout);
-        Q_EMIT StatusNotifierItemRegistered(name);
     }
-    void RegisterStatusNotifierHost(const QString&) {}
-
-Q_SIGNALS:
-    void StatusNotifierItemRegistered(const QString& service);
-
-private:
-    QStringList items_;
 };
 
 int main(int argc, char** argv) {
@@ -43,7 +29,7 @@ int main(int argc, char** argv) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     Watcher watcher;
     if (!bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
-                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
+                            QDBusConnection::ExportAllSlots |
                                 QDBusConnection::ExportAllProperties) ||
         !bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"))) {
         std::fprintf(stderr, "cannot own org.kde.StatusNotifierWatcher on the session bus\n");

@@ -2,15 +2,12 @@
 #include "unit/scratch.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <tuple>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -21,68 +18,69 @@ namespace {
 
 const QString kName = QString::fromUtf16(vlm::kAutostartValueName);
 
-// Points XDG_CONFIG_HOME (and HOME) at a fresh folder for one test.
+// Points XDG_CONFIG_HOME, XDG_CONFIG_DIRS and HOME at a fresh folder for one test.
 class AutostartTest : public ::testing::Test {
 protected:
     QString folder() const { return dir.filePath(u"config/autostart"_s); }
     QString entryPath() const { return folder() + u"/Velmora.desktop"_s; }
+    // The keys that decide whether and what a session starts, "key=value" each.
+    QByteArrayList startKeys() const {
+        QByteArrayList keys;
+        for (const QByteArray& line : readBytes(entryPath()).split('\n'))
+            for (const char* key : {"Exec=", "TryExec=", "Hidden=", "X-GNOME-Autostart-enabled="})
+                if (line.startsWith(key))
+                    keys.append(line);
+        return keys;
+    }
+    // Runs one of the desktop's tools on the entry; it must succeed.
+    void run(const QString& tool, const QStringList& arguments) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStandardPaths::findExecutable(tool), arguments);
+        ASSERT_TRUE(process.waitForFinished(20000));
+        EXPECT_EQ(process.exitCode(), 0)
+            << process.readAll().toStdString() << readBytes(entryPath()).toStdString();
+    }
 
     QTemporaryDir dir;
     vlmtest::ScopedEnv config{"XDG_CONFIG_HOME", dir.filePath(u"config"_s)};
     vlmtest::ScopedEnv dirs{"XDG_CONFIG_DIRS", dir.filePath(u"system"_s)};
     vlmtest::ScopedEnv home{"HOME", dir.filePath(u"home"_s)};
 };
-
-// The keys that decide whether and what a session starts, "key=value" each.
-QByteArrayList startKeys(const QString& entry) {
-    QByteArrayList keys;
-    for (const QByteArray& line : readBytes(entry).split('\n')) {
-        for (const char* key : {"Exec=", "TryExec=", "Hidden=", "X-GNOME-Autostart-enabled="})
-            if (line.startsWith(key))
-                keys.append(line);
-    }
-    return keys;
-}
 const QByteArrayList kOff = {"Exec=", "Hidden=true", "X-GNOME-Autostart-enabled=false"};
 
-TEST_F(AutostartTest, OnWritesTheFixedProgramNameQuotedWhenNeeded) {
-    // Whatever this test binary is called, the entry starts "vlm" in the given folder.
-    // TryExec names the program, so a session does not start it once it is removed.
+TEST_F(AutostartTest, OnStartsTheFixedProgramNameQuotedWhenNeededOffHidesIt) {
+    ASSERT_TRUE(SetRunValue(kName, QString()));
+    EXPECT_FALSE(QDir(folder()).exists()) << "nothing starts the program: no entry needed";
+    // Whatever this test binary is called, the entry starts "vlm" in the given folder; TryExec
+    // names it, so a session does not start a removed program.
     const std::tuple<QString, QByteArray, QByteArray> cases[] = {
         {u"/opt/my apps"_s, "\"/opt/my apps/vlm\"", "/opt/my apps/vlm"},
         {u"/opt/vlm/"_s, "/opt/vlm/vlm", "/opt/vlm/vlm"},
         {u"/"_s, "/vlm", "/vlm"}};
     for (const auto& [programFolder, exec, program] : cases) {
         ASSERT_TRUE(SetRunValue(kName, vlm::autostartCommandPath(programFolder)));
-        EXPECT_EQ(startKeys(entryPath()), (QByteArrayList{"Exec=" + exec, "TryExec=" + program,
-                                                          "X-GNOME-Autostart-enabled=true"}));
+        EXPECT_EQ(startKeys(), (QByteArrayList{"Exec=" + exec, "TryExec=" + program,
+                                               "X-GNOME-Autostart-enabled=true"}));
     }
-}
-
-TEST_F(AutostartTest, OffDisablesAnExistingEntryAndMakesNoneWhereThereWasNone) {
     ASSERT_TRUE(SetRunValue(kName, QString()));
-    EXPECT_FALSE(QDir(folder()).exists()) << "nothing starts the program: no entry needed";
+    EXPECT_EQ(startKeys(), kOff);
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{u"Velmora.desktop"_s})
+        << "temporary files left";
 
     // A system-wide entry of the same name needs the user's disabled one to hide it.
+    ASSERT_TRUE(QFile::remove(entryPath()));
     vlmtest::writeBytes(dir.filePath(u"system/autostart/Velmora.desktop"_s), "Exec=vlm\n");
     ASSERT_TRUE(SetRunValue(kName, QString()));
-    EXPECT_EQ(startKeys(entryPath()), kOff);
-    ASSERT_TRUE(QFile::remove(dir.filePath(u"system/autostart/Velmora.desktop"_s)));
-    ASSERT_TRUE(QFile::remove(entryPath()));
+    EXPECT_EQ(startKeys(), kOff);
 
-    ASSERT_TRUE(SetRunValue(kName, u"/usr/bin/vlm"_s));
-    ASSERT_TRUE(SetRunValue(kName, QString()));
-    EXPECT_EQ(startKeys(entryPath()), kOff);
-    EXPECT_EQ(QDir(folder()).entryList(QDir::Files),
-              QStringList{u"Velmora.desktop"_s}); // no temporary files left
-
-    // A relative XDG_CONFIG_HOME is ignored.
-    config.set("relative/config");
+    config.set("relative/config"); // ignored
     ASSERT_TRUE(SetRunValue(kName, u"/usr/bin/vlm"_s));
     EXPECT_TRUE(QFile::exists(dir.filePath(u"home/.config/autostart/Velmora.desktop"_s)));
 }
 
-TEST_F(AutostartTest, RejectsNamesThatAreNoPlainFileName) {
+TEST_F(AutostartTest, BadNamesAndFailedWritesReportFalseAndKeepTheOldEntry) {
+    // A name that is no plain file name, or a command no file can hold, writes nothing.
     for (const QString& name :
          {QString(), u"../Velmora"_s, u"a/b"_s, u".hidden"_s, u"a"_s + QChar(0)})
         EXPECT_FALSE(SetRunValue(name, u"/usr/bin/vlm"_s)) << name.toStdString();
@@ -90,9 +88,7 @@ TEST_F(AutostartTest, RejectsNamesThatAreNoPlainFileName) {
     EXPECT_FALSE(SetRunValue(kName, QString(QChar(0xD800)))); // broken UTF-16
     EXPECT_FALSE(QDir(dir.filePath(u"config"_s)).exists());
     EXPECT_FALSE(QDir(dir.filePath(u"home"_s)).exists());
-}
 
-TEST_F(AutostartTest, FailedWritesReportFalseAndKeepTheOldEntry) {
     ASSERT_TRUE(SetRunValue(kName, u"/usr/bin/vlm"_s));
     vlmtest::LoggedMessages log("vlm.autostart");
     const QByteArray before = readBytes(entryPath());
@@ -127,28 +123,17 @@ TEST_F(AutostartTest, FailedWritesReportFalseAndKeepTheOldEntry) {
     EXPECT_TRUE(log.messages.back().contains(folder())) << log.messages.back().toStdString();
 }
 
-TEST_F(AutostartTest, EntriesPassTheDesktopFileValidator) {
-    const QString validator = QStandardPaths::findExecutable(u"desktop-file-validate"_s);
-    if (validator.isEmpty())
-        GTEST_SKIP() << "desktop-file-validate is not installed";
+// The desktop's own tools read the entries: the validator accepts them, and GLib's launcher (the
+// one GNOME's session uses) starts the program from a folder full of characters to quote.
+TEST_F(AutostartTest, TheDesktopsToolsAcceptAndLaunchTheEntry) {
+    for (const QString& tool : {u"desktop-file-validate"_s, u"gio"_s})
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            GTEST_SKIP() << tool.toStdString() << " is not installed";
     for (const QString& data : {u"/opt/a \"b\" $c `d` 100%/e\\f/vlm"_s, QString()}) {
         ASSERT_TRUE(SetRunValue(kName, data));
-        QProcess process;
-        process.start(validator, {entryPath()});
-        ASSERT_TRUE(process.waitForFinished(20000));
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardOutput().toStdString()
-                                         << readBytes(entryPath()).toStdString();
+        run(u"desktop-file-validate"_s, {entryPath()});
     }
-}
-
-// GLib's launcher (the one GNOME's session uses) must start the program from a folder whose
-// name is full of characters that need quoting.
-TEST_F(AutostartTest, GlibLauncherStartsTheProgramFromATrickyFolder) {
-    const QString gio = QStandardPaths::findExecutable(u"gio"_s);
-    if (gio.isEmpty())
-        GTEST_SKIP() << "gio is not installed";
     const QString programFolder = dir.filePath(u"a \"b\" $c `d` 'e' \\f ž"_s);
-    ASSERT_TRUE(QDir().mkpath(programFolder));
     const QString program = vlm::autostartCommandPath(programFolder);
     const QString output = dir.filePath(u"started.txt"_s);
     vlmtest::writeScript(program, "printf '%s' \"$0\" > \"$1\".tmp && mv \"$1\".tmp \"$1\"\n");
@@ -157,11 +142,7 @@ TEST_F(AutostartTest, GlibLauncherStartsTheProgramFromATrickyFolder) {
     QByteArray content = readBytes(entryPath());
     content.replace("\nTryExec=", " " + vlm::desktopExecValue({output}).toUtf8() + "\nTryExec=");
     vlmtest::writeBytes(entryPath(), content);
-
-    QProcess launch;
-    launch.start(gio, {u"launch"_s, entryPath()});
-    ASSERT_TRUE(launch.waitForFinished(20000));
-    ASSERT_EQ(launch.exitCode(), 0) << launch.readAllStandardError().toStdString();
+    run(u"gio"_s, {u"launch"_s, entryPath()});
     for (int i = 0; i < 200 && !QFile::exists(output); ++i)
         QThread::msleep(50);
     EXPECT_EQ(QString::fromUtf8(readBytes(output)), program);
@@ -191,9 +172,7 @@ TEST(DesktopExec, QuotesOnlyWhatNeedsQuotesAndReadsBackExactly) {
         EXPECT_EQ(vlm::unquoteDesktopExec(value), QStringList{argument}) << value.toStdString();
     }
     EXPECT_EQ(vlm::unquoteDesktopExec(vlm::desktopExecValue(tricky)), tricky);
-}
-
-TEST(DesktopExec, UnquoterRejectsMalformedValues) {
+    // The reader is strict: anything this writer would not produce is no command.
     EXPECT_EQ(vlm::unquoteDesktopExec(u"vlm  --x"_s), (QStringList{u"vlm"_s, u"--x"_s}));
     for (const char* bad : {"", "\"open", "a\"b\"", "\"a\"b", "a$b", "a\\q", "trailing\\",
                             R"("\\q")", "%f", "50%", "a\tb", "\"a\nb\""})

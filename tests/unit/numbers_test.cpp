@@ -8,6 +8,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 TEST(Numbers, LeadingNumberReadsLikeTheClassicVal) {
     const std::pair<const char16_t*, double> cases[] = {{u" 1 2.5x", 12.5}, {u"-\t3", -3.0},
                                                         {u"1e9", 1.0},      {u"ab", 0.0},
@@ -18,82 +20,67 @@ TEST(Numbers, LeadingNumberReadsLikeTheClassicVal) {
 }
 
 TEST(Numbers, LocaleAndWholeNumbers) {
-    const QLocale czech(QStringLiteral("cs_CZ"));
-    EXPECT_EQ(vlm::localeNumber(QStringLiteral("2,5"), czech), 2.5);
-    EXPECT_FALSE(vlm::localeNumber(QStringLiteral("2.5x"), czech));
-    EXPECT_EQ(vlm::wholeNumber(QStringLiteral("-0"), QLocale::c()), 0);
-    EXPECT_EQ(vlm::wholeNumber(QStringLiteral("2.5"), QLocale::c()), 2); // half to even
-    EXPECT_FALSE(vlm::wholeNumber(QStringLiteral("99999999999"), QLocale::c()));
+    const QLocale czech(u"cs_CZ"_s);
+    EXPECT_EQ(vlm::localeNumber(u"2,5"_s, czech), 2.5);
+    EXPECT_FALSE(vlm::localeNumber(u"2.5x"_s, czech));
+    EXPECT_EQ(vlm::wholeNumber(u"-0"_s, QLocale::c()), 0);
+    EXPECT_EQ(vlm::wholeNumber(u"2.5"_s, QLocale::c()), 2); // half to even
+    EXPECT_FALSE(vlm::wholeNumber(u"99999999999"_s, QLocale::c()));
     EXPECT_FALSE(vlm::wholeNumber(QString(), QLocale::c()));
 }
 
 TEST(Interval, LimitsEmptyFieldAndUnknownUnits) {
     const QLocale c = QLocale::c();
-    EXPECT_EQ(vlm::checkInterval(vlm::kUnitSeconds, QStringLiteral("75"), c).limitReplacement,
-              QStringLiteral("60"));
-    EXPECT_FALSE(vlm::checkInterval(vlm::kUnitMinutes, QStringLiteral("60"), c).limitReplacement);
-    EXPECT_EQ(vlm::checkInterval(vlm::kUnitHours, QStringLiteral("45"), c).limitReplacement,
-              QStringLiteral("23"));
-    EXPECT_EQ(vlm::checkInterval(vlm::kUnitHours, QString(), c).emptyReplacement,
-              QStringLiteral("1"));
-    EXPECT_FALSE(vlm::checkInterval(QStringLiteral("Minut"), QString(), c).emptyReplacement);
-    EXPECT_EQ(vlm::intervalSeconds(vlm::kUnitMinutes, QStringLiteral("ab"), c), 0.0);
-    EXPECT_FALSE(vlm::intervalSeconds(vlm::kUnitSeconds, QStringLiteral("ab"), c));
-    EXPECT_EQ(vlm::intervalSeconds(vlm::kUnitHours, QStringLiteral("2"), c), 7200.0);
-    EXPECT_EQ(vlm::currentUnitName(QStringLiteral("hodinách")), vlm::kUnitHours);
-    EXPECT_EQ(vlm::currentUnitName(QStringLiteral("Minutách")), QStringLiteral("Minutách"));
+    EXPECT_EQ(vlm::checkInterval(vlm::kUnitSeconds, u"75"_s, c).limitReplacement, u"60"_s);
+    EXPECT_FALSE(vlm::checkInterval(vlm::kUnitMinutes, u"60"_s, c).limitReplacement);
+    EXPECT_EQ(vlm::checkInterval(vlm::kUnitHours, u"45"_s, c).limitReplacement, u"23"_s);
+    EXPECT_EQ(vlm::checkInterval(vlm::kUnitHours, QString(), c).emptyReplacement, u"1"_s);
+    EXPECT_FALSE(vlm::checkInterval(u"Minut"_s, QString(), c).emptyReplacement);
+    EXPECT_EQ(vlm::intervalSeconds(vlm::kUnitMinutes, u"ab"_s, c), 0.0);
+    EXPECT_FALSE(vlm::intervalSeconds(vlm::kUnitSeconds, u"ab"_s, c));
+    EXPECT_EQ(vlm::intervalSeconds(vlm::kUnitHours, u"2"_s, c), 7200.0);
+    EXPECT_EQ(vlm::currentUnitName(u"hodinách"_s), vlm::kUnitHours);
+    EXPECT_EQ(vlm::currentUnitName(u"Minutách"_s), u"Minutách"_s);
 }
 
 TEST(SettingsStore, KeysMatchInAnyCaseAndValuesRoundTripExactly) {
     QTemporaryDir dir;
-    vlm::IniSettingsStore store(dir.path() + QStringLiteral("/vlm/vlm.ini"));
-    EXPECT_EQ(store.read(QStringLiteral("cas")), QString());
-    const QString tricky = QStringLiteral(" a,\"b\" @c \\ \r\n[options]\nx=y ž\t");
-    ASSERT_TRUE(store.save(QStringLiteral("NextCh"), tricky));
-    ASSERT_TRUE(store.save(QStringLiteral("cas"), QStringLiteral("15")));
-    EXPECT_EQ(store.read(QStringLiteral("nextCh")), tricky);
-    EXPECT_EQ(store.read(QStringLiteral("NEXTCH")), tricky);
-    ASSERT_TRUE(store.save(QStringLiteral("nextch"), QStringLiteral("1")));
-    EXPECT_EQ(store.read(QStringLiteral("NextCh")), QStringLiteral("1"));
-    EXPECT_EQ(store.read(QStringLiteral("x")), QString()); // injected lines are not keys
-    EXPECT_EQ(store.read(QStringLiteral("cas")), QStringLiteral("15"));
+    vlm::IniSettingsStore store(dir.path() + u"/vlm/vlm.ini"_s);
+    EXPECT_EQ(store.read(u"cas"_s), QString());
+    const QString tricky = u" a,\"b\" @c \\ \r\n[options]\nx=y ž\t"_s;
+    ASSERT_TRUE(store.save(u"NextCh"_s, tricky));
+    ASSERT_TRUE(store.save(u"cas"_s, u"15"_s));
+    EXPECT_EQ(store.read(u"nextCh"_s), tricky);
+    EXPECT_EQ(store.read(u"NEXTCH"_s), tricky);
+    ASSERT_TRUE(store.save(u"nextch"_s, u"1"_s));
+    EXPECT_EQ(store.read(u"NextCh"_s), u"1"_s);
+    EXPECT_EQ(store.read(u"x"_s), QString()); // injected lines are not keys
+    EXPECT_EQ(store.read(u"cas"_s), u"15"_s);
     // Several values in one write; a key given twice keeps the later value.
-    ASSERT_TRUE(store.saveAll({{QStringLiteral("index"), QStringLiteral("3")},
-                               {QStringLiteral("CAS"), QStringLiteral("20")},
-                               {QStringLiteral("index"), QStringLiteral("4")}}));
-    EXPECT_EQ(store.read(QStringLiteral("index")), QStringLiteral("4"));
-    EXPECT_EQ(store.read(QStringLiteral("cas")), QStringLiteral("20"));
-    EXPECT_EQ(store.read(QStringLiteral("nextCh")), QStringLiteral("1"));
+    ASSERT_TRUE(store.saveAll({{u"index"_s, u"3"_s}, {u"CAS"_s, u"20"_s}, {u"index"_s, u"4"_s}}));
+    EXPECT_EQ(store.read(u"index"_s), u"4"_s);
+    EXPECT_EQ(store.read(u"cas"_s), u"20"_s);
+    EXPECT_EQ(store.read(u"nextCh"_s), u"1"_s);
     ASSERT_TRUE(store.deleteAll());
-    EXPECT_EQ(store.read(QStringLiteral("cas")), QString());
+    EXPECT_EQ(store.read(u"cas"_s), QString());
     EXPECT_TRUE(store.deleteAll()); // nothing left to delete is fine
 }
 
-TEST(SettingsStore, AFailedSaveLeavesTheOldFile) {
-    QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/vlm.ini");
-    vlm::IniSettingsStore store(path);
-    ASSERT_TRUE(store.save(QStringLiteral("cas"), QStringLiteral("5")));
-    const QByteArray before = vlmtest::readBytes(path);
-    vlm::IniSettingsStore blocked(dir.path() +
-                                  QStringLiteral("/vlm.ini/child.ini")); // a file as folder
-    EXPECT_FALSE(blocked.save(QStringLiteral("cas"), QStringLiteral("6")));
-    EXPECT_EQ(vlmtest::readBytes(path), before);
-}
-
 // Found by fuzzing: a lone surrogate in a value, and a foreign key that looks like a section.
-TEST(SettingsStore, AnyValueAndAnyForeignLineSurviveASave) {
+TEST(SettingsStore, AnyValueAndAnyForeignLineSurviveASaveAndAFailedSaveLeavesTheFile) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("vlm.ini"));
+    const QString path = dir.filePath(u"vlm.ini"_s);
     vlmtest::writeBytes(path, "[options]\n [x=1\n = 7\nIndex=5\n");
     vlm::IniSettingsStore store(path);
-    const QString value = QStringLiteral("a") + QChar(0xDA6F) + QStringLiteral("b\\u0041") +
-                          QChar(0xDC00) + QStringLiteral("\U0001F600");
-    ASSERT_TRUE(store.save(QStringLiteral("Unit"), value));
-    EXPECT_EQ(store.read(QStringLiteral("Unit")), value);
-    EXPECT_EQ(store.read(QStringLiteral("Index")), QStringLiteral("5"));
+    const QString value = u"a"_s + QChar(0xDA6F) + u"b\\u0041"_s + QChar(0xDC00) + u"\U0001F600"_s;
+    ASSERT_TRUE(store.save(u"Unit"_s, value));
+    EXPECT_EQ(store.read(u"Unit"_s), value);
+    EXPECT_EQ(store.read(u"Index"_s), u"5"_s);
     // Saving again changes nothing: no line was kept that reads back differently.
     const QByteArray once = vlmtest::readBytes(path);
-    ASSERT_TRUE(store.save(QStringLiteral("Unit"), value));
+    ASSERT_TRUE(store.save(u"Unit"_s, value));
+    EXPECT_EQ(vlmtest::readBytes(path), once);
+    vlm::IniSettingsStore blocked(path + u"/child.ini"_s); // a file as folder
+    EXPECT_FALSE(blocked.save(u"Unit"_s, u"6"_s));
     EXPECT_EQ(vlmtest::readBytes(path), once);
 }

@@ -21,22 +21,22 @@ TEST(TimeText, LongTimeHasNoZoneAndReadsBack) {
     EXPECT_EQ(vlm::renderLongTime(QTime(9, 5, 7), kCzech), QStringLiteral("9:05:07"));
     EXPECT_EQ(vlm::renderLongTime(QTime(21, 5, 7), kEnglish), QStringLiteral("9:05:07 PM"));
     EXPECT_EQ(vlm::renderLongTime(QTime(9, 5, 7), kC), QStringLiteral("09:05:07"));
-    for (const QLocale& locale : {kCzech, kEnglish, kC}) {
-        for (const QTime time :
-             {QTime(0, 0, 0), QTime(9, 5, 7), QTime(12, 0, 1), QTime(23, 59, 59)})
-            EXPECT_EQ(vlm::parseTimeText(vlm::renderLongTime(time, locale), locale), time);
-    }
     EXPECT_EQ(vlm::renderHms(QTime(9, 5, 7)), QStringLiteral("09:05:07"));
-    EXPECT_FALSE(vlm::parseTimeText(QStringLiteral("ab"), kC));
-    EXPECT_FALSE(vlm::parseTimeText(QStringLiteral("25:00:00"), kC));
-    EXPECT_FALSE(vlm::parseTimeText(QString(), kC));
+    for (const QLocale& locale : {kCzech, kEnglish, kC})
+        for (const QTime time : {QTime(0, 0), QTime(9, 5, 7), QTime(12, 0, 1), QTime(23, 59, 59)})
+            EXPECT_EQ(vlm::parseTimeText(vlm::renderLongTime(time, locale), locale), time);
     // A 12-hour text the locale does not read itself: 12 AM is midnight, hours past 12 or 0 are
     // no time at all.
-    EXPECT_EQ(vlm::parseTimeText(QStringLiteral("9:05 pm"), kC), QTime(21, 5));
-    EXPECT_EQ(vlm::parseTimeText(QStringLiteral("12:00:30 AM"), kC), QTime(0, 0, 30));
-    EXPECT_EQ(vlm::parseTimeText(QStringLiteral("12.15 p.m."), kC), QTime(12, 15));
-    EXPECT_FALSE(vlm::parseTimeText(QStringLiteral("13:00 PM"), kC));
-    EXPECT_FALSE(vlm::parseTimeText(QStringLiteral("0:30 AM"), kC));
+    const std::pair<const char*, std::optional<QTime>> texts[] = {{"ab", {}},
+                                                                  {"25:00:00", {}},
+                                                                  {"", {}},
+                                                                  {"13:00 PM", {}},
+                                                                  {"0:30 AM", {}},
+                                                                  {"9:05 pm", QTime(21, 5)},
+                                                                  {"12.15 p.m.", QTime(12, 15)},
+                                                                  {"12:00:30 AM", QTime(0, 0, 30)}};
+    for (const auto& [text, time] : texts)
+        EXPECT_EQ(vlm::parseTimeText(QString::fromLatin1(text), kC), time) << text;
 }
 
 TEST(NextChangeTime, AddsSecondsDropsTheDateAndRoundsToTheSecond) {
@@ -71,26 +71,22 @@ TEST(RemainingTime, CountsDownAndWrapsOverMidnight) {
             << now << " to " << next;
 }
 
-namespace {
-bool isChangeDue(const QString& schedule, const QDateTime& previous, const QDateTime& now,
-                 const QLocale& locale) {
-    return vlm::isChangeDue(schedule, vlm::renderLongTime(now.time(), locale), previous, now,
-                            locale);
-}
-} // namespace
-
 TEST(ChangeDue, ExactSecondOrPassedSinceThePreviousTick) {
-    const QString due = vlm::renderLongTime(QTime(10, 5, 0), kCzech);
-    EXPECT_TRUE(isChangeDue(due, at(10, 4, 59, 950), at(10, 5, 0, 50), kCzech));
-    EXPECT_FALSE(isChangeDue(due, at(10, 4, 59, 850), at(10, 4, 59, 950), kCzech));
-    EXPECT_TRUE(isChangeDue(due, at(10, 4, 58), at(10, 5, 2), kCzech));      // missed, fires once
-    EXPECT_FALSE(isChangeDue(due, at(10, 5, 0, 900), at(10, 5, 1), kCzech)); // already had it
-    EXPECT_FALSE(isChangeDue(due, QDateTime(), at(10, 5, 1), kCzech));       // first tick
-    EXPECT_FALSE(isChangeDue(QString(), at(10, 4, 58), at(10, 5, 2), kCzech));
-    EXPECT_FALSE(isChangeDue(QStringLiteral("garbage"), at(10, 4, 58), at(10, 5, 2), kCzech));
-    // Over midnight and after more than a day asleep.
-    EXPECT_TRUE(isChangeDue(QStringLiteral("00:00:10"), at(23, 59, 0),
-                            QDateTime(QDate(2026, 12, 7), QTime(0, 1, 0)), kC));
-    EXPECT_TRUE(isChangeDue(QStringLiteral("08:00:00"), at(9, 0, 0),
-                            QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0)), kC));
+    // Czech times; the schedule is due at 10:05:00 on the first day.
+    const QDateTime nextDay(QDate(2026, 12, 7), QTime(0, 1, 0));
+    const std::tuple<const char*, QDateTime, QDateTime, bool> cases[] = {
+        {"10:05:00", at(10, 4, 59, 950), at(10, 5, 0, 50), true},
+        {"10:05:00", at(10, 4, 59, 850), at(10, 4, 59, 950), false},
+        {"10:05:00", at(10, 4, 58), at(10, 5, 2), true},      // missed, fires once
+        {"10:05:00", at(10, 5, 0, 900), at(10, 5, 1), false}, // already had it
+        {"10:05:00", QDateTime(), at(10, 5, 1), false},       // first tick
+        {"", at(10, 4, 58), at(10, 5, 2), false},
+        {"garbage", at(10, 4, 58), at(10, 5, 2), false},
+        {"0:00:10", at(23, 59, 0), nextDay, true}, // over midnight
+        {"8:00:00", at(9, 0, 0), QDateTime(QDate(2026, 12, 8), QTime(9, 0)), true}}; // a day asleep
+    for (const auto& [schedule, previous, now, due] : cases)
+        EXPECT_EQ(vlm::isChangeDue(QString::fromLatin1(schedule),
+                                   vlm::renderLongTime(now.time(), kCzech), previous, now, kCzech),
+                  due)
+            << schedule << " at " << now.toString().toStdString();
 }
