@@ -24,7 +24,6 @@ protected:
     CollectionList& list() { return form().collection(); }
     CollectionCommands& commands() { return form().commands(); }
     Picker& picker() { return form().picker(); }
-    QString label(const char* name) { return control<QLabel>(name)->text(); }
     bool enabled(const char* name) { return control<QLabel>(name)->isEnabled(); }
     bool previewShown() { return control<ImageBox>("Nahled")->hasPicture(); }
     QFrame* panel() { return control<QFrame>("NewOrAdd"); }
@@ -52,8 +51,8 @@ protected:
         }
     };
     Snapshot snapshot() {
-        return {list().entries(),   list().ListIndex(), label("SouborKolekce"), label("Pocet"),
-                label("AktPozice"), label("Label35"),   list().changed(),       enabled("Label24")};
+        return {list().entries(),  list().ListIndex(), text("SouborKolekce"), text("Pocet"),
+                text("AktPozice"), text("Label35"),    list().changed(),      enabled("Label24")};
     }
 };
 
@@ -72,7 +71,7 @@ TEST_F(CollectionTest, CreateNewAsksOnlyWhenUnsavedAndNoKeepsEverything) {
 
     commands().Label21_Click(); // Yes
     EXPECT_TRUE(list().entries().isEmpty());
-    EXPECT_EQ(label("SouborKolekce") + label("Pocet"), u"0"_s);
+    EXPECT_EQ(text("SouborKolekce") + text("Pocet"), u"0"_s);
     EXPECT_FALSE(enabled("Label24") || enabled("Label26"));
     EXPECT_TRUE(list().changed()) << "create new leaves the unsaved flag alone";
     EXPECT_FALSE(previewShown());
@@ -184,7 +183,7 @@ TEST_F(CollectionTest, SaveRefusesCancelsOrFailsKeepingTheFlagElseWritesEveryEnt
     EXPECT_TRUE(QFileInfo(opened).isDir());
     EXPECT_EQ(readBytes(target), QByteArray("a\r\n\r\nb\r\n"));
     EXPECT_FALSE(list().changed());
-    EXPECT_EQ(label("SouborKolekce"), target);
+    EXPECT_EQ(text("SouborKolekce"), target);
 }
 
 TEST_F(CollectionTest, DeleteSelectsTheNeighbourAndNeedsASelectedNonEmptyEntry) {
@@ -207,7 +206,7 @@ TEST_F(CollectionTest, DeleteSelectsTheNeighbourAndNeedsASelectedNonEmptyEntry) 
     openEntries({u"/only.jpg"_s});
     commands().Label24_Click();
     EXPECT_EQ(list().ListCount(), 0);
-    EXPECT_EQ(label("Pocet"), u"0"_s);
+    EXPECT_EQ(text("Pocet"), u"0"_s);
     EXPECT_TRUE(previewShown()) << "noimage.jpg";
     EXPECT_FALSE(list().changed()) << "deleting the only entry leaves the flag as it was";
 
@@ -334,7 +333,7 @@ TEST_F(PickerTest, AddingTheSelectionOrTheDoubleClickedFile) {
     picker().Label30_Click();
     EXPECT_EQ(list().entries(),
               (QStringList{u"/existing.jpg"_s, pic("a.jpg"), pic("c.Gif"), pic("PHOTO.JPG")}));
-    EXPECT_EQ(label("Pocet"), u"4"_s);
+    EXPECT_EQ(text("Pocet"), u"4"_s);
     EXPECT_TRUE(lastMessage(1, kStyleNotice, kAddedSelection));
     EXPECT_EQ(file1()->selectedItems().size(), 3) << "the selection stays";
     EXPECT_TRUE(list().changed());
@@ -388,7 +387,7 @@ TEST_F(PickerTest, AddingPastTheLimitKeepsTheListAndTellsHowManyWereLeftOut) {
     EXPECT_EQ(list().ListCount(), kMaxCollectionEntries);
     EXPECT_EQ(list().entry(0), u"/p/0.jpg"_s);
     EXPECT_EQ(list().entry(kMaxCollectionEntries - 1), pic("a.jpg"));
-    EXPECT_EQ(label("Pocet"), u"32767"_s);
+    EXPECT_EQ(text("Pocet"), u"32767"_s);
     EXPECT_TRUE(lastMessage(1, kStyleNotice, u"nepřidáno: 2 z 3"_s));
     picker().File1_DblClick(); // the caret file, now that the list is full
     EXPECT_EQ(list().ListCount(), kMaxCollectionEntries);

