@@ -24,7 +24,6 @@ protected:
     CollectionList& list() { return form().collection(); }
     CollectionCommands& commands() { return form().commands(); }
     Picker& picker() { return form().picker(); }
-    QString label(const char* name) { return control<QLabel>(name)->text(); }
     bool enabled(const char* name) { return control<QLabel>(name)->isEnabled(); }
     bool previewShown() { return control<ImageBox>("Nahled")->hasPicture(); }
     QFrame* panel() { return control<QFrame>("NewOrAdd"); }
@@ -52,8 +51,8 @@ protected:
         }
     };
     Snapshot snapshot() {
-        return {list().entries(),   list().ListIndex(), label("SouborKolekce"), label("Pocet"),
-                label("AktPozice"), label("Label35"),   list().changed(),       enabled("Label24")};
+        return {list().entries(),  list().ListIndex(), text("SouborKolekce"), text("Pocet"),
+                text("AktPozice"), text("Label35"),    list().changed(),      enabled("Label24")};
     }
 };
 
@@ -72,7 +71,7 @@ TEST_F(CollectionTest, CreateNewAsksOnlyWhenUnsavedAndNoKeepsEverything) {
 
     commands().Label21_Click(); // Yes
     EXPECT_TRUE(list().entries().isEmpty());
-    EXPECT_EQ(label("SouborKolekce") + label("Pocet"), u"0"_s);
+    EXPECT_EQ(text("SouborKolekce") + text("Pocet"), u"0"_s);
     EXPECT_FALSE(enabled("Label24") || enabled("Label26"));
     EXPECT_TRUE(list().changed()) << "create new leaves the unsaved flag alone";
     EXPECT_FALSE(previewShown());
@@ -148,7 +147,9 @@ TEST_F(CollectionTest, OpenAnsweredNoCancelledOrUnreadableKeepsTheCollection) {
     EXPECT_EQ(snapshot(), before);
 }
 
+// An installed copy opens and saves in one visible folder, not in the program's.
 TEST_F(CollectionTest, SaveRefusesCancelsOrFailsKeepingTheFlagElseWritesEveryEntry) {
+    facts.writableFolder = path(u".local/share/vlm"_s);
     commands().Label23_Click();
     EXPECT_TRUE(lastMessage(1, kStyleError, u"V kolekci nejsou žádné záznamy."_s, u"Chyba"_s));
     EXPECT_TRUE(dialogs.saveRequests.empty());
@@ -175,13 +176,17 @@ TEST_F(CollectionTest, SaveRefusesCancelsOrFailsKeepingTheFlagElseWritesEveryEnt
     EXPECT_EQ(messages.shown.size(), 1u);
     ASSERT_EQ(dialogs.saveRequests.size(), 4u);
     EXPECT_EQ(dialogs.saveRequests[3].flags, 4);
-    EXPECT_EQ(dialogs.saveRequests[3].initialFolder, programFolder());
+    const QString opened = dialogs.openRequests.at(0).initialFolder;
+    EXPECT_EQ(dialogs.saveRequests[3].initialFolder, opened);
+    EXPECT_NE(opened, programFolder());
+    EXPECT_FALSE(opened.contains(u"/."_s)) << opened.toStdString();
+    EXPECT_TRUE(QFileInfo(opened).isDir());
     EXPECT_EQ(readBytes(target), QByteArray("a\r\n\r\nb\r\n"));
     EXPECT_FALSE(list().changed());
-    EXPECT_EQ(label("SouborKolekce"), target);
+    EXPECT_EQ(text("SouborKolekce"), target);
 }
 
-TEST_F(CollectionTest, DeleteSelectsTheNeighbour) {
+TEST_F(CollectionTest, DeleteSelectsTheNeighbourAndNeedsASelectedNonEmptyEntry) {
     const QStringList abc = {u"/a.jpg"_s, u"/b.jpg"_s, u"/c.jpg"_s};
     // The selected entry, what is left, and which entry is selected then.
     const std::tuple<int, QStringList, int> cases[] = {
@@ -201,12 +206,10 @@ TEST_F(CollectionTest, DeleteSelectsTheNeighbour) {
     openEntries({u"/only.jpg"_s});
     commands().Label24_Click();
     EXPECT_EQ(list().ListCount(), 0);
-    EXPECT_EQ(label("Pocet"), u"0"_s);
+    EXPECT_EQ(text("Pocet"), u"0"_s);
     EXPECT_TRUE(previewShown()) << "noimage.jpg";
     EXPECT_FALSE(list().changed()) << "deleting the only entry leaves the flag as it was";
-}
 
-TEST_F(CollectionTest, DeleteNeedsASelectedNonEmptyEntry) {
     openEntries({u"/a.jpg"_s, QString()});
     auto* kolekce = control<vlm::EntryList>("Kolekce");
     vlmtest::clickRow(kolekce, 0, Qt::ControlModifier); // deselects the shown entry
@@ -227,31 +230,18 @@ TEST_F(CollectionTest, DeleteNeedsASelectedNonEmptyEntry) {
     EXPECT_EQ(snapshot(), before);
 }
 
-TEST_F(CollectionTest, AnInstalledProgramOpensAndSavesInOneVisibleFolder) {
-    facts.writableFolder = path(u".local/share/vlm"_s); // an installed copy
-    openEntries({u"/a.jpg"_s});
-    dialogs.saveResults.push_back(std::nullopt);
-    commands().Label23_Click();
-    const QString opened = dialogs.openRequests.at(0).initialFolder;
-    EXPECT_EQ(dialogs.saveRequests.at(0).initialFolder, opened);
-    EXPECT_NE(opened, programFolder());
-    EXPECT_FALSE(opened.contains(u"/."_s)) << opened.toStdString();
-    EXPECT_TRUE(QFileInfo(opened).isDir());
-}
-
-// The picker with five pictures of mixed case and format, two other files and two subfolders.
+// The picker on a folder of pictures of mixed case and format (listed by name alone, whatever
+// they hold), other files, and two subfolders, one named like a picture.
 class PickerTest : public CollectionTest {
 protected:
+    const QStringList listed = {u"a.jpg"_s,  u"b.bmp"_s,  u"c.Gif"_s,  u"d.ico"_s,  u"e.Jpeg"_s,
+                                u"f.jpe"_s,  u"g.JFIF"_s, u"h.png"_s,  u"i.webp"_s, u"j.TIF"_s,
+                                u"k.tiff"_s, u"l.HEIC"_s, u"m.heif"_s, u"n.avif"_s, u"PHOTO.JPG"_s};
     PickerTest() {
-        for (const char* name : {"b.bmp", "PHOTO.JPG", "a.jpg", "c.Gif", "d.ico"})
-            solidPicture(pic(name));
-        // Listed by name alone, whatever they hold.
-        for (const char* name : {"e.Jpeg", "f.jpe", "g.JFIF", "h.png", "i.webp", "j.TIF", "k.tiff",
-                                 "l.HEIC", "m.heif", "n.avif"})
-            writeBytes(pic(name), "x");
-        for (const char* name : {"notes.txt", "image.pngx", "movie.mp4"}) // not listed
-            writeBytes(pic(name), "x");
-        QDir(pics()).mkpath(u"Another"_s);
+        for (const QString& name : listed + QStringList{u"notes.txt"_s, u"image.pngx"_s})
+            writeBytes(pics() + u'/' + name, "x");
+        solidPicture(pic("b.bmp"));
+        QDir(pics()).mkpath(u"folder.jpg"_s);
         solidPicture(pic("sub/inner.bmp"));
         QDir(pics()).mkpath(u"sub/deeper"_s);
     }
@@ -273,73 +263,63 @@ protected:
             file1()->setCurrentItem(found[0], QItemSelectionModel::Select);
         }
     }
+    // The rows of the folder list whose icon is missing.
+    QStringList bareFolders() {
+        QStringList bare;
+        for (int row = 0; row < dir1()->count(); ++row)
+            if (dir1()->item(row)->icon().isNull())
+                bare.append(dir1()->item(row)->text());
+        return bare;
+    }
 };
 
 const QString kAddedSelection = u"Vybrané soubory byly vloženy do kolekce."_s;
 
-TEST_F(PickerTest, StartsInTheProgramFolderAndListsPicturesWithoutRegardToCase) {
+// The folder list shows the ancestors, then the subfolders, and enters one on activation.
+TEST_F(PickerTest, StartsInTheProgramFolderListsPicturesAndWalksTheFolders) {
     load();
     EXPECT_EQ(picker().dir1Path(), programFolder());
     EXPECT_EQ(picker().file1Path(), programFolder());
     EXPECT_EQ(picker().drive(), QStorageInfo(programFolder()).rootPath());
+    EXPECT_GE(drive1()->findData(u"/"_s), 0);
     EXPECT_EQ(files(), QStringList{u"noimage.jpg"_s});
     picker().pointAt(pics());
-    EXPECT_EQ(files(),
-              (QStringList{u"a.jpg"_s, u"b.bmp"_s, u"c.Gif"_s, u"d.ico"_s, u"e.Jpeg"_s, u"f.jpe"_s,
-                           u"g.JFIF"_s, u"h.png"_s, u"i.webp"_s, u"j.TIF"_s, u"k.tiff"_s,
-                           u"l.HEIC"_s, u"m.heif"_s, u"n.avif"_s, u"PHOTO.JPG"_s}));
-    EXPECT_GE(drive1()->findData(u"/"_s), 0);
-}
+    EXPECT_EQ(files(), listed);
 
-TEST_F(PickerTest, FolderListShowsAncestorsThenSubfoldersAndEntersOnActivation) {
-    picker().pointAt(pics());
     QStringList expected;
     QDir walk(pics());
     do
         expected.prepend(walk.absolutePath());
     while (walk.cdUp());
     const int current = static_cast<int>(expected.size()) - 1;
-    expected << pics() + u"/Another"_s << pics() + u"/sub"_s;
+    expected << pic("folder.jpg") << pic("sub");
     QStringList paths;
     for (int i = 0; i < dir1()->count(); ++i)
         paths.append(dir1()->item(i)->data(Qt::UserRole).toString());
     EXPECT_EQ(paths, expected);
     EXPECT_EQ(dir1()->currentRow(), current);
     EXPECT_EQ(dir1()->item(current + 2)->text().trimmed(), u"sub"_s);
-
     Q_EMIT dir1()->itemActivated(dir1()->item(current + 2)); // double-click on "sub"
-    EXPECT_EQ(picker().dir1Path(), pics() + u"/sub"_s);
+    EXPECT_EQ(picker().dir1Path(), pic("sub"));
     EXPECT_EQ(files(), QStringList{u"inner.bmp"_s});
     Q_EMIT dir1()->itemActivated(dir1()->item(current)); // back up to "pics"
     EXPECT_EQ(picker().file1Path(), pics());
 }
 
-// Start-up fills the folder list while the panel is hidden; the folder icons must be there
-// whenever the user sees it.
+// Start-up fills the folder list while the panel is hidden; the icons must be there whenever
+// the user sees it: the folder and its ancestors have the open folder's, subfolders the other.
 TEST_F(PickerTest, TheFolderListShowsItsIconsWheneverThePanelIsSeen) {
-    const auto bareRows = [this] {
-        QStringList bare;
-        for (int row = 0; row < dir1()->count(); ++row) {
-            if (dir1()->item(row)->icon().isNull())
-                bare.append(dir1()->item(row)->text());
-        }
-        return bare;
-    };
     form().show();
     picker().pointAt(pics());
-    picker().Label26_Click(); // the user opens the panel
-    ASSERT_TRUE(control<QFrame>("NewOrAdd")->isVisible());
-    ASSERT_GT(dir1()->count(), 2);
-    EXPECT_EQ(bareRows(), QStringList());
-
-    picker().setDir1Path(pics() + u"/sub"_s); // walking while it is open
-    EXPECT_EQ(bareRows(), QStringList());
-
+    picker().Label26_Click();
+    ASSERT_TRUE(panel()->isVisible());
+    EXPECT_EQ(bareFolders(), QStringList());
+    picker().setDir1Path(pic("sub")); // walking while it is open
+    EXPECT_EQ(bareFolders(), QStringList());
     picker().Label29_Click(); // closed, then pointed elsewhere and opened again
     picker().setDir1Path(pics());
     picker().Label26_Click();
-    EXPECT_EQ(bareRows(), QStringList());
-    // The folder and its ancestors have the open folder's icon, its subfolders the closed one.
+    EXPECT_EQ(bareFolders(), QStringList());
     const int current = dir1()->currentRow();
     EXPECT_EQ(dir1()->item(current)->icon().cacheKey(), dir1()->item(0)->icon().cacheKey());
     EXPECT_EQ(dir1()->item(current + 1)->icon().cacheKey(),
@@ -353,7 +333,7 @@ TEST_F(PickerTest, AddingTheSelectionOrTheDoubleClickedFile) {
     picker().Label30_Click();
     EXPECT_EQ(list().entries(),
               (QStringList{u"/existing.jpg"_s, pic("a.jpg"), pic("c.Gif"), pic("PHOTO.JPG")}));
-    EXPECT_EQ(label("Pocet"), u"4"_s);
+    EXPECT_EQ(text("Pocet"), u"4"_s);
     EXPECT_TRUE(lastMessage(1, kStyleNotice, kAddedSelection));
     EXPECT_EQ(file1()->selectedItems().size(), 3) << "the selection stays";
     EXPECT_TRUE(list().changed());
@@ -382,8 +362,8 @@ TEST_F(PickerTest, AddingTheSelectionOrTheDoubleClickedFile) {
 }
 
 TEST_F(PickerTest, ANameWithALineBreakIsRefusedByName) {
-    solidPicture(pic("line\nbreak.bmp"));
-    solidPicture(pic("carriage\rreturn.bmp"));
+    writeBytes(pic("line\nbreak.bmp"), "x");
+    writeBytes(pic("carriage\rreturn.bmp"), "x");
     picker().pointAt(pics());
     select({"line\nbreak.bmp"});
     picker().File1_DblClick();
@@ -407,7 +387,7 @@ TEST_F(PickerTest, AddingPastTheLimitKeepsTheListAndTellsHowManyWereLeftOut) {
     EXPECT_EQ(list().ListCount(), kMaxCollectionEntries);
     EXPECT_EQ(list().entry(0), u"/p/0.jpg"_s);
     EXPECT_EQ(list().entry(kMaxCollectionEntries - 1), pic("a.jpg"));
-    EXPECT_EQ(label("Pocet"), u"32767"_s);
+    EXPECT_EQ(text("Pocet"), u"32767"_s);
     EXPECT_TRUE(lastMessage(1, kStyleNotice, u"nepřidáno: 2 z 3"_s));
     picker().File1_DblClick(); // the caret file, now that the list is full
     EXPECT_EQ(list().ListCount(), kMaxCollectionEntries);
@@ -433,13 +413,19 @@ TEST_F(PickerTest, ClosingThePanelMarksANonEmptyCollectionChanged) {
     EXPECT_TRUE(enabled("Label24") && enabled("Label26"));
 }
 
-TEST_F(PickerTest, PreviewFallsBackToThePlaceholder) {
-    writeBytes(pic("broken.jpg"), "not a picture");
+// A click previews the caret file, also the one already highlighted (it may have changed on
+// disk); the caret arriving by Tab previews nothing; what cannot be read shows the placeholder.
+TEST_F(PickerTest, ClicksPreviewTheCaretFileOrThePlaceholder) {
     picker().pointAt(pics());
     auto* preview = control<ImageBox>("Nahled2");
-    select({"b.bmp"});
+    vlmtest::tabInto(file1());
+    EXPECT_FALSE(preview->hasPicture());
+    vlmtest::clickRow(file1(), 1); // b.bmp
     EXPECT_EQ(preview->picture().pixelColor(0, 0), QColor(Qt::red));
-    select({"broken.jpg"});
+    solidPicture(pic("b.bmp"), Qt::green);
+    vlmtest::clickRow(file1(), 1);
+    EXPECT_EQ(preview->picture().pixelColor(0, 0), QColor(Qt::green));
+    vlmtest::clickRow(file1(), 0); // a.jpg holds no picture
     EXPECT_EQ(preview->picture().size(), QImage(facts.placeholderPicturePath()).size());
 }
 
