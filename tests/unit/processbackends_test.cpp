@@ -41,9 +41,6 @@ protected:
         writeScript(bin_ + u'/' + name, "printf '%s\\n' \"$@\" >> '" + log.toUtf8() + "'\n");
         return [log] { return QString::fromUtf8(readBytes(log)).split(u'\n', Qt::SkipEmptyParts); };
     }
-    int linkCount(const QString& folder) const {
-        return int(QDir(folder).entryList(QDir::Files).size());
-    }
 
     QString bin_ = dir_.filePath(u"bin"_s);
     QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
@@ -103,34 +100,33 @@ TEST_F(ProcessBackendTest, FailuresAreReportedOncePerKindAndAHangingCommandIsKil
 }
 
 TEST_F(ProcessBackendTest, DesktopToolsGetAFreshNameEachTimeAndNoPileGrows) {
-    const auto pcmanfm = recordingProgram(u"pcmanfm-qt"_s);
-    const auto swaymsg = recordingProgram(u"swaymsg"_s);
-    const auto hyprctl = recordingProgram(u"hyprctl"_s);
-    auto lxqt = CommandBackend::lxqt(environment_, links_);
-    auto sway = CommandBackend::sway(environment_, links_ + u"-sway"_s);
-    auto hyprland = CommandBackend::hyprpaper(environment_, links_ + u"-hypr"_s);
-    for (int i = 0; i < 3; ++i)
-        for (WallpaperBackend* backend : {lxqt.get(), sway.get(), hyprland.get()})
-            ASSERT_EQ(applied(*backend, bitmap_), true) << backend->name().toStdString();
-    const QStringList lxqtCalls = pcmanfm();
-    ASSERT_EQ(lxqtCalls.size(), 3);
-    EXPECT_NE(lxqtCalls[0], lxqtCalls[1]);
-    EXPECT_EQ(lxqtCalls[0], lxqtCalls[2]);
-    EXPECT_TRUE(lxqtCalls[2].startsWith(u"--set-wallpaper="_s + links_));
-    EXPECT_EQ(readBytes(lxqtCalls[2].mid(u"--set-wallpaper="_s.size())), "BM first picture");
-    EXPECT_EQ(linkCount(links_), 1);
-
-    const QStringList swayCalls = swaymsg();
-    ASSERT_EQ(swayCalls.size(), 3);
-    EXPECT_TRUE(swayCalls[0].startsWith(u"output * bg \""_s + links_));
-    EXPECT_TRUE(swayCalls[0].endsWith(u".bmp\" fill"_s));
-
-    // hyprpaper: load the fresh name, show it on every monitor, drop what is not shown.
-    const QStringList hypr = hyprctl();
-    ASSERT_EQ(hypr.size(), 3 * 3 * 3);
-    EXPECT_EQ(hypr.mid(0, 9),
-              (QStringList{u"hyprpaper"_s, u"preload"_s, hypr[2], u"hyprpaper"_s, u"wallpaper"_s,
-                           u',' + hypr[2], u"hyprpaper"_s, u"unload"_s, u"unused"_s}));
+    // The tool, its backend, and its arguments for one picture, %1 standing for the name given.
+    const std::tuple<QString, decltype(&CommandBackend::lxqt), QStringList> tools[] = {
+        {u"pcmanfm-qt"_s, &CommandBackend::lxqt, {u"--set-wallpaper=%1"_s}},
+        {u"swaymsg"_s, &CommandBackend::sway, {u"output * bg \"%1\" fill"_s}},
+        // hyprpaper: load the fresh name, show it on every monitor, drop what is not shown
+        {u"hyprctl"_s,
+         &CommandBackend::hyprpaper,
+         {u"hyprpaper"_s, u"preload"_s, u"%1"_s, u"hyprpaper"_s, u"wallpaper"_s, u",%1"_s,
+          u"hyprpaper"_s, u"unload"_s, u"unused"_s}}};
+    for (const auto& [tool, make, arguments] : tools) {
+        const auto log = recordingProgram(tool);
+        const QString folder = links_ + tool;
+        const auto backend = make(environment_, folder);
+        QString previous;
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_EQ(applied(*backend, bitmap_), true) << tool.toStdString();
+            const QStringList links = QDir(folder).entryList(QDir::Files);
+            ASSERT_EQ(links.size(), 1) << tool.toStdString() << ": the links pile up";
+            const QString shown = folder + u'/' + links[0];
+            EXPECT_NE(shown, previous);
+            EXPECT_EQ(readBytes(shown), "BM first picture");
+            QStringList expected = arguments;
+            expected.replaceInStrings(u"%1"_s, shown);
+            EXPECT_EQ(log().mid(i * arguments.size()), expected);
+            previous = shown;
+        }
+    }
 }
 
 TEST_F(ProcessBackendTest, AfterARestartTheNameTheDesktopShowsIsNotReused) {
@@ -191,7 +187,7 @@ TEST_F(ProcessBackendTest, GSettingsDesktopsGetAFreshNameInTheirOwnKeys) {
         EXPECT_EQ(readBytes(QUrl(uri).toLocalFile()), content);
         previous = uri;
     }
-    EXPECT_EQ(linkCount(links_), 1);
+    EXPECT_EQ(QDir(links_).entryList(QDir::Files).size(), 1);
 
     // Quotes and backslashes in the folder reach the key unchanged: a path for MATE, a URI for
     // Cinnamon. Without its own wrapper Deepin falls back to the GNOME keys.
@@ -247,27 +243,23 @@ TEST_F(ProcessBackendTest, XfceSetsEveryExistingLastImageAndCreatesOnesWhenNone)
         return runTool(environment, u"xfconf-query"_s,
                        QStringList{u"-c"_s, u"xfce4-desktop"_s, u"-p"_s, property} + set);
     };
-    const auto property = [](const char* monitor, int workspace, const char* key) {
-        return u"/backdrop/screen0/monitor%1/workspace%2/%3"_s.arg(
-            QLatin1StringView(monitor), QString::number(workspace), QLatin1StringView(key));
-    };
-    const QString hdmi = property("HDMI-1", 0, "last-image");
-    const QString dp = property("DP-2", 0, "last-image");
+    const QString hdmi = u"/backdrop/screen0/monitorHDMI-1/workspace0/"_s;
+    const QString dp = u"/backdrop/screen0/monitorDP-2/workspace0/last-image"_s;
     XfceBackend fresh(environment, {u"HDMI-1"_s, u"DP-2"_s}, std::chrono::seconds(10), recorder());
     ASSERT_EQ(applied(fresh, bitmap_, {}, 20000), true) << reported();
-    EXPECT_EQ(query(hdmi) + query(dp), bitmap_ + bitmap_);
+    EXPECT_EQ(query(hdmi + u"last-image"_s) + query(dp), bitmap_ + bitmap_);
 
     // Existing properties are all set, others untouched, nothing new created.
-    const QString style = property("HDMI-1", 0, "image-style");
-    const QString workspace3 = property("HDMI-1", 3, "last-image");
-    query(style, {u"-n"_s, u"-t"_s, u"int"_s, u"-s"_s, u"5"_s});
+    const QString workspace3 = u"/backdrop/screen0/monitorHDMI-1/workspace3/last-image"_s;
+    query(hdmi + u"image-style"_s, {u"-n"_s, u"-t"_s, u"int"_s, u"-s"_s, u"5"_s});
     query(workspace3, {u"-n"_s, u"-t"_s, u"string"_s, u"-s"_s, u"/old.png"_s});
     XfceBackend existing(environment, {u"eDP-9"_s}, std::chrono::seconds(10), recorder());
     const QString other = dir_.filePath(u"other.bmp"_s);
     writeBytes(other, "BM");
     ASSERT_EQ(applied(existing, other, {}, 20000), true);
-    EXPECT_EQ(query(workspace3) + query(dp) + query(style), other + other + u"5"_s);
-    EXPECT_TRUE(query(property("eDP-9", 0, "last-image")).isEmpty());
+    EXPECT_EQ(query(workspace3) + query(dp) + query(hdmi + u"image-style"_s),
+              other + other + u"5"_s);
+    EXPECT_TRUE(query(u"/backdrop/screen0/monitoreDP-9/workspace0/last-image"_s).isEmpty());
     EXPECT_TRUE(reported_.isEmpty()) << reported();
 }
 
