@@ -29,8 +29,7 @@ inline std::optional<bool> waitFinished(vlm::WallpaperBackend& backend, int time
         loop.quit();
     });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    if (!result)
-        loop.exec();
+    loop.exec();
     backend.setFinishedHandler({});
     return result;
 }

@@ -100,26 +100,19 @@ TEST_F(DBusBackendTest, PlasmaRunsAScriptNamingAFreshPictureEachTime) {
 TEST_F(DBusBackendTest, FailuresNeverBlockAndAreReportedOncePerKind) {
     serve(u"org.kde.plasmashell"_s, u"/PlasmaShell"_s);
     recorder_.errorMessage = u"Widgets are locked"_s;
-    struct Case {
-        bool portal; // the portal is not on the bus
-        RecordingService::Answer answer;
-        int timeoutMs;
-        QString expected;
-    };
-    const Case cases[] = {{false, RecordingService::Answer::Error, 5000, u"widgets are locked"_s},
-                          {false, RecordingService::Answer::Silence, 300, u"NoReply"_s},
-                          {true, RecordingService::Answer::Reply, 5000, u"ServiceUnknown"_s}};
-    for (const Case& c : cases) {
-        recorder_.answer = c.answer;
-        const std::chrono::milliseconds timeout(c.timeoutMs);
-        std::unique_ptr<WallpaperBackend> backend;
-        if (c.portal)
-            backend = std::make_unique<PortalBackend>(client_, links_, timeout, recorder());
-        else
-            backend = std::make_unique<PlasmaBackend>(client_, links_, timeout, recorder());
+    using Answer = RecordingService::Answer;
+    PlasmaBackend plasma(client_, links_, std::chrono::seconds(5), recorder());
+    PlasmaBackend hurried(client_, links_, std::chrono::milliseconds(300), recorder());
+    PortalBackend portal(client_, links_, std::chrono::seconds(5), recorder()); // not on the bus
+    const std::tuple<WallpaperBackend*, Answer, QString> cases[] = {
+        {&plasma, Answer::Error, u"widgets are locked"_s},
+        {&hurried, Answer::Silence, u"NoReply"_s},
+        {&portal, Answer::Reply, u"ServiceUnknown"_s}};
+    for (const auto& [backend, answer, expected] : cases) {
+        recorder_.answer = answer;
         for (int i = 0; i < 2; ++i)
-            EXPECT_EQ(applied(*backend, bitmap_, {}, c.timeoutMs + 5000), false);
-        expectReportedOnce(c.expected);
+            EXPECT_EQ(applied(*backend, bitmap_), false);
+        expectReportedOnce(expected);
     }
 }
 

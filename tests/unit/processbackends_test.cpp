@@ -173,35 +173,36 @@ TEST_F(ProcessBackendTest, GSettingsDesktopsGetAFreshNameInTheirOwnKeys) {
     const auto get = [&](const QString& schema, const QString& key) {
         return unquoted(runTool(environment, u"gsettings"_s, {u"get"_s, schema, key}));
     };
-    const QString gnomeKeys = u"org.gnome.desktop.background"_s;
-    auto gnome = GSettingsBackend::gnome(environment, links_);
-    QString previous;
-    for (const QByteArray content : {"BM first picture", "BM second picture"}) {
-        // Same bitmap path, new content: the key must change or GNOME keeps the old picture.
-        writeBytes(bitmap_, content);
-        ASSERT_EQ(applied(*gnome, bitmap_), true);
-        const QString uri = get(gnomeKeys, u"picture-uri"_s);
-        EXPECT_EQ(get(gnomeKeys, u"picture-uri-dark"_s), uri);
-        EXPECT_NE(uri, previous);
-        EXPECT_TRUE(QUrl(uri).toLocalFile().startsWith(links_)) << uri.toStdString();
-        EXPECT_EQ(readBytes(QUrl(uri).toLocalFile()), content);
-        previous = uri;
-    }
-    EXPECT_EQ(QDir(links_).entryList(QDir::Files).size(), 1);
-
-    // Quotes and backslashes in the folder reach the key unchanged: a path for MATE, a URI for
-    // Cinnamon. Without its own wrapper Deepin falls back to the GNOME keys.
-    const QString odd = dir_.filePath(u"o'dd \\ [links] "_s);
-    const std::tuple<decltype(&GSettingsBackend::mate), QString, QString, bool> others[] = {
-        {&GSettingsBackend::mate, u"org.mate.background"_s, u"picture-filename"_s, false},
-        {&GSettingsBackend::cinnamon, u"org.cinnamon.desktop.background"_s, u"picture-uri"_s, true},
-        {&GSettingsBackend::deepin, gnomeKeys, u"picture-uri"_s, true}};
-    for (const auto& [make, schema, key, uri] : others) {
-        ASSERT_EQ(applied(*make(environment, odd + schema), bitmap_), true) << schema.toStdString();
-        const QString value = get(schema, key);
-        const QString file = uri ? QUrl(value).toLocalFile() : value;
-        EXPECT_TRUE(file.startsWith(odd + schema + u'/') && QFile::exists(file))
-            << value.toStdString();
+    // Quotes and backslashes in the folder reach the keys unchanged: a URI for GNOME (the dark
+    // key too) and Cinnamon, a path for MATE. Without its own wrapper Deepin uses GNOME's key.
+    const QString gnome = u"org.gnome.desktop.background"_s;
+    const std::tuple<decltype(&GSettingsBackend::gnome), QString, QStringList, bool> desktops[] = {
+        {&GSettingsBackend::gnome, gnome, {u"picture-uri"_s, u"picture-uri-dark"_s}, true},
+        {&GSettingsBackend::mate, u"org.mate.background"_s, {u"picture-filename"_s}, false},
+        {&GSettingsBackend::cinnamon,
+         u"org.cinnamon.desktop.background"_s,
+         {u"picture-uri"_s},
+         true},
+        {&GSettingsBackend::deepin, gnome, {u"picture-uri"_s}, true}};
+    int count = 0;
+    for (const auto& [make, schema, keys, uri] : desktops) {
+        const QString folder = dir_.filePath(u"o'dd \\ [links] %1"_s.arg(++count));
+        const auto backend = make(environment, folder);
+        QString previous;
+        for (const QByteArray content : {"BM first picture", "BM second picture"}) {
+            // Same path, new content: the key must change or the desktop keeps the old picture.
+            writeBytes(bitmap_, content);
+            ASSERT_EQ(applied(*backend, bitmap_), true) << backend->name().toStdString();
+            const QString value = get(schema, keys[0]);
+            const QString file = uri ? QUrl(value).toLocalFile() : value;
+            EXPECT_TRUE(file.startsWith(folder + u'/')) << value.toStdString();
+            EXPECT_EQ(readBytes(file), content);
+            EXPECT_NE(value, previous);
+            for (const QString& key : keys)
+                EXPECT_EQ(get(schema, key), value);
+            previous = value;
+        }
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 1);
     }
 }
 

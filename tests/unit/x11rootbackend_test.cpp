@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <semaphore>
 #include <sys/socket.h>
 #include <thread>
 #include <xcb/xcb.h>
@@ -239,7 +240,7 @@ TEST(X11RootBackend, QuittingDoesNotWaitForAServerThatStoppedAnswering) {
         if (server.listen(u"/tmp/.X11-unix/X"_s + QString::number(number)))
             display = u':' + QString::number(number);
     ASSERT_FALSE(display.isEmpty());
-    std::atomic<bool> destroyed = false;
+    std::binary_semaphore destroyed(0);
     std::atomic<bool> rescued = false;
     std::thread watchdog;
     {
@@ -250,15 +251,13 @@ TEST(X11RootBackend, QuittingDoesNotWaitForAServerThatStoppedAnswering) {
         // Should the backend wait for the worker for ever, the worker is freed after a while
         // (hanging up on it) so that the test ends and says so.
         watchdog = std::thread([&destroyed, &rescued, client] {
-            for (int i = 0; i < 300 && !destroyed; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            if (!destroyed) {
+            if (!destroyed.try_acquire_for(std::chrono::seconds(30))) {
                 rescued = true;
                 ::shutdown(client, SHUT_RDWR);
             }
         });
     }
-    destroyed = true;
+    destroyed.release();
     watchdog.join();
     EXPECT_FALSE(rescued) << "the backend waited for a server that does not answer";
 }
