@@ -137,8 +137,8 @@ TEST_F(DBusBackendTest, PortalGetsAUriAndFinishesOnItsResponse) {
 }
 
 TEST(JavaScriptStringLiteral, NoPathCanEndTheStringOrTheScript) {
-    EXPECT_EQ(javaScriptStringLiteral(u"a\"b\\c\nd"_s + QChar(0x2028) + u'é'),
-              uR"("a\"b\\c\u000ad\u2028\u00e9")"_s);
+    EXPECT_EQ(javaScriptStringLiteral(u"a\"b\\c\nd~"_s + QChar(0x7f) + QChar(0x2028) + u'é'),
+              uR"("a\"b\\c\u000ad~\u007f\u2028\u00e9")"_s);
 }
 
 } // namespace

@@ -206,6 +206,10 @@ TEST_F(ProcessBackendTest, GSettingsDesktopsGetAFreshNameInTheirOwnKeys) {
     }
 }
 
+TEST(GVariantStringLiteral, EscapesQuotesBackslashesAndControlCharacters) {
+    EXPECT_EQ(gvariantStringLiteral(u"o'd \\\n"_s + QChar(0x7f)), uR"('o\'d \\\u000a\u007f')"_s);
+}
+
 TEST_F(ProcessBackendTest, SwaybgStartsTheNewOneBeforeEndingTheOld) {
     // Each fake waits on a pipe this test holds open, so none outlives the test however it ends.
     // (A child process such as sleep would look like a second swaybg between fork and exec.)
