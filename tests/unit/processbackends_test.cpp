@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QScopeGuard>
 #include <QUrl>
 #include <csignal>
 #include <sys/stat.h>
@@ -211,12 +212,17 @@ TEST(GVariantStringLiteral, EscapesQuotesBackslashesAndControlCharacters) {
 }
 
 TEST_F(ProcessBackendTest, SwaybgStartsTheNewOneBeforeEndingTheOld) {
-    // Each fake waits on a pipe this test holds open, so none outlives the test however it ends.
-    // (A child process such as sleep would look like a second swaybg between fork and exec.)
+    // The fakes wait on a pipe this test holds open, so they end with it should the test binary
+    // die; the guard ends them however the test itself ends, even one that had not yet reached
+    // the pipe. (A child such as sleep would look like a second swaybg between fork and exec.)
     const QString pipe = dir_.filePath(u"held"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     QFile held(pipe);
-    ASSERT_TRUE(held.open(QIODevice::ReadWrite)); // the fakes' reads end when it closes
+    ASSERT_TRUE(held.open(QIODevice::ReadWrite));
+    const auto endFakes = qScopeGuard([this] {
+        for (const qint64 pid : swaybgProcessesShowing(bitmap_))
+            ::kill(pid_t(pid), SIGTERM);
+    });
     writeScript(bin_ + u"/swaybg"_s, "read line < '" + QFile::encodeName(pipe) + "'\n");
     SwaybgBackend backend(environment_, std::chrono::milliseconds(300), recorder());
     ASSERT_EQ(applied(backend, bitmap_), true) << reported();
