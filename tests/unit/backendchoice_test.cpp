@@ -29,8 +29,6 @@ struct Case {
 const Case cases[] = {
     {"XDG_CURRENT_DESKTOP=GNOME;WAYLAND_DISPLAY=wayland-0", "", "", "gnome"},
     {"XDG_CURRENT_DESKTOP=ubuntu:GNOME;DISPLAY=:0", "", "", "gnome"},
-    {"XDG_CURRENT_DESKTOP=Budgie:GNOME", "", "", "gnome"},
-    {"XDG_CURRENT_DESKTOP=Pantheon", "", "", "gnome"},
     {"XDG_CURRENT_DESKTOP=Unity", "", "", "gnome"},
     {"XDG_CURRENT_DESKTOP=X-Cinnamon;DISPLAY=:0", "", "", "cinnamon"},
     {"XDG_CURRENT_DESKTOP=MATE;DISPLAY=:0", "", "", "mate"}, // without caja too

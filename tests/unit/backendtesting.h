@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared fixtures for the wallpaper backend tests: waiting for a backend, private X servers and
-// D-Bus buses, recording scripts.
+// Shared fixtures of the wallpaper backend tests: waiting for a backend, private X servers and
+// D-Bus buses, a scratch folder with the bitmap.
 
 #include "unit/scratch.h"
 #include "wallpaper/backends/failurereporter.h"
@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -18,6 +17,8 @@
 #include <optional>
 
 namespace vlmtest {
+
+using namespace Qt::Literals::StringLiterals;
 
 // Runs the event loop until the backend reports the end of its latest apply(), or timeout.
 inline std::optional<bool> waitFinished(vlm::WallpaperBackend& backend, int timeoutMs = 10000) {
@@ -28,8 +29,7 @@ inline std::optional<bool> waitFinished(vlm::WallpaperBackend& backend, int time
         loop.quit();
     });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    if (!result)
-        loop.exec();
+    loop.exec();
     backend.setFinishedHandler({});
     return result;
 }
@@ -41,34 +41,22 @@ inline std::optional<bool> applied(vlm::WallpaperBackend& backend, const QString
     return waitFinished(backend, timeoutMs);
 }
 
-// An environment with PATH = folder first, then the system's.
-inline QProcessEnvironment environmentWithPath(const QString& folder) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("PATH"),
-                       folder + u':' + environment.value(QStringLiteral("PATH")));
-    return environment;
-}
-
-// A helper program that prints one line once it is ready, stopped by the destructor.
+// A helper program that prints one line once it is ready, ended with this object.
 class Daemon {
 public:
     Daemon(const QString& name, const QStringList& arguments,
-           const QProcessEnvironment& environment) {
-        const QString program = QStandardPaths::findExecutable(name);
-        if (program.isEmpty())
-            return;
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
         process_.setProcessEnvironment(environment);
-        process_.start(program, arguments);
+        process_.start(QStandardPaths::findExecutable(name), arguments);
         while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
         }
         ready_ = QString::fromUtf8(process_.readLine()).trimmed();
     }
     ~Daemon() {
         process_.terminate();
-        if (!process_.waitForFinished(3000)) {
+        if (!process_.waitForFinished(3000))
             process_.kill();
-            process_.waitForFinished();
-        }
+        process_.waitForFinished();
     }
 
 protected:
@@ -77,26 +65,21 @@ protected:
 };
 
 // A private Xvfb on a display number it picks itself.
-class PrivateXServer : Daemon {
-public:
+struct PrivateXServer : Daemon {
     PrivateXServer(int width, int height, int depth)
-        : Daemon(QStringLiteral("Xvfb"),
-                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                  QStringLiteral("0"), QStringLiteral("%1x%2x%3").arg(width).arg(height).arg(depth),
-                  QStringLiteral("-nolisten"), QStringLiteral("tcp")},
-                 QProcessEnvironment::systemEnvironment()) {}
+        : Daemon(u"Xvfb"_s,
+                 {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s,
+                  u"%1x%2x%3"_s.arg(width).arg(height).arg(depth), u"-nolisten"_s, u"tcp"_s}) {}
     QString display() const { return ready_.isEmpty() ? QString() : u':' + ready_; }
 };
 
 // A private D-Bus session bus; environment: what services it starts get (XDG_CONFIG_HOME).
-class PrivateBus : Daemon {
-public:
+struct PrivateBus : Daemon {
     explicit PrivateBus(
         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
-        : Daemon(QStringLiteral("dbus-daemon"),
-                 {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                  QStringLiteral("--print-address=1"),
-                  QStringLiteral("--address=unix:tmpdir=") + QDir::tempPath()},
+        : Daemon(u"dbus-daemon"_s,
+                 {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s,
+                  u"--address=unix:tmpdir="_s + QDir::tempPath()},
                  environment) {}
     QString address() const { return ready_; }
 };
@@ -110,10 +93,16 @@ protected:
         return [this](const QString& line) { reported_.append(line); };
     }
     std::string reported() const { return reported_.join(u'\n').toStdString(); }
+    // The one failure reported since the last check contains text.
+    void expectReportedOnce(const QString& text) {
+        EXPECT_TRUE(reported_.size() == 1 && reported_[0].contains(text))
+            << "expected once: " << text.toStdString() << "\nreported: " << reported();
+        reported_.clear();
+    }
 
     QTemporaryDir dir_;
-    QString bitmap_ = dir_.filePath(QStringLiteral("it's a dir/vlmimage.bmp"));
-    QString links_ = dir_.filePath(QStringLiteral("data/vlm/wallpaper"));
+    QString bitmap_ = dir_.filePath(u"it's a dir/vlmimage.bmp"_s);
+    QString links_ = dir_.filePath(u"data/vlm/wallpaper"_s);
     QStringList reported_;
 };
 

@@ -3,9 +3,7 @@
 #include "unit/picturebytes.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
 #include <cerrno>
 #include <csignal>
@@ -35,35 +33,16 @@ constexpr int kKilled = -SIGSYS;
 constexpr int kNotConfined = 100;
 constexpr int kFilesNotConfined = 101;
 
-// 0 when the call succeeded, else the errno it failed with.
-int result(long returned) {
-    return returned < 0 ? errno : 0;
-}
-
-int openFile(const QString& path, int flags) {
-    const int fd = open(QFile::encodeName(path).constData(), flags | O_CLOEXEC, 0600);
-    if (fd >= 0)
-        close(fd);
-    return result(fd);
-}
-
-sockaddr_un unixAddress(const QString& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
-    return address;
-}
-
 struct Probe {
     const char* what;
-    std::function<int(int socket)> attempt; // returns result()
-    int expected;                           // 0, an errno, or kKilled
+    std::function<long(int socket)> attempt; // a system call's return value, -1 with errno
+    int expected;                            // 0, the errno, or kKilled
     bool needsLandlock = false;
 };
 
-// Runs `probe` in a child process confined by confineDecoding() and returns the child's exit
-// code (the probe's result) or, when a signal ended it, minus that signal. The child is given a
-// socket made before the confinement, as a taken-over helper would find one.
+// Runs the probe in a child process confined by confineDecoding() and returns the errno it
+// failed with (0: it succeeded) or, when a signal ended it, minus that signal. The child is
+// given a socket made before the confinement, as a taken-over helper would find one.
 int inConfinedChild(const Probe& probe) {
     const pid_t child = fork();
     if (child == 0) {
@@ -73,16 +52,105 @@ int inConfinedChild(const Probe& probe) {
             _exit(kNotConfined);
         if (probe.needsLandlock && confinement != Confinement::Full)
             _exit(kFilesNotConfined);
-        _exit(probe.attempt(socketFd));
+        _exit(probe.attempt(socketFd) < 0 ? errno : 0);
     }
     int status = 0;
     waitpid(child, &status, 0);
     return WIFSIGNALED(status) ? -WTERMSIG(status) : WEXITSTATUS(status);
 }
 
-bool kernelOffersLandlock() {
-    constexpr unsigned kVersion = 1;
-    return syscall(SYS_landlock_create_ruleset, nullptr, 0, kVersion) > 0;
+long mapped(int protection) {
+    return mmap(nullptr, 4096, protection, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) == MAP_FAILED ? -1
+                                                                                             : 0;
+}
+
+// Every denied probe would succeed in a process left as it is.
+TEST(Confinement, DeniesWhatATakenOverDecoderWouldTryAndAllowsDecoding) {
+    const QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QByteArray secret = folder + "/id_ed25519";
+    vlmtest::writeBytes(QFile::decodeName(secret), "key");
+    sockaddr_un address{AF_UNIX, {}};
+    qstrncpy(address.sun_path, folder + "/socket", sizeof address.sun_path);
+    const auto* listening = reinterpret_cast<const sockaddr*>(&address);
+    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(server, listening, sizeof address), 0);
+    ASSERT_EQ(listen(server, 1), 0);
+
+    const Probe probes[] = {
+        {"read a file outside the allowed folders", [&](int) { return open(secret, O_RDONLY); },
+         EACCES, true},
+        {"list a folder outside the allowed ones",
+         [&](int) { return open(folder, O_RDONLY | O_DIRECTORY); }, EACCES, true},
+        {"create a file", [&](int) { return open(folder + "/new", O_WRONLY | O_CREAT, 0600); },
+         EPERM},
+        {"truncate a file", [&](int) { return open(secret, O_WRONLY | O_TRUNC); }, EPERM},
+        {"append to a file", [&](int) { return open(secret, O_WRONLY | O_APPEND); }, EPERM},
+        {"open a network socket", [](int) { return socket(AF_INET, SOCK_STREAM, 0); }, EPERM},
+        {"connect a socket it holds",
+         [&](int fd) { return connect(fd, listening, sizeof address); }, EPERM},
+        {"start a program", [](int) { return execl("/bin/true", "true", nullptr); }, kKilled},
+        // the started process, if any, ends at once like the probe
+        {"start a process", [](int) { return long(fork()); }, EPERM},
+        {"trace itself", [](int) { return ptrace(PTRACE_TRACEME, 0, nullptr, nullptr); }, kKilled},
+        {"enter a new namespace", [](int) { return unshare(CLONE_NEWUSER); }, kKilled},
+        {"signal its parent", [](int) { return kill(getppid(), 0); }, EPERM},
+        {"map new executable memory",
+         [](int) { return mapped(PROT_READ | PROT_WRITE | PROT_EXEC); }, EPERM},
+        {"make memory executable",
+         [](int) {
+             void* at = mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+             return mprotect(at, 4096, PROT_READ | PROT_EXEC);
+         },
+         EPERM},
+        // what decoding needs
+        {"read the libraries' folder", [](int) { return open("/usr/lib", O_RDONLY); }, 0},
+        {"read the linker's cache", [](int) { return open("/etc/ld.so.cache", O_RDONLY); }, 0},
+        {"start a thread",
+         [](int) {
+             std::thread([] {}).join();
+             return 0;
+         },
+         0},
+        {"write to standard error", [](int) { return write(STDERR_FILENO, "", 0); }, 0},
+    };
+    for (const Probe& probe : probes) {
+        const int got = inConfinedChild(probe);
+        ASSERT_NE(got, kNotConfined) << "the system-call filter could not be installed";
+        if (got == kFilesNotConfined)
+            EXPECT_LT(syscall(SYS_landlock_create_ruleset, nullptr, 0, 1), 1)
+                << "the kernel offers Landlock, yet it was not applied: " << probe.what;
+        else
+            EXPECT_EQ(got, probe.expected) << probe.what;
+    }
+    close(server);
+}
+
+// The real metafile helper, which ctest names.
+class ConfinedHelper : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (path.isEmpty())
+            GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)";
+    }
+    const QString path = qEnvironmentVariable("VLM_METAFILE_HELPER");
+};
+
+// Waiting for its input, the helper already runs under the filter; the metafile tests show it
+// still renders real drawings so.
+TEST_F(ConfinedHelper, IsFilteredBeforeItReadsItsInput) {
+    QProcess process;
+    process.start(path, {u"wmf"_s, u"8"_s, u"8"_s});
+    ASSERT_TRUE(process.waitForStarted());
+    const QString status = u"/proc/%1/status"_s.arg(process.processId());
+    const auto filtered = [&] { return vlmtest::readBytes(status).contains("\nSeccomp:\t2\n"); };
+    // the deadline only ends the wait for a helper that waits unfiltered
+    for (QDeadlineTimer hang(10000); !filtered() && !hang.hasExpired();)
+        QThread::msleep(5);
+    EXPECT_TRUE(filtered()) << "no system-call filter while waiting for input";
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished());
+    EXPECT_EQ(process.exitCode(), 3) << "an empty input is refused after confinement";
 }
 
 // A filter that makes system calls fail as on a kernel that lacks Landlock or seccomp.
@@ -107,126 +175,9 @@ std::vector<sock_filter> lackingKernel(bool landlock, bool seccomp) {
     return code;
 }
 
-} // namespace
-
-// Every denied probe would succeed in a process left as it is.
-TEST(Confinement, DeniesWhatATakenOverDecoderWouldTryAndAllowsDecoding) {
-    const QTemporaryDir dir;
-    const QString secret = dir.filePath(u"id_ed25519"_s);
-    vlmtest::writeBytes(secret, "key");
-    const QString listening = dir.filePath(u"socket"_s);
-    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
-    const sockaddr_un serverAddress = unixAddress(listening);
-    ASSERT_EQ(bind(server, reinterpret_cast<const sockaddr*>(&serverAddress), sizeof serverAddress),
-              0);
-    ASSERT_EQ(listen(server, 1), 0);
-
-    const Probe probes[] = {
-        {"read a file outside the allowed folders", [&](int) { return openFile(secret, O_RDONLY); },
-         EACCES, true},
-        {"list a folder outside the allowed ones",
-         [&](int) { return openFile(dir.path(), O_RDONLY | O_DIRECTORY); }, EACCES, true},
-        {"create a file", [&](int) { return openFile(dir.filePath(u"new"_s), O_WRONLY | O_CREAT); },
-         EPERM},
-        {"truncate a file", [&](int) { return openFile(secret, O_WRONLY | O_TRUNC); }, EPERM},
-        {"append to a file", [&](int) { return openFile(secret, O_WRONLY | O_APPEND); }, EPERM},
-        {"open a network socket", [](int) { return result(socket(AF_INET, SOCK_STREAM, 0)); },
-         EPERM},
-        {"connect a socket it holds",
-         [&](int fd) {
-             return result(connect(fd, reinterpret_cast<const sockaddr*>(&serverAddress),
-                                   sizeof serverAddress));
-         },
-         EPERM},
-        {"start a program",
-         [](int) {
-             char* const argv[] = {const_cast<char*>("true"), nullptr};
-             return result(execv("/bin/true", argv));
-         },
-         kKilled},
-        {"start a process",
-         [](int) {
-             const pid_t pid = fork();
-             if (pid == 0)
-                 _exit(0);
-             return pid < 0 ? errno : result(waitpid(pid, nullptr, 0));
-         },
-         EPERM},
-        {"trace itself", [](int) { return result(ptrace(PTRACE_TRACEME, 0, nullptr, nullptr)); },
-         kKilled},
-        {"enter a new namespace", [](int) { return result(unshare(CLONE_NEWUSER)); }, kKilled},
-        {"signal its parent", [](int) { return result(kill(getppid(), 0)); }, EPERM},
-        {"map new executable memory",
-         [](int) {
-             void* at = mmap(nullptr, 4096, PROT_READ | PROT_WRITE | PROT_EXEC,
-                             MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-             return at == MAP_FAILED ? errno : 0;
-         },
-         EPERM},
-        {"make memory executable",
-         [](int) {
-             void* at = mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-             return result(mprotect(at, 4096, PROT_READ | PROT_EXEC));
-         },
-         EPERM},
-        // what decoding needs
-        {"read the libraries' folder", [](int) { return openFile(u"/usr/lib"_s, O_RDONLY); }, 0},
-        {"read the linker's cache", [](int) { return openFile(u"/etc/ld.so.cache"_s, O_RDONLY); },
-         0},
-        {"start a thread",
-         [](int) {
-             std::thread([] {}).join();
-             return 0;
-         },
-         0},
-        {"write to standard error", [](int) { return result(write(STDERR_FILENO, "", 0)); }, 0},
-    };
-    for (const Probe& probe : probes) {
-        const int got = inConfinedChild(probe);
-        ASSERT_NE(got, kNotConfined) << "the system-call filter could not be installed";
-        if (got == kFilesNotConfined) {
-            EXPECT_FALSE(kernelOffersLandlock()) << "Landlock was not applied: " << probe.what;
-            continue;
-        }
-        EXPECT_EQ(got, probe.expected) << probe.what;
-    }
-    close(server);
-}
-
-// The real helper, waiting for its input, already runs under the filter; the metafile tests
-// show it still renders real drawings so.
-TEST(Confinement, HelperIsFilteredBeforeItReadsItsInput) {
-    const QString helper = qEnvironmentVariable("VLM_METAFILE_HELPER");
-    if (helper.isEmpty())
-        GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)";
-    QProcess process;
-    process.start(helper, {u"wmf"_s, u"8"_s, u"8"_s});
-    ASSERT_TRUE(process.waitForStarted());
-    const QString status = u"/proc/%1/status"_s.arg(process.processId());
-    QByteArray seccomp;
-    // the deadline only catches a helper that waits unfiltered
-    for (QDeadlineTimer hang(10000);
-         process.state() == QProcess::Running && !seccomp.contains('2') && !hang.hasExpired();) {
-        QFile file(status);
-        if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray text = file.readAll();
-            const qsizetype at = text.indexOf("\nSeccomp:");
-            seccomp = at < 0 ? QByteArray() : text.mid(at + 9, text.indexOf('\n', at + 1) - at - 9);
-        }
-        QThread::msleep(5);
-    }
-    EXPECT_EQ(seccomp.trimmed(), "2") << "no system-call filter while waiting for input";
-    process.closeWriteChannel();
-    ASSERT_TRUE(process.waitForFinished());
-    EXPECT_EQ(process.exitCode(), 3) << "an empty input is refused after confinement";
-}
-
-// The helper on kernels that lack what it uses, made so by a filter its parent installs: it
+// On kernels that lack what it uses, made so by a filter its parent installs, the helper
 // renders without Landlock (and says so once), and renders nothing without seccomp.
-TEST(Confinement, HelperOnAnOlderKernelRendersOnlyUnderItsFilter) {
-    const QString helper = qEnvironmentVariable("VLM_METAFILE_HELPER");
-    if (helper.isEmpty())
-        GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)";
+TEST_F(ConfinedHelper, OnAnOlderKernelRendersOnlyUnderItsFilter) {
     const QTemporaryDir dir;
     const QByteArray drawing = vlmtest::wmfBytes(dir.filePath(u"d.wmf"_s), 40, 10);
     struct Kernel {
@@ -251,7 +202,7 @@ TEST(Confinement, HelperOnAnOlderKernelRendersOnlyUnderItsFilter) {
                 syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &program) != 0)
                 _exit(99);
         });
-        process.start(helper, {u"wmf"_s, u"40"_s, u"10"_s});
+        process.start(path, {u"wmf"_s, u"40"_s, u"10"_s});
         process.write(drawing);
         process.closeWriteChannel();
         ASSERT_TRUE(process.waitForFinished()) << kernel.what;
@@ -261,3 +212,5 @@ TEST(Confinement, HelperOnAnOlderKernelRendersOnlyUnderItsFilter) {
             << kernel.what;
     }
 }
+
+} // namespace

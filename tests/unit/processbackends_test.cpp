@@ -10,13 +10,13 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QScopeGuard>
 #include <QUrl>
 #include <csignal>
 #include <sys/stat.h>
 
 using namespace vlm;
 using namespace vlmtest;
-using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -30,25 +30,21 @@ QString runTool(const QProcessEnvironment& environment, const QString& program,
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
+// Fake programs in bin_, found first on the backends' PATH.
 class ProcessBackendTest : public BackendTest {
 protected:
-    void SetUp() override {
-        BackendTest::SetUp();
-        QDir().mkpath(bin_);
+    ProcessBackendTest() {
+        environment_.insert(u"PATH"_s, bin_ + u':' + environment_.value(u"PATH"_s));
     }
-    // A fake program that appends its arguments, one per line, to <name>.log; returns a reader
-    // of that log.
+    // A fake program that appends its arguments, one per line, to a log; returns its reader.
     std::function<QStringList()> recordingProgram(const QString& name) {
         const QString log = dir_.filePath(name + u".log"_s);
         writeScript(bin_ + u'/' + name, "printf '%s\\n' \"$@\" >> '" + log.toUtf8() + "'\n");
         return [log] { return QString::fromUtf8(readBytes(log)).split(u'\n', Qt::SkipEmptyParts); };
     }
-    int linkCount(const QString& folder) const {
-        return int(QDir(folder).entryList(QDir::Files).size());
-    }
 
     QString bin_ = dir_.filePath(u"bin"_s);
-    QProcessEnvironment environment_ = environmentWithPath(bin_);
+    QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
 };
 
 TEST_F(ProcessBackendTest, UserCommandGetsItsOwnArgumentsWithoutAShell) {
@@ -87,7 +83,6 @@ TEST_F(ProcessBackendTest, FailuresAreReportedOncePerKindAndAHangingCommandIsKil
                                                  {u"no-such-program-here %f"_s, u"not installed"_s},
                                                  {u"broken"_s, u"exit code 3: no such output"_s}};
     for (const auto& [command, expected] : cases) {
-        reported_.clear();
         auto backend = CommandBackend::userCommand(command, environment_,
                                                    std::chrono::milliseconds(400), recorder());
         int ticks = 0;
@@ -96,55 +91,48 @@ TEST_F(ProcessBackendTest, FailuresAreReportedOncePerKindAndAHangingCommandIsKil
         timer.start(20);
         EXPECT_EQ(applied(*backend, bitmap_, {}, 5000), false);
         EXPECT_EQ(applied(*backend, bitmap_, {}, 5000), false);
-        ASSERT_EQ(reported_.size(), 1) << reported();
-        EXPECT_TRUE(reported_[0].contains(expected)) << reported();
+        expectReportedOnce(expected);
         if (command.startsWith(u"hang")) {
             EXPECT_GE(ticks, 10) << "the event loop was blocked";
             const qint64 pid = readBytes(pidFile).trimmed().toLongLong();
-            ASSERT_GT(pid, 0);
-            EXPECT_NE(::kill(pid_t(pid), 0), 0) << "the hanging process still runs";
+            EXPECT_TRUE(pid > 0 && ::kill(pid_t(pid), 0) != 0) << "the hanging process still runs";
         }
     }
 }
 
 TEST_F(ProcessBackendTest, DesktopToolsGetAFreshNameEachTimeAndNoPileGrows) {
-    const auto pcmanfm = recordingProgram(u"pcmanfm-qt"_s);
-    const auto swaymsg = recordingProgram(u"swaymsg"_s);
-    const auto hyprctl = recordingProgram(u"hyprctl"_s);
-    auto lxqt = CommandBackend::lxqt(environment_, links_);
-    auto sway = CommandBackend::sway(environment_, links_ + u"-sway"_s);
-    auto hyprland = CommandBackend::hyprpaper(environment_, links_ + u"-hypr"_s);
-    for (int i = 0; i < 3; ++i)
-        for (WallpaperBackend* backend : {lxqt.get(), sway.get(), hyprland.get()})
-            ASSERT_EQ(applied(*backend, bitmap_), true) << backend->name().toStdString();
-    const QStringList lxqtCalls = pcmanfm();
-    ASSERT_EQ(lxqtCalls.size(), 3);
-    EXPECT_NE(lxqtCalls[0], lxqtCalls[1]);
-    EXPECT_EQ(lxqtCalls[0], lxqtCalls[2]);
-    EXPECT_TRUE(lxqtCalls[2].startsWith(u"--set-wallpaper="_s + links_));
-    EXPECT_EQ(readBytes(lxqtCalls[2].mid(u"--set-wallpaper="_s.size())), "BM first picture");
-    EXPECT_EQ(linkCount(links_), 1);
-
-    const QStringList swayCalls = swaymsg();
-    ASSERT_EQ(swayCalls.size(), 3);
-    EXPECT_TRUE(swayCalls[0].startsWith(u"output * bg \""_s + links_));
-    EXPECT_TRUE(swayCalls[0].endsWith(u".bmp\" fill"_s));
-
-    const QStringList hyprCalls = hyprctl();
-    ASSERT_EQ(hyprCalls.size(), 3 * 3 * 3);
-    EXPECT_EQ(hyprCalls.mid(0, 2), (QStringList{u"hyprpaper"_s, u"preload"_s}));
-    EXPECT_EQ(hyprCalls[4], u"wallpaper"_s);
-    EXPECT_EQ(hyprCalls[5], u',' + hyprCalls[2]);
-    EXPECT_EQ(hyprCalls[8], u"unused"_s);
+    // The tool, its backend, and its arguments for one picture, %1 standing for the name given.
+    const std::tuple<QString, decltype(&CommandBackend::lxqt), QStringList> tools[] = {
+        {u"pcmanfm-qt"_s, &CommandBackend::lxqt, {u"--set-wallpaper=%1"_s}},
+        {u"swaymsg"_s, &CommandBackend::sway, {u"output * bg \"%1\" fill"_s}},
+        // hyprpaper: load the fresh name, show it on every monitor, drop what is not shown
+        {u"hyprctl"_s,
+         &CommandBackend::hyprpaper,
+         {u"hyprpaper"_s, u"preload"_s, u"%1"_s, u"hyprpaper"_s, u"wallpaper"_s, u",%1"_s,
+          u"hyprpaper"_s, u"unload"_s, u"unused"_s}}};
+    for (const auto& [tool, make, arguments] : tools) {
+        const auto log = recordingProgram(tool);
+        const QString folder = links_ + tool;
+        const auto backend = make(environment_, folder);
+        QString previous;
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_EQ(applied(*backend, bitmap_), true) << tool.toStdString();
+            const QStringList links = QDir(folder).entryList(QDir::Files);
+            ASSERT_EQ(links.size(), 1) << tool.toStdString() << ": the links pile up";
+            const QString shown = folder + u'/' + links[0];
+            EXPECT_NE(shown, previous);
+            EXPECT_EQ(readBytes(shown), "BM first picture");
+            QStringList expected = arguments;
+            expected.replaceInStrings(u"%1"_s, shown);
+            EXPECT_EQ(log().mid(i * arguments.size()), expected);
+            previous = shown;
+        }
+    }
 }
 
 TEST_F(ProcessBackendTest, AfterARestartTheNameTheDesktopShowsIsNotReused) {
-    QString shown;
-    {
-        AlternatingPath links(links_);
-        shown = links.prepare(bitmap_);
-        ASSERT_FALSE(shown.isEmpty());
-    }
+    const QString shown = AlternatingPath(links_).prepare(bitmap_);
+    ASSERT_FALSE(shown.isEmpty());
     // A new run does not know which name the desktop shows; it must not write that one.
     ASSERT_TRUE(writeFileAtomically(bitmap_, "two")); // as the program writes the bitmap
     AlternatingPath links(links_);
@@ -186,44 +174,56 @@ TEST_F(ProcessBackendTest, GSettingsDesktopsGetAFreshNameInTheirOwnKeys) {
     const auto get = [&](const QString& schema, const QString& key) {
         return unquoted(runTool(environment, u"gsettings"_s, {u"get"_s, schema, key}));
     };
-    const QString gnomeKeys = u"org.gnome.desktop.background"_s;
-    auto gnome = GSettingsBackend::gnome(environment, links_);
-    QString previous;
-    for (const QByteArray content : {"BM first picture", "BM second picture"}) {
-        // Same bitmap path, new content: the key must change or GNOME keeps the old picture.
-        writeBytes(bitmap_, content);
-        ASSERT_EQ(applied(*gnome, bitmap_), true);
-        const QString uri = get(gnomeKeys, u"picture-uri"_s);
-        EXPECT_EQ(get(gnomeKeys, u"picture-uri-dark"_s), uri);
-        EXPECT_NE(uri, previous);
-        EXPECT_TRUE(QUrl(uri).toLocalFile().startsWith(links_)) << uri.toStdString();
-        EXPECT_EQ(readBytes(QUrl(uri).toLocalFile()), content);
-        previous = uri;
+    // Quotes and backslashes in the folder reach the keys unchanged: a URI for GNOME (the dark
+    // key too) and Cinnamon, a path for MATE. Without its own wrapper Deepin uses GNOME's key.
+    const QString gnome = u"org.gnome.desktop.background"_s;
+    const std::tuple<decltype(&GSettingsBackend::gnome), QString, QStringList, bool> desktops[] = {
+        {&GSettingsBackend::gnome, gnome, {u"picture-uri"_s, u"picture-uri-dark"_s}, true},
+        {&GSettingsBackend::mate, u"org.mate.background"_s, {u"picture-filename"_s}, false},
+        {&GSettingsBackend::cinnamon,
+         u"org.cinnamon.desktop.background"_s,
+         {u"picture-uri"_s},
+         true},
+        {&GSettingsBackend::deepin, gnome, {u"picture-uri"_s}, true}};
+    int count = 0;
+    for (const auto& [make, schema, keys, uri] : desktops) {
+        const QString folder = dir_.filePath(u"o'dd \\ [links] %1"_s.arg(++count));
+        const auto backend = make(environment, folder);
+        QString previous;
+        for (const QByteArray content : {"BM first picture", "BM second picture"}) {
+            // Same path, new content: the key must change or the desktop keeps the old picture.
+            writeBytes(bitmap_, content);
+            ASSERT_EQ(applied(*backend, bitmap_), true) << backend->name().toStdString();
+            const QString value = get(schema, keys[0]);
+            const QString file = uri ? QUrl(value).toLocalFile() : value;
+            EXPECT_TRUE(file.startsWith(folder + u'/')) << value.toStdString();
+            EXPECT_EQ(readBytes(file), content);
+            EXPECT_NE(value, previous);
+            for (const QString& key : keys)
+                EXPECT_EQ(get(schema, key), value);
+            previous = value;
+        }
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 1);
     }
-    EXPECT_EQ(linkCount(links_), 1);
+}
 
-    // Quotes and backslashes in the folder must reach the key unchanged: a path for MATE, a
-    // URI for Cinnamon.
-    const QString odd = dir_.filePath(u"o'dd \\ [links]"_s);
-    ASSERT_EQ(applied(*GSettingsBackend::mate(environment, odd), bitmap_), true);
-    const QString value = get(u"org.mate.background"_s, u"picture-filename"_s);
-    EXPECT_TRUE(value.startsWith(odd + u'/') && QFile::exists(value)) << value.toStdString();
-    ASSERT_EQ(applied(*GSettingsBackend::cinnamon(environment, odd + u"-c"_s), bitmap_), true);
-    const QString uri = get(u"org.cinnamon.desktop.background"_s, u"picture-uri"_s);
-    EXPECT_TRUE(uri.startsWith(u"file:///"_s) && QFile::exists(QUrl(uri).toLocalFile()))
-        << uri.toStdString();
-
-    // Without its own wrapper Deepin falls back to the GNOME keys.
-    ASSERT_EQ(applied(*GSettingsBackend::deepin(environment, links_ + u"-d"_s), bitmap_), true);
-    EXPECT_TRUE(get(gnomeKeys, u"picture-uri"_s).contains(u"-d/"_s));
+TEST(GVariantStringLiteral, EscapesQuotesBackslashesAndControlCharacters) {
+    EXPECT_EQ(gvariantStringLiteral(u"o'd \\\n"_s + QChar(0x7f)), uR"('o\'d \\\u000a\u007f')"_s);
 }
 
 TEST_F(ProcessBackendTest, SwaybgStartsTheNewOneBeforeEndingTheOld) {
-    // The fake blocks opening a pipe nobody writes to: a child process (such as sleep) would
-    // look like a second swaybg between its fork and its exec.
-    const QByteArray pipe = QFile::encodeName(dir_.filePath(u"never-written"_s));
-    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
-    writeScript(bin_ + u"/swaybg"_s, "read line < '" + pipe + "'\n");
+    // The fakes wait on a pipe this test holds open, so they end with it should the test binary
+    // die; the guard ends them however the test itself ends, even one that had not yet reached
+    // the pipe. (A child such as sleep would look like a second swaybg between fork and exec.)
+    const QString pipe = dir_.filePath(u"held"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QFile held(pipe);
+    ASSERT_TRUE(held.open(QIODevice::ReadWrite));
+    const auto endFakes = qScopeGuard([this] {
+        for (const qint64 pid : swaybgProcessesShowing(bitmap_))
+            ::kill(pid_t(pid), SIGTERM);
+    });
+    writeScript(bin_ + u"/swaybg"_s, "read line < '" + QFile::encodeName(pipe) + "'\n");
     SwaybgBackend backend(environment_, std::chrono::milliseconds(300), recorder());
     ASSERT_EQ(applied(backend, bitmap_), true) << reported();
     const QList<qint64> first = swaybgProcessesShowing(bitmap_);
@@ -239,7 +239,6 @@ TEST_F(ProcessBackendTest, SwaybgStartsTheNewOneBeforeEndingTheOld) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     ASSERT_EQ(second.size(), 1);
     EXPECT_NE(second.first(), first.first());
-    ::kill(pid_t(second.first()), SIGTERM);
 }
 
 TEST_F(ProcessBackendTest, XfceSetsEveryExistingLastImageAndCreatesOnesWhenNone) {
@@ -255,27 +254,23 @@ TEST_F(ProcessBackendTest, XfceSetsEveryExistingLastImageAndCreatesOnesWhenNone)
         return runTool(environment, u"xfconf-query"_s,
                        QStringList{u"-c"_s, u"xfce4-desktop"_s, u"-p"_s, property} + set);
     };
-    const auto property = [](const char* monitor, int workspace, const char* key) {
-        return u"/backdrop/screen0/monitor%1/workspace%2/%3"_s.arg(
-            QLatin1StringView(monitor), QString::number(workspace), QLatin1StringView(key));
-    };
-    const QString hdmi = property("HDMI-1", 0, "last-image");
-    const QString dp = property("DP-2", 0, "last-image");
+    const QString hdmi = u"/backdrop/screen0/monitorHDMI-1/workspace0/"_s;
+    const QString dp = u"/backdrop/screen0/monitorDP-2/workspace0/last-image"_s;
     XfceBackend fresh(environment, {u"HDMI-1"_s, u"DP-2"_s}, std::chrono::seconds(10), recorder());
     ASSERT_EQ(applied(fresh, bitmap_, {}, 20000), true) << reported();
-    EXPECT_EQ(query(hdmi) + query(dp), bitmap_ + bitmap_);
+    EXPECT_EQ(query(hdmi + u"last-image"_s) + query(dp), bitmap_ + bitmap_);
 
     // Existing properties are all set, others untouched, nothing new created.
-    const QString style = property("HDMI-1", 0, "image-style");
-    const QString workspace3 = property("HDMI-1", 3, "last-image");
-    query(style, {u"-n"_s, u"-t"_s, u"int"_s, u"-s"_s, u"5"_s});
+    const QString workspace3 = u"/backdrop/screen0/monitorHDMI-1/workspace3/last-image"_s;
+    query(hdmi + u"image-style"_s, {u"-n"_s, u"-t"_s, u"int"_s, u"-s"_s, u"5"_s});
     query(workspace3, {u"-n"_s, u"-t"_s, u"string"_s, u"-s"_s, u"/old.png"_s});
     XfceBackend existing(environment, {u"eDP-9"_s}, std::chrono::seconds(10), recorder());
     const QString other = dir_.filePath(u"other.bmp"_s);
     writeBytes(other, "BM");
     ASSERT_EQ(applied(existing, other, {}, 20000), true);
-    EXPECT_EQ(query(workspace3) + query(dp) + query(style), other + other + u"5"_s);
-    EXPECT_TRUE(query(property("eDP-9", 0, "last-image")).isEmpty());
+    EXPECT_EQ(query(workspace3) + query(dp) + query(hdmi + u"image-style"_s),
+              other + other + u"5"_s);
+    EXPECT_TRUE(query(u"/backdrop/screen0/monitoreDP-9/workspace0/last-image"_s).isEmpty());
     EXPECT_TRUE(reported_.isEmpty()) << reported();
 }
 

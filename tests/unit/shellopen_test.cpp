@@ -20,14 +20,11 @@ TEST(ShellOpen, ReportsSuccessAboveThirtyTwoAndKeepsNoState) {
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
     const QString page = QStringLiteral("http://www.velmora.example/aplikace.htm#vlm");
-    EXPECT_GT(vlm::ShellOpen(page), 32);
-    EXPECT_GT(vlm::ShellOpen(page), 32);
+    // A text that is no absolute address is refused and opens nothing.
+    for (const QString& target :
+         {page, QString(), QStringLiteral("aplikace.htm"), QStringLiteral("http://a b/"), page})
+        EXPECT_EQ(vlm::ShellOpen(target) > 32, target == page) << target.toStdString();
     EXPECT_EQ(catcher.opened, (QList<QUrl>{QUrl(page), QUrl(page)}));
-
-    for (const QString& bad :
-         {QString(), QStringLiteral("aplikace.htm"), QStringLiteral("http://a b/")})
-        EXPECT_EQ(vlm::ShellOpen(bad), 0) << bad.toStdString();
-    EXPECT_EQ(catcher.opened.size(), 2);
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
 }
 
