@@ -2,11 +2,8 @@
 #include "app/quit.h"
 #include "app/startup.h"
 #include "collection/collectionfile.h"
-#include "platform/ui/widgets.h"
 #include "support/fakes.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;

@@ -4,11 +4,14 @@
 #include "collection/ui/collectionlist.h"
 #include "common/linefile.h"
 #include "desktop/commandline.h"
+#include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
 #include "services/services.h"
 #include "support/testfiles.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
