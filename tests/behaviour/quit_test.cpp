@@ -1,15 +1,9 @@
 // Quitting and closing: the questions, and what is stored when.
 #include "app/quit.h"
-#include "collection/ui/collectionlist.h"
 #include "collection/ui/commands.h"
 #include "desktop/ui/tray.h"
 #include "support/fakes.h"
 #include "wallpaper/ui/wallpaperchange.h"
-
-#include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
-#include <QLineEdit>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,10 +12,8 @@ namespace {
 // A shown window with a two-picture collection and the interval set to 15 sekund.
 struct Loaded : vlmtest::FormFixture {
     Loaded() {
-        store("lastfile", collectionFile(u"c.vlk"_s, {solidPicture(u"a.bmp"_s, Qt::red),
-                                                      solidPicture(u"b.bmp"_s, Qt::blue)}));
-        store("index", u"1"_s); // start-up applies b.bmp and wraps to a.bmp
-        store("hide", u"0"_s);
+        rememberPictures({Qt::red, Qt::blue});
+        store({u"index=1"_s, u"hide=0"_s}); // start-up applies 1.bmp and wraps to 0.bmp
         load();
         form().show(); // as the program does after a start that does not hide
         control<QLineEdit>("Text1")->setText(u"15"_s);
@@ -55,12 +47,10 @@ TEST(Quit, ConfirmedQuitStoresThePlaceAndTheInterval) {
     f.form().collection().setListIndex(-1);
     f.form().quit().mnuBar_Quit_Click();
     ASSERT_EQ(f.messages.shown.size(), 1u); // no unsaved changes: only the second question
-    EXPECT_EQ(f.stored("index"), u"-1"_s);
-    EXPECT_EQ(f.stored("cas"), u"15"_s);
-    EXPECT_EQ(f.stored("jednotky"), u"sekund"_s);
-    EXPECT_EQ(f.stored("start"), u"1"_s);
-    EXPECT_EQ(f.stored("nextCh"), f.text("DalsiZmena")); // written as NextCh, read in any case
-    EXPECT_EQ(f.stored("lastCh"), u"10:00:00"_s);
+    // NextCh is written as such and read in any case.
+    EXPECT_EQ(
+        f.stored({"index", "cas", "jednotky", "start", "nextCh", "lastCh"}),
+        (QStringList{u"-1"_s, u"15"_s, u"sekund"_s, u"1"_s, f.text("DalsiZmena"), u"10:00:00"_s}));
     EXPECT_FALSE(f.form().isVisible());
     EXPECT_FALSE(f.form().tray().isShown());
 }
@@ -72,8 +62,7 @@ TEST(Quit, ClosingOrASessionSaveStoresTheValuesOfThatMomentWithoutQuestions) {
     f.control<QLineEdit>("Text1")->setText(u"20"_s);
     f.form().close();
     EXPECT_TRUE(f.messages.shown.empty());
-    EXPECT_EQ(f.stored("cas"), u"20"_s);
-    EXPECT_EQ(f.stored("index"), u"0"_s);
+    EXPECT_EQ(f.stored({"cas", "index"}), (QStringList{u"20"_s, u"0"_s}));
 }
 
 TEST(Quit, OptionsThatCannotBeStoredAreLoggedWhileTheWindowGoesOn) {
@@ -101,8 +90,7 @@ TEST(Quit, OptionsThatCannotBeStoredAreLoggedWhileTheWindowGoesOn) {
 TEST(Quit, AnUnreadCollectionsPlaceIsNotStoredForAnotherCollection) {
     for (const bool openEmptyFile : {false, true}) {
         vlmtest::FormFixture f;
-        f.store("lastfile", f.path(u"gone.vlk"_s));
-        f.store("index", u"7"_s);
+        f.store({u"lastfile="_s + f.path(u"gone.vlk"_s), u"index=7"_s});
         f.load();
         if (openEmptyFile) {
             f.dialogs.openResults = {f.collectionFile(u"empty.vlk"_s, {})};
@@ -113,13 +101,4 @@ TEST(Quit, AnUnreadCollectionsPlaceIsNotStoredForAnotherCollection) {
         f.form().quit().storeOptions();
         EXPECT_EQ(f.stored("index"), u"-1"_s) << openEmptyFile;
     }
-}
-
-TEST(Quit, UninstallLeavesNoOptionsBehindWhenTheWindowCloses) {
-    vlmtest::FormFixture f(vlm::LaunchRequest::Uninstall);
-    // A session save while the uninstall message is open must not write the store again.
-    f.messages.whileShown = [&f] { f.form().quit().Form_QueryUnload(); };
-    f.load();
-    f.form().close();
-    EXPECT_FALSE(QFileInfo::exists(f.settings.filePath()));
 }

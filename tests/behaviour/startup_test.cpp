@@ -2,15 +2,9 @@
 #include "app/quit.h"
 #include "app/startup.h"
 #include "collection/collectionfile.h"
-#include "collection/ui/collectionlist.h"
-#include "platform/ui/widgets.h"
-#include "schedule/ui/schedule.h"
 #include "support/fakes.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFileInfo>
-#include <QListWidget>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 using vlmtest::FormFixture;
@@ -19,20 +13,14 @@ TEST(Startup, FirstStartGreetsShowsTheWindowAndKeepsTheOddSchedule) {
     FormFixture f;
     f.load();
     ASSERT_TRUE(f.lastMessage(1, vlm::kStyleNotice, u"Vítejte v aplikaci.\r\r"_s));
-    const vlmtest::ShownMessage& welcome = f.messages.shown[0];
-    EXPECT_EQ(welcome.title, u"Velmora"_s);
-    EXPECT_TRUE(welcome.prompt.startsWith(u"Vítejte v aplikaci.\r\r"_s));
-    EXPECT_TRUE(welcome.prompt.endsWith(u"\rje nutno ji znovu ULOŽIT na disk pomocí odkazu "
-                                        u"ULOŽIT KOLEKCI!"_s));
-    EXPECT_FALSE(welcome.prompt.contains(u'\n'));
-
+    EXPECT_EQ(f.messages.shown[0].title, u"Velmora"_s);
+    EXPECT_FALSE(f.messages.shown[0].prompt.contains(u'\n'));
     // Hidden by the design-time hide option, then shown again by the welcome path.
     EXPECT_FALSE(f.form().hiddenAtStart());
     EXPECT_TRUE(f.form().isVisible());
-    EXPECT_EQ(f.text("Text1"), u"30"_s);
+    EXPECT_EQ(f.texts({"Text1", "PosledniZmena", "verze"}),
+              (QStringList{u"30"_s, QString(), u"verze: 2.0.4a"_s}));
     EXPECT_EQ(f.control<QComboBox>("Combo1")->currentText(), u"minut"_s);
-    EXPECT_EQ(f.text("PosledniZmena"), QString());
-    EXPECT_EQ(f.text("verze"), u"verze: 2.0.4a"_s);
     EXPECT_TRUE(f.form().Timer1().isActive());
     // The empty interval met the design unit "minut" first: one minute from the start.
     EXPECT_EQ(f.form().schedule().nextChangeText(), u"10:01:00"_s);
@@ -44,42 +32,45 @@ TEST(Startup, FirstStartGreetsShowsTheWindowAndKeepsTheOddSchedule) {
 }
 
 TEST(Startup, ReopensTheCollectionAppliesTheStoredEntryAndMovesOn) {
-    FormFixture f;
-    const QString file = f.collectionFile(
-        u"my.vlk"_s, {f.solidPicture(u"a.bmp"_s, Qt::red), f.solidPicture(u"b.bmp"_s, Qt::green),
-                      QString(), f.solidPicture(u"c.bmp"_s, Qt::blue)});
-    f.store("lastfile", file);
-    f.store("index", u"1"_s);
-    f.store("hide", u"1"_s);
-    f.store("cas", u"15"_s);
-    f.store("jednotky", u"sekundách"_s);
-    f.store("NextCh", u"09:00:00"_s);
-    f.load();
+    for (const bool hide : {true, false}) {
+        SCOPED_TRACE(hide ? "hide option set" : "hide option clear");
+        FormFixture f;
+        const QString file = f.collectionFile(
+            u"my.vlk"_s, {f.solidPicture(u"a.bmp"_s), f.solidPicture(u"b.bmp"_s, Qt::green),
+                          QString(), f.solidPicture(u"c.bmp"_s, Qt::blue)});
+        f.store({u"lastfile="_s + file, u"index=1"_s, hide ? u"hide=1"_s : u"hide=0"_s, u"cas=15"_s,
+                 u"jednotky=sekundách"_s, u"NextCh=09:00:00"_s});
+        // A shown window appears before the lines are read, so that the count grows in view.
+        auto* list = f.control<vlm::EntryList>("Kolekce");
+        std::vector<bool> visibleAsEntriesCame;
+        QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list,
+                         [&] { visibleAsEntriesCame.push_back(f.form().isVisible()); });
+        f.load();
 
-    EXPECT_TRUE(f.messages.shown.empty());
-    EXPECT_TRUE(f.form().hiddenAtStart());
-    EXPECT_EQ(f.text("Pocet"), u"4"_s);
-    EXPECT_EQ(f.control<vlm::EntryList>("Kolekce")->count(), 4);
-    EXPECT_EQ(f.control<QComboBox>("Combo1")->currentText(), u"sekund"_s);
-    EXPECT_EQ(f.text("Text1"), u"15"_s);
-    // The green picture was applied and the selection moved on to the empty entry.
-    ASSERT_EQ(f.backend.pictures.size(), 1u);
-    EXPECT_EQ(f.backend.pictures[0].pixelColor(0, 0), QColor(Qt::green));
-    EXPECT_EQ(f.form().collection().ListIndex(), 2);
-    EXPECT_EQ(f.stored("index"), u"2"_s);
-    EXPECT_EQ(f.stored("lastfile"), file);
-    // The change rescheduled from the restored interval, replacing the stored next change.
-    EXPECT_EQ(f.form().schedule().nextChangeText(), u"10:00:15"_s);
-    EXPECT_EQ(f.text("PosledniZmena"), u"10:00:00"_s);
-    EXPECT_EQ(f.text("Label17"), u"aktuální tapeta na pozadí: 64 x 48 x 24bpp"_s);
-    EXPECT_FALSE(f.form().collection().changed());
+        ASSERT_FALSE(visibleAsEntriesCame.empty());
+        EXPECT_EQ(std::count(visibleAsEntriesCame.begin(), visibleAsEntriesCame.end(), hide), 0);
+        EXPECT_EQ(f.form().hiddenAtStart(), hide);
+        EXPECT_TRUE(f.messages.shown.empty());
+        EXPECT_EQ(list->count(), 4);
+        EXPECT_EQ(f.control<QComboBox>("Combo1")->currentText(), u"sekund"_s);
+        // The green picture was applied and the selection moved on to the empty entry. The
+        // change rescheduled from the restored interval, replacing the stored next change.
+        ASSERT_EQ(f.backend.pictures.size(), 1u);
+        EXPECT_EQ(f.backend.pictures[0].pixelColor(0, 0), QColor(Qt::green));
+        EXPECT_EQ(f.form().collection().ListIndex(), 2);
+        EXPECT_EQ(f.stored({"index", "lastfile"}), (QStringList{u"2"_s, file}));
+        EXPECT_EQ(f.form().schedule().nextChangeText(), u"10:00:15"_s);
+        EXPECT_EQ(f.texts({"Pocet", "Text1", "DalsiZmena", "PosledniZmena", "Label17"}),
+                  (QStringList{u"4"_s, u"15"_s, u"10:00:15"_s, u"10:00:00"_s,
+                               u"aktuální tapeta na pozadí: 64 x 48 x 24bpp"_s}));
+        EXPECT_FALSE(f.form().collection().changed());
+    }
 }
 
 TEST(Startup, StoredIndexOutOfRangeSelectsNothingBeforeTheChange) {
     for (const QString& index : {u"-1"_s, u"3"_s, u"x"_s, u"1e9"_s, QString()}) {
         FormFixture f;
-        f.store("lastfile", f.collectionFile(u"c.vlk"_s, {f.solidPicture(u"a.bmp"_s),
-                                                          f.solidPicture(u"b.bmp"_s)}));
+        f.rememberPictures({Qt::red, Qt::green});
         f.store("index", index);
         f.load();
         // Nothing selected: the change leaves the wallpaper, then selects entry 0.
@@ -91,21 +82,16 @@ TEST(Startup, StoredIndexOutOfRangeSelectsNothingBeforeTheChange) {
 TEST(Startup, UnreadableRememberedCollectionKeepsThePlaceAndSaysSo) {
     FormFixture f;
     const QString missing = f.path(u"gone/away.vlk"_s);
-    f.store("lastfile", missing);
-    f.store("index", u"7"_s);
-    f.store("hide", u"1"_s);
-    f.store("cas", u"2"_s);
-    f.store("jednotky", u"hodin"_s);
-    f.store("NextCh", u"09:00:00"_s);
+    f.store({u"lastfile="_s + missing, u"index=7"_s, u"hide=1"_s, u"cas=2"_s, u"jednotky=hodin"_s,
+             u"NextCh=09:00:00"_s});
     f.messages.whileShown = [&f] { f.clock.advance(65'000); };
     f.load();
     // Without a change at start the restored interval and unit schedule the next one, from
     // the end of start-up.
     EXPECT_EQ(f.form().schedule().nextChangeText(), u"12:01:05"_s);
-    EXPECT_EQ(f.text("DalsiZmena"), u"12:01:05"_s);
+    EXPECT_EQ(f.texts({"DalsiZmena", "SouborKolekce"}), (QStringList{u"12:01:05"_s, missing}));
     EXPECT_TRUE(f.lastMessage(1, vlm::kStyleNotice, missing));
     EXPECT_TRUE(f.form().isVisible());
-    EXPECT_EQ(f.text("SouborKolekce"), missing);
     EXPECT_EQ(f.form().collection().ListCount(), 0);
     EXPECT_TRUE(f.backend.paths.empty());
     EXPECT_EQ(f.stored("index"), u"7"_s);
@@ -131,9 +117,7 @@ TEST(Startup, AFolderAnEmptyFileOrAnOverlongFileAsTheRememberedCollection) {
     QStringList many;
     for (int i = 0; i < vlm::kMaxCollectionEntries + 2; ++i)
         many.append(u"/p/%1.jpg"_s.arg(i));
-    h.store("lastfile", h.collectionFile(u"big.vlk"_s, many));
-    h.store("index", u"20000"_s);
-    h.store("cas", u"1"_s);
+    h.store({u"lastfile="_s + h.collectionFile(u"big.vlk"_s, many), u"index=20000"_s, u"cas=1"_s});
     // The notice stands over a minute: the tick runs past the next change and the session
     // ends meanwhile. Neither may take the remembered place.
     h.messages.whileShown = [&h] {
@@ -150,10 +134,10 @@ TEST(Startup, AFolderAnEmptyFileOrAnOverlongFileAsTheRememberedCollection) {
 
 TEST(Startup, RestoredOptionsRunTheirHandlersOnlyOnARealChange) {
     FormFixture f;
-    f.store("start", u"0"_s);
-    f.store("hide", u"1"_s);       // same as the design state: no handler
-    f.store("random", u"seven"_s); // not a number: box unchanged
-    f.store("lastfile", f.collectionFile(u"c.vlk"_s, {u"x"_s}));
+    // The hide option as in the design runs no handler; a random option not a number leaves the
+    // box as it is.
+    f.store({u"start=0"_s, u"hide=1"_s, u"random=seven"_s,
+             u"lastfile="_s + f.collectionFile(u"c.vlk"_s, {u"x"_s})});
     f.load();
     EXPECT_FALSE(f.control<QCheckBox>("Check1")->isChecked());
     EXPECT_TRUE(f.control<QCheckBox>("Check2")->isChecked());
@@ -164,7 +148,7 @@ TEST(Startup, RestoredOptionsRunTheirHandlersOnlyOnARealChange) {
               (decltype(f.autostart.writes){{u"Velmora"_s, QString()}, {u"Velmora"_s, QString()}}));
 }
 
-TEST(Startup, UninstallSwitchRemovesTraces) {
+TEST(Startup, UninstallSwitchRemovesTracesAndTheWindowStoresNoOptionsAfter) {
     FormFixture f(vlm::LaunchRequest::Uninstall);
     f.store("cas", u"5"_s);
     vlmtest::writeBytes(f.facts.wallpaperBitmapPath(), "BM");
@@ -174,6 +158,8 @@ TEST(Startup, UninstallSwitchRemovesTraces) {
     qputenv("XDG_DATA_HOME", f.path(u"data"_s).toUtf8());
     const QString copies = f.path(u"data/vlm/wallpaper"_s);
     vlmtest::writeBytes(copies + u"/vlmimage-1.bmp"_s, "BM");
+    // A session save while the message is open must not write the store again.
+    f.messages.whileShown = [&f] { f.form().quit().Form_QueryUnload(); };
     f.load();
     if (oldDataHome.isNull())
         qunsetenv("XDG_DATA_HOME");
@@ -192,4 +178,6 @@ TEST(Startup, UninstallSwitchRemovesTraces) {
                               u"Velmora CommandLine"_s));
     EXPECT_FALSE(f.form().Timer1().isActive());
     EXPECT_FALSE(f.form().isVisible());
+    f.form().close();
+    EXPECT_FALSE(QFileInfo::exists(f.settings.filePath()));
 }

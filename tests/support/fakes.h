@@ -2,12 +2,21 @@
 
 #include "app/form1.h"
 #include "collection/ui/collectionlist.h"
+#include "common/linefile.h"
 #include "desktop/commandline.h"
+#include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
 #include "services/services.h"
 #include "support/testfiles.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
@@ -52,9 +61,7 @@ public:
         shown.push_back({prompt, style, title});
         if (whileShown)
             whileShown();
-        if (style != vlm::kStyleQuestion)
-            return vlm::kAnswerOk;
-        return answers.empty() ? vlm::kAnswerYes : take(answers, 0);
+        return style == vlm::kStyleQuestion ? take(answers, vlm::kAnswerYes) : vlm::kAnswerOk;
     }
     std::vector<ShownMessage> shown;
     std::deque<int> answers;
@@ -113,40 +120,121 @@ public:
 };
 
 // The user's left click on a list's row; with Ctrl it toggles the row's selection.
-void clickRow(QAbstractItemView* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+inline void clickRow(QAbstractItemView* list, int row,
+                     Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    const QPointF at = list->visualRect(list->model()->index(row, 0)).center();
+    const QPointF global = list->viewport()->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                      modifiers);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                        modifiers);
+    QApplication::sendEvent(list->viewport(), &press);
+    QApplication::sendEvent(list->viewport(), &release);
+}
+
 // The keyboard focus arriving by the Tab key.
-void tabInto(QWidget* widget);
+inline void tabInto(QWidget* widget) {
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(widget, &focus);
+}
 
 // The window with fakes in a private temporary folder: the program's folder (with the
 // placeholder picture) and the real INI store live there. The window is built on first use, so
 // a test may change facts, locale or volumeUsable first; load() runs start-up.
 class FormFixture {
 public:
-    explicit FormFixture(vlm::LaunchRequest request = vlm::LaunchRequest::Run);
-    ~FormFixture();
+    explicit FormFixture(vlm::LaunchRequest request = vlm::LaunchRequest::Run) {
+        QDir().mkpath(programFolder());
+        facts.executableFolder = facts.writableFolder = programFolder();
+        facts.versionMajor = 2;
+        facts.versionMinor = 0;
+        facts.versionRevision = 4;
+        facts.uninstallRequested = request == vlm::LaunchRequest::Uninstall;
+        QImage(QStringLiteral(":/vlm/velmora.png"))
+            .save(path(QStringLiteral("program/noimage.jpg")));
+    }
 
-    vlm::Form1& form();
+    vlm::Form1& form() {
+        if (!form_)
+            form_ = std::make_unique<vlm::Form1>(
+                vlm::Services{messages, settings, dialogs, clock, random, backend, autostart,
+                              pictures, facts, locale, [] { return true; }, volumeUsable});
+        return *form_;
+    }
     void load() { form().Form_Load(); }
-    void tick(); // the 100 ms tick at the fake clock's time
+    void tick() { form().schedule().Timer1_Timer(); } // the 100 ms tick at the clock's time
 
     QString programFolder() const { return path(QStringLiteral("program")); }
     QString path(const QString& name) const { return folder.path() + u'/' + name; }
     // Writes a picture of one colour (JPEG for .jpg, else BMP whatever the suffix) and returns
     // its path.
     QString solidPicture(const QString& name, const QColor& colour = Qt::red,
-                         QSize size = {64, 48}) const;
+                         QSize size = {64, 48}) const {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour);
+        const QString file = name.startsWith(u'/') ? name : path(name);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        const bool jpeg = QFileInfo(file).suffix().toLower() == u"jpg";
+        EXPECT_TRUE(image.save(file, jpeg ? "JPG" : "BMP")) << file.toStdString();
+        return file;
+    }
     // Writes a collection file with CR LF after each line and returns its path.
-    QString collectionFile(const QString& name, const QStringList& entries) const;
-    void store(const char* key, const QString& value);
+    QString collectionFile(const QString& name, const QStringList& entries) const {
+        writeBytes(path(name), vlm::encodeLines(entries));
+        return path(name);
+    }
+    // Writes a picture of each colour (0.bmp, 1.bmp, ...) into a collection start-up reopens.
+    void rememberPictures(std::initializer_list<QColor> colours) {
+        QStringList entries;
+        for (const QColor& colour : colours)
+            entries.append(
+                solidPicture(QString::number(entries.size()) + QStringLiteral(".bmp"), colour));
+        store("lastfile", collectionFile(QStringLiteral("c.vlk"), entries));
+    }
+    void store(const char* key, const QString& value) {
+        ASSERT_TRUE(settings.save(QString::fromLatin1(key), value));
+    }
+    void store(const QStringList& options) { // each as key=value
+        for (const QString& option : options)
+            store(option.section(u'=', 0, 0).toLatin1(), option.section(u'=', 1));
+    }
     QString stored(const char* key) const { return settings.read(QString::fromLatin1(key)); }
+    QStringList stored(std::initializer_list<const char*> keys) const {
+        QStringList values;
+        for (const char* key : keys)
+            values.append(stored(key));
+        return values;
+    }
 
     template <typename T> T* control(const char* name) { return form().control<T>(name); }
-    QString text(const char* name); // of a label or a line edit
+    QString text(const char* name) { // of a label or a line edit
+        if (auto* label = form().findChild<QLabel*>(QString::fromLatin1(name)))
+            return label->text();
+        if (auto* edit = form().findChild<QLineEdit*>(QString::fromLatin1(name)))
+            return edit->text();
+        return {};
+    }
+    QStringList texts(std::initializer_list<const char*> names) {
+        QStringList values;
+        for (const char* name : names)
+            values.append(text(name));
+        return values;
+    }
 
     // Exactly count messages were shown; the last has this style and contains text, or is
     // exactly text with that title when a title is given.
     ::testing::AssertionResult lastMessage(size_t count, int style, const QString& text,
-                                           const QString& title = {}) const;
+                                           const QString& title = {}) const {
+        if (messages.shown.size() != count)
+            return ::testing::AssertionFailure() << messages.shown.size() << " messages shown";
+        const ShownMessage& last = messages.shown.back();
+        if (last.style == style && (title.isEmpty() ? last.prompt.contains(text)
+                                                    : last.prompt == text && last.title == title))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "style " << last.style << ", title " << last.title.toStdString() << ", prompt "
+               << last.prompt.toStdString();
+    }
 
     QTemporaryDir folder;
     FakeMessageBox messages;
