@@ -26,14 +26,36 @@ inline QImage pattern(int width, int height) {
     return image;
 }
 
+// The mean and the largest difference of any channel between two pictures of one size.
+struct Difference {
+    double mean = 0;
+    int largest = 0;
+};
+
+inline Difference difference(const QImage& a, const QImage& b) {
+    const QImage left = a.convertToFormat(QImage::Format_RGB32);
+    const QImage right = b.convertToFormat(QImage::Format_RGB32);
+    qint64 total = 0;
+    Difference result;
+    for (int y = 0; y < left.height(); ++y)
+        for (int x = 0; x < left.width(); ++x)
+            for (const int shift : {0, 8, 16}) {
+                const int d = std::abs(int(left.pixel(x, y) >> shift & 0xff) -
+                                       int(right.pixel(x, y) >> shift & 0xff));
+                total += d;
+                result.largest = std::max(result.largest, d);
+            }
+    result.mean = double(total) / (3.0 * left.width() * left.height());
+    return result;
+}
+
 // Offset of the image descriptor in gif(): after the 13-byte header and 128 palette entries.
 constexpr qsizetype kGifDescriptor = 13 + 128 * 3;
 
 // A one-frame GIF; a 128-colour palette (entry i = i*2, 255-i*2, i) keeps every LZW code at
 // 8 bits as long as a clear code comes before the table fills.
 inline QByteArray gif(int width, int height, const std::function<uchar(int, int)>& index) {
-    QByteArray bytes("GIF89a");
-    bytes += QByteArray(7, '\0');
+    QByteArray bytes = QByteArray("GIF89a") + QByteArray(7, '\0');
     put<quint16>(bytes, 6, quint16(width));
     put<quint16>(bytes, 8, quint16(height));
     bytes[10] = char(0x80 | 6);
@@ -46,11 +68,9 @@ inline QByteArray gif(int width, int height, const std::function<uchar(int, int)
     put<quint16>(descriptor, 7, quint16(height));
     bytes += descriptor + char(7);
     QByteArray codes;
-    for (int i = 0; i < width * height; ++i) {
-        if (i % 100 == 0)
-            codes += char(128);
-        codes += char(index(i % width, i / width) & 0x7f);
-    }
+    for (int i = 0; i < width * height; ++i)
+        codes += (i % 100 == 0 ? QByteArray(1, char(128)) : QByteArray()) +
+                 char(index(i % width, i / width) & 0x7f);
     codes += char(129);
     for (qsizetype at = 0; at < codes.size(); at += 255)
         bytes += char(codes.mid(at, 255).size()) + codes.mid(at, 255);
@@ -68,9 +88,7 @@ inline QByteArray gifClaiming(quint16 screenW, quint16 screenH, quint16 frameW, 
 }
 
 inline QByteArray bmpHeader(qint32 width, qint32 height, quint16 bits, quint32 compression = 0) {
-    QByteArray bytes(54, '\0');
-    bytes[0] = 'B';
-    bytes[1] = 'M';
+    QByteArray bytes = "BM" + QByteArray(52, '\0');
     put<quint32>(bytes, 2, 54);
     put<quint32>(bytes, 10, 54);
     put<quint32>(bytes, 14, 40);
