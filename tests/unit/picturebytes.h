@@ -3,12 +3,15 @@
 // Picture files built byte by byte, for the loader, bitmap and hostile-input tests: the
 // formats Qt cannot write (GIF, multi-image ICO, metafiles) and headers with any field set.
 
+#include "platform/pictureloader.h"
 #include "support/testfiles.h"
 
 #include <QImage>
 #include <QtEndian>
 #include <cstdlib>
 #include <functional>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <uemf.h>
 #include <uwmf.h>
 
@@ -184,6 +187,38 @@ inline QByteArray wmfBytes(const QString& path, qint16 width, qint16 height) {
     wmf_free(&track);
     wmf_htable_free(&handles);
     return readBytes(path);
+}
+
+// A file the loader must refuse: a null image, for the reason why (when given); or, with
+// mayFit, perhaps a picture no larger than the loader's box.
+struct Hostile {
+    QString name;
+    QByteArray bytes;
+    const char* why = nullptr;
+    bool mayFit = false;
+};
+
+// Peak resident memory of this process in KiB.
+inline long peakKib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Loads each file from dir; all of them together may raise the peak memory by a bounded
+// amount (generous: sanitizers roughly double what a release build needs).
+inline void expectRefused(const QTemporaryDir& dir, const std::vector<Hostile>& files,
+                          const vlm::PictureLoader& loader, QSize box) {
+    const long before = peakKib();
+    for (const Hostile& file : files) {
+        SCOPED_TRACE(file.name.toStdString());
+        writeBytes(dir.filePath(file.name), file.bytes);
+        QString whyNot;
+        const QImage image = loader.load(dir.filePath(file.name), {}, &whyNot);
+        EXPECT_TRUE(image.isNull() || (file.mayFit && QRect(QPoint(), box).contains(image.rect())));
+        EXPECT_TRUE(!file.why || whyNot.contains(QLatin1String(file.why))) << whyNot.toStdString();
+    }
+    EXPECT_LT(peakKib() - before, 768 * 1024);
 }
 
 } // namespace vlmtest
