@@ -271,8 +271,7 @@ protected:
                           kYellow = 0xFFFFFF00, kWhite = 0xFFFFFFFF;
 
     void SetUp() override {
-        if (helperPath().isEmpty())
-            GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)";
+        REQUIRE_HELPER();
         for (const char* encoder :
              {"cwebp", "img2webp", "webpmux", "convert", "heif-enc", "avifenc"})
             if (QStandardPaths::findExecutable(QString::fromLatin1(encoder)).isEmpty())

@@ -43,7 +43,6 @@ TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
         QSize size = QSize(40, 30);
     } cases[] = {
         {u"plain.bmp"_s, encoded(source, "bmp"), {39, 29}, source.pixel(39, 29)},
-        {u"windows.dib"_s, encoded(source, "bmp"), {3, 2}, source.pixel(3, 2)},
         {u"noext"_s, encoded(source, "bmp"), {39, 29}, source.pixel(39, 29)},
         {u"photo.jpg"_s, encoded(source, "jpeg"), {39, 15}, source.pixel(39, 15), true},
         {u"photo-named.gif"_s, encoded(source, "jpeg"), {39, 15}, source.pixel(39, 15), true},
