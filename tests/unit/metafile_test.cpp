@@ -35,11 +35,7 @@ QString helperPath() {
     GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)"
 
 QByteArray wireHeader(quint32 width, quint32 height, const wire::Format& format = wire::kDrawing) {
-    QByteArray bytes(format.magic, sizeof format.magic);
-    bytes.resize(wire::kHeaderSize);
-    qToLittleEndian(width, bytes.data() + 8);
-    qToLittleEndian(height, bytes.data() + 12);
-    return bytes;
+    return QByteArray(format.magic, sizeof format.magic) + vlmtest::littleEndian(width, height);
 }
 
 QImage readOutput(const QByteArray& bytes, const wire::Format& format, qsizetype chunk) {

@@ -6,6 +6,7 @@
 #include "platform/pictureloader.h"
 #include "support/testfiles.h"
 
+#include <QDataStream>
 #include <QImage>
 #include <QtEndian>
 #include <cstdlib>
@@ -19,6 +20,15 @@ namespace vlmtest {
 
 template <typename T> void put(QByteArray& bytes, qsizetype offset, T value) {
     qToLittleEndian(value, bytes.data() + offset);
+}
+
+// The fields one after another, little-endian.
+template <typename... Fields> QByteArray littleEndian(Fields... fields) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    (out << ... << fields);
+    return bytes;
 }
 
 inline QImage pattern(int width, int height) {
@@ -58,18 +68,12 @@ constexpr qsizetype kGifDescriptor = 13 + 128 * 3;
 // A one-frame GIF; a 128-colour palette (entry i = i*2, 255-i*2, i) keeps every LZW code at
 // 8 bits as long as a clear code comes before the table fills.
 inline QByteArray gif(int width, int height, const std::function<uchar(int, int)>& index) {
-    QByteArray bytes = QByteArray("GIF89a") + QByteArray(7, '\0');
-    put<quint16>(bytes, 6, quint16(width));
-    put<quint16>(bytes, 8, quint16(height));
-    bytes[10] = char(0x80 | 6);
+    const auto w = quint16(width), h = quint16(height);
+    QByteArray bytes = "GIF89a" + littleEndian(w, h, quint8(0x80 | 6), quint16(0));
     for (int i = 0; i < 128; ++i)
         for (const int channel : {i * 2, 255 - i * 2, i})
             bytes += char(channel);
-    QByteArray descriptor(10, '\0');
-    descriptor[0] = ',';
-    put<quint16>(descriptor, 5, quint16(width));
-    put<quint16>(descriptor, 7, quint16(height));
-    bytes += descriptor + char(7);
+    bytes += ',' + littleEndian(quint32(0), w, h, quint8(0), quint8(7));
     QByteArray codes;
     for (int i = 0; i < width * height; ++i)
         codes += (i % 100 == 0 ? QByteArray(1, char(128)) : QByteArray()) +
@@ -91,31 +95,18 @@ inline QByteArray gifClaiming(quint16 screenW, quint16 screenH, quint16 frameW, 
 }
 
 inline QByteArray bmpHeader(qint32 width, qint32 height, quint16 bits, quint32 compression = 0) {
-    QByteArray bytes = "BM" + QByteArray(52, '\0');
-    put<quint32>(bytes, 2, 54);
-    put<quint32>(bytes, 10, 54);
-    put<quint32>(bytes, 14, 40);
-    put(bytes, 18, width);
-    put(bytes, 22, height);
-    put<quint16>(bytes, 26, 1);
-    put(bytes, 28, bits);
-    put(bytes, 30, compression);
-    return bytes;
+    return "BM" +
+           littleEndian(quint32(54), quint32(0), quint32(54), quint32(40), width, height,
+                        quint16(1), bits, compression) +
+           QByteArray(20, '\0');
 }
 
 // An icon directory of count entries; the first points at data.
 inline QByteArray icon(quint8 width, quint8 height, const QByteArray& data, quint32 claimedSize,
                        quint32 offset = 22, quint16 count = 1) {
-    QByteArray bytes(22, '\0');
-    put<quint16>(bytes, 2, 1);
-    put(bytes, 4, count);
-    bytes[6] = char(width);
-    bytes[7] = char(height);
-    put<quint16>(bytes, 10, 1);
-    put<quint16>(bytes, 12, 32);
-    put(bytes, 14, claimedSize);
-    put(bytes, 18, offset);
-    return bytes + data;
+    return littleEndian(quint16(0), quint16(1), count, width, height, quint16(0), quint16(1),
+                        quint16(32), claimedSize, offset) +
+           data;
 }
 
 // A real JPEG whose frame header claims side x side.
