@@ -18,12 +18,18 @@ namespace {
 TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
     QTemporaryDir dir;
     const QImage source = pattern(40, 30), small = pattern(32, 32), large = pattern(64, 64);
-    // Two single-image icons joined into one directory, 16 x 16 first: the largest is taken.
-    const QByteArray first = encoded(pattern(16, 16), "ico"), second = encoded(large, "ico");
-    QByteArray twoIcons = first.left(22) + second.mid(6, 16) + first.mid(22) + second.mid(22);
-    put<quint16>(twoIcons, 4, 2);
-    put<quint32>(twoIcons, 6 + 12, 6 + 32);
-    put<quint32>(twoIcons, 22 + 12, quint32(6 + 32 + first.size() - 22));
+    // Three single-image icons joined into one directory, the largest in the middle.
+    QByteArray entries = littleEndian(quint16(0), quint16(1), quint16(3)), images;
+    for (const QImage& image : {pattern(16, 16), large, pattern(16, 16)}) {
+        const QByteArray one = encoded(image, "ico");
+        entries += one.mid(6, 12) + littleEndian(quint32(6 + 3 * 16 + images.size()));
+        images += one.mid(22);
+    }
+    // Run-length coded: one run of 8 pixels of palette entry 1, red.
+    QByteArray rle =
+        bmpHeader(8, 1, 8, 1) + QByteArray(1024, '\0') + QByteArray::fromHex("08010001");
+    put<quint32>(rle, 10, 54 + 1024);
+    rle[54 + 4 + 2] = char(255);
     // A graphic control extension before the frame, as most GIFs have.
     const QByteArray anim = gif(40, 30, [](int x, int y) {
                                 return uchar(x + y);
@@ -48,7 +54,8 @@ TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
         {u"photo-named.gif"_s, encoded(source, "jpeg"), {39, 15}, source.pixel(39, 15), true},
         {u"anim.gif"_s, anim, {10, 5}, qRgb(30, 225, 15)}, // palette entry 15
         {u"icon.ico"_s, encoded(small, "ico"), {1, 1}, small.pixel(1, 1), false, {32, 32}},
-        {u"two.ico"_s, twoIcons, {63, 63}, large.pixel(63, 63), false, {64, 64}},
+        {u"three.ico"_s, entries + images, {63, 63}, large.pixel(63, 63), false, {64, 64}},
+        {u"rle.bmp"_s, rle, {7, 0}, qRgb(255, 0, 0), false, {8, 1}},
         {u"image.png"_s, encoded(source, "png"), {39, 29}, source.pixel(39, 29)},
         {u"png-named.jpg"_s, encoded(source, "png"), {3, 2}, source.pixel(3, 2)},
         {u"deep.png"_s, encoded(deep, "png"), {39, 29}, qRgba(10, 20, 30, 128)},
