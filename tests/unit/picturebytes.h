@@ -109,12 +109,12 @@ inline QByteArray icon(quint8 width, quint8 height, const QByteArray& data, quin
            data;
 }
 
-// A real JPEG whose frame header claims side x side.
-inline QByteArray jpegClaiming(quint16 side) {
+// A real JPEG whose frame header claims width x height.
+inline QByteArray jpegClaiming(quint16 width, quint16 height) {
     QByteArray jpeg = encoded(pattern(16, 16), "jpeg");
     const qsizetype sof = jpeg.indexOf("\xFF\xC0");
-    qToBigEndian(side, jpeg.data() + sof + 5);
-    qToBigEndian(side, jpeg.data() + sof + 7);
+    qToBigEndian(height, jpeg.data() + sof + 5);
+    qToBigEndian(width, jpeg.data() + sof + 7);
     return jpeg;
 }
 

@@ -56,6 +56,8 @@ TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
         {u"icon.ico"_s, encoded(small, "ico"), {1, 1}, small.pixel(1, 1), false, {32, 32}},
         {u"three.ico"_s, entries + images, {63, 63}, large.pixel(63, 63), false, {64, 64}},
         {u"rle.bmp"_s, rle, {7, 0}, qRgb(255, 0, 0), false, {8, 1}},
+        // A GIF as wide as a picture may be, its frame painted on the screen's width.
+        {u"wide.gif"_s, gifClaiming(65535, 1, 4, 1), {0, 0}, qRgb(2, 253, 1), false, {65535, 1}},
         {u"image.png"_s, encoded(source, "png"), {39, 29}, source.pixel(39, 29)},
         {u"png-named.jpg"_s, encoded(source, "png"), {3, 2}, source.pixel(3, 2)},
         {u"deep.png"_s, encoded(deep, "png"), {39, 29}, qRgba(10, 20, 30, 128)},
@@ -164,9 +166,9 @@ TEST(PictureLoader, RefusesHostileFilesAndSaysWhy) {
         {u"jpeg-soi-only.jpg"_s, jpeg.left(3)},
         {u"jpeg-in-header.jpg"_s, jpeg.left(100)},
         {u"jpeg-half.jpg"_s, jpeg.left(jpeg.size() / 2)},
-        // 14142 x 14142 lies under the cap, 14143 x 14143 over it.
-        {u"jpeg-at-the-cap.jpg"_s, jpegClaiming(14142), "broken or ends early"},
-        {u"jpeg-bomb.jpg"_s, jpegClaiming(14143), tooLarge},
+        // 200 megapixels pass the size check, one row more does not.
+        {u"jpeg-at-the-cap.jpg"_s, jpegClaiming(20000, 10000), "broken or ends early"},
+        {u"jpeg-bomb.jpg"_s, jpegClaiming(20000, 10001), tooLarge},
         {u"gif-in-header.gif"_s, QByteArray("GIF89a\x10\0", 8)},
         {u"gif-header-only.gif"_s, bigGif.left(13)},
         {u"gif-no-frame.gif"_s, bigGif.left(kGifDescriptor)},
