@@ -70,6 +70,12 @@ TEST(MetafileOutput, AcceptsOnlyAnExactWellFormedBuffer) {
         EXPECT_EQ(opaque.pixel(1, 0), qRgb(0, 128, 0));
     }
 
+    // The longest sides are taken.
+    for (const auto& [w, h] : {std::pair{wire::kMaxSide, 1U}, {1U, wire::kMaxSide}})
+        EXPECT_FALSE(
+            readOutput(wireHeader(w, h) + QByteArray(w * h * 4, '\0'), wire::kDrawing, 4096)
+                .isNull());
+
     QByteArray badMagic = drawing;
     badMagic[0] = 'X';
     const struct {
