@@ -11,6 +11,11 @@ using namespace vlmtest;
 
 namespace {
 
+QString infoLine(const QString& path) {
+    return vlm::bitmapInfoLine(vlm::readBitmapHeader(path));
+}
+
+// Bottom-up 24-bit rows, blue first: the header says so and Qt reads the source back.
 TEST(WindowsBitmap, RoundTripsAs24BitBottomUpWithZeroPadding) {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"vlmimage.bmp"_s);
@@ -25,20 +30,15 @@ TEST(WindowsBitmap, RoundTripsAs24BitBottomUpWithZeroPadding) {
         QByteArray header = bmpHeader(size.width(), size.height(), 24);
         put<quint32>(header, 2, quint32(bytes.size()));
         EXPECT_EQ(bytes.left(34), header.left(34));
-        // The first stored row is the bottom one, blue first.
-        const QRgb bottomLeft = source.pixel(0, size.height() - 1);
-        EXPECT_EQ(uchar(bytes[54]), qBlue(bottomLeft));
-        EXPECT_EQ(uchar(bytes[55]), qGreen(bottomLeft));
         for (int y = 0; y < size.height(); ++y)
             for (int pad = size.width() * 3; pad < stride; ++pad)
                 EXPECT_EQ(bytes[54 + y * stride + pad], '\0');
+        EXPECT_EQ(QImageReader(path).read().convertToFormat(QImage::Format_RGB32), source);
         // Another pixel format gives the same file.
         ASSERT_TRUE(vlm::saveWindowsBitmap(source.convertToFormat(QImage::Format_RGB888), path));
         EXPECT_EQ(readBytes(path), bytes);
-        EXPECT_EQ(QImageReader(path).read().convertToFormat(QImage::Format_RGB32), source);
     }
-    EXPECT_EQ(vlm::bitmapInfoLine(vlm::readBitmapHeader(path)),
-              u"aktuální tapeta na pozadí: 1024 x 7 x 24bpp"_s);
+    EXPECT_EQ(infoLine(path), u"aktuální tapeta na pozadí: 1024 x 7 x 24bpp"_s);
 }
 
 TEST(WindowsBitmap, TransparencyIsLaidOnWhiteAndAFailureLeavesTheOldFile) {
@@ -48,10 +48,7 @@ TEST(WindowsBitmap, TransparencyIsLaidOnWhiteAndAFailureLeavesTheOldFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"a.bmp"_s);
     ASSERT_TRUE(vlm::saveWindowsBitmap(source, path));
-    const QImage back(path);
-    EXPECT_EQ(back.pixel(0, 0), qRgb(255, 255, 255));
-    EXPECT_EQ(back.pixel(1, 0), qRgb(255, 0, 0));
-
+    EXPECT_EQ(QImage(path).pixel(0, 0), qRgb(255, 255, 255));
     QString error;
     EXPECT_FALSE(vlm::saveWindowsBitmap(QImage(), path, &error));
     EXPECT_FALSE(error.isEmpty());
@@ -64,15 +61,13 @@ TEST(BitmapHeader, ReadsSignedFieldsAtTheirOffsetsAndZeroesWhenShortOrMissing) {
     const QString path = dir.filePath(u"h.bmp"_s);
     const QByteArray headers = bmpHeader(-640, -480, 32);
     writeBytes(path, headers);
-    EXPECT_EQ(vlm::bitmapInfoLine(vlm::readBitmapHeader(path)),
-              u"aktuální tapeta na pozadí: -640 x -480 x 32bpp"_s);
-    const QString none = u"aktuální tapeta na pozadí: 0 x 0 x 0bpp"_s;
+    EXPECT_EQ(infoLine(path), u"aktuální tapeta na pozadí: -640 x -480 x 32bpp"_s);
     for (const QByteArray& shortFile : {headers.left(53), headers.left(14), QByteArray()}) {
         writeBytes(path, shortFile);
-        EXPECT_EQ(vlm::bitmapInfoLine(vlm::readBitmapHeader(path)), none) << shortFile.size();
+        EXPECT_EQ(infoLine(path), u"aktuální tapeta na pozadí: 0 x 0 x 0bpp"_s);
     }
-    EXPECT_EQ(vlm::bitmapInfoLine(vlm::readBitmapHeader(dir.filePath(u"missing.bmp"_s))), none);
-    EXPECT_EQ(vlm::bitmapInfoLine(vlm::readBitmapHeader(dir.path())), none);
+    EXPECT_EQ(infoLine(dir.filePath(u"missing.bmp"_s)), infoLine(path));
+    EXPECT_EQ(infoLine(dir.path()), infoLine(path));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "unit/picturebytes.h"
 #include "wallpaper/backends/coverimage.h"
 
 #include <QPainter>
@@ -15,18 +16,6 @@ QImage detailed(int width, int height) {
     return image;
 }
 
-int largestDifference(const QImage& a, const QImage& b) {
-    int largest = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            largest = std::max({largest, std::abs(qRed(p) - qRed(q)),
-                                std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
-        }
-    return largest;
-}
-
 } // namespace
 
 // A picture exactly 2, 3 or 4 times the screen's size (a 4K photograph on a 1080p screen) is
@@ -41,7 +30,7 @@ TEST(CoverImage, WholeRatiosAverageLikeSmoothScaling) {
         EXPECT_EQ(covered.format(), QImage::Format_RGB32);
         const QImage smooth =
             source.scaled(48, 27, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        EXPECT_LE(largestDifference(covered, smooth), 2);
+        EXPECT_LE(vlmtest::difference(covered, smooth).largest, 2);
     }
 
     // The mean of each block, rounded: 2 x 2 blocks of black, white, red and blue.

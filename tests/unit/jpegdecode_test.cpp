@@ -1,17 +1,16 @@
 #include "platform/jpegdecode.h"
 #include "platform/pictureloader.h"
-#include "support/testfiles.h"
 #include "unit/picturebytes.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QTemporaryDir>
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
+using vlmtest::difference;
 
 namespace {
 
@@ -20,21 +19,17 @@ namespace {
 QImage photoLike(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     quint32 noise = 12345;
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             noise = noise * 1103515245 + 12345;
             const int jitter = int((noise >> 16) % 9) - 4;
-            int red = x * 200 / width + 30 + jitter;
-            int green = y * 200 / height + 20 - jitter;
-            int blue = (x + y) * 100 / (width + height) + 60;
-            if (x < width / 4 && y < height / 4) {
-                red = 240;
-                green = 20;
-                blue = 30;
-            }
-            image.setPixel(x, y, qRgb(qBound(0, red, 255), qBound(0, green, 255), blue));
+            const bool corner = x < width / 4 && y < height / 4;
+            image.setPixel(x, y,
+                           corner ? qRgb(240, 20, 30)
+                                  : qRgb(qBound(0, x * 200 / width + 30 + jitter, 255),
+                                         qBound(0, y * 200 / height + 20 - jitter, 255),
+                                         (x + y) * 100 / (width + height) + 60));
         }
-    }
     return image;
 }
 
@@ -44,6 +39,12 @@ struct JpegKind {
     int lumaVertical;
     J_COLOR_SPACE colourSpace; // JCS_YCbCr, JCS_GRAYSCALE or JCS_CMYK
     bool progressive;
+};
+
+const JpegKind kKinds[] = {
+    {"4:4:4", 1, 1, JCS_YCbCr, false},         {"4:2:0", 2, 2, JCS_YCbCr, false},
+    {"4:2:2", 2, 1, JCS_YCbCr, false},         {"4:2:0 progressive", 2, 2, JCS_YCbCr, true},
+    {"grayscale", 1, 1, JCS_GRAYSCALE, false}, {"CMYK", 1, 1, JCS_CMYK, false},
 };
 
 // Encodes with libjpeg itself: Qt's writer offers neither other samplings nor CMYK.
@@ -64,31 +65,22 @@ QByteArray encodeJpeg(const QImage& picture, const JpegKind& kind) {
     info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 92, TRUE);
-    if (components == 3) {
-        info.comp_info[0].h_samp_factor = kind.lumaHorizontal;
-        info.comp_info[0].v_samp_factor = kind.lumaVertical;
-    }
+    info.comp_info[0].h_samp_factor = kind.lumaHorizontal;
+    info.comp_info[0].v_samp_factor = kind.lumaVertical;
     if (kind.progressive)
         jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(size_t(picture.width()) * size_t(components));
+    std::vector<uchar> row(size_t(picture.width()) * size_t(components));
     while (info.next_scanline < info.image_height) {
-        const auto* in =
-            reinterpret_cast<const QRgb*>(picture.constScanLine(int(info.next_scanline)));
         for (int x = 0; x < picture.width(); ++x) {
-            unsigned char* out = row.data() + x * components;
-            if (components == 1) {
-                out[0] = uchar(qGray(in[x]));
-            } else if (components == 3) {
-                out[0] = uchar(qRed(in[x]));
-                out[1] = uchar(qGreen(in[x]));
-                out[2] = uchar(qBlue(in[x]));
-            } else { // Adobe's inverted CMYK, as Photoshop writes it and Qt reads it
-                out[0] = uchar(qRed(in[x]));
-                out[1] = uchar(qGreen(in[x]));
-                out[2] = uchar(qBlue(in[x]));
-                out[3] = 255;
-            }
+            const QRgb pixel = picture.pixel(x, int(info.next_scanline));
+            // CMYK as Adobe's inverted values, as Photoshop writes it and Qt reads it.
+            const uchar values[] = {uchar(qRed(pixel)), uchar(qGreen(pixel)), uchar(qBlue(pixel)),
+                                    255};
+            if (components == 1)
+                row[size_t(x)] = uchar(qGray(pixel));
+            else
+                std::copy_n(values, components, row.begin() + x * components);
         }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
@@ -100,80 +92,60 @@ QByteArray encodeJpeg(const QImage& picture, const JpegKind& kind) {
     return bytes;
 }
 
-bool anySize(QSize) {
-    return true;
-}
-
-std::optional<QImage> decode(const QByteArray& bytes, bool (*acceptable)(QSize) = anySize) {
+std::optional<QImage> decode(
+    const QByteArray& bytes, bool (*acceptable)(QSize) = [](QSize) { return true; }) {
     QBuffer device;
     device.setData(bytes);
     device.open(QIODevice::ReadOnly);
     return vlm::decodeColourJpeg(device, acceptable);
 }
 
-// The mean and the largest difference of any channel between two pictures of one size.
-struct Difference {
-    double mean = 0;
-    int largest = 0;
-};
-
-Difference difference(const QImage& a, const QImage& b) {
-    const QImage left = a.convertToFormat(QImage::Format_RGB32);
-    const QImage right = b.convertToFormat(QImage::Format_RGB32);
-    qint64 total = 0;
-    Difference result;
-    for (int y = 0; y < left.height(); ++y) {
-        for (int x = 0; x < left.width(); ++x) {
-            const QRgb p = left.pixel(x, y);
-            const QRgb q = right.pixel(x, y);
-            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) {
-                total += std::abs(d);
-                result.largest = std::max(result.largest, std::abs(d));
-            }
-        }
-    }
-    result.mean = double(total) / (3.0 * left.width() * left.height());
-    return result;
-}
-
-const JpegKind kKinds[] = {
-    {"4:4:4", 1, 1, JCS_YCbCr, false},         {"4:2:0", 2, 2, JCS_YCbCr, false},
-    {"4:2:2", 2, 1, JCS_YCbCr, false},         {"4:2:0 progressive", 2, 2, JCS_YCbCr, true},
-    {"grayscale", 1, 1, JCS_GRAYSCALE, false}, {"CMYK", 1, 1, JCS_CMYK, false},
-};
-
 } // namespace
 
-// Every kind of JPEG loads as Qt's own reader decodes it: the same size and orientation and,
-// where the fast decoder takes the file, pixels within the rounding of its faster transform.
-// The odd size leaves partial blocks at the right and bottom edges.
-TEST(JpegDecode, LoadsEveryKindAsQtsReaderDoes) {
+// Every kind of JPEG in every EXIF orientation loads as Qt's own reader decodes and turns it:
+// the same size and orientation and, where the fast decoder takes the file, pixels within the
+// rounding of its faster transform; so does a preview, whose libjpeg scale is chosen for the
+// upright size. The odd size leaves partial blocks at the right and bottom edges.
+TEST(JpegDecode, EveryKindAndOrientationLoadsAsQtsReaderDoes) {
     QTemporaryDir dir;
+    const QString path = dir.filePath(u"photo.jpg"_s);
     const QImage source = photoLike(203, 117);
     const vlm::PictureLoader loader(QString(), QSize(1920, 1080));
     for (const JpegKind& kind : kKinds) {
-        SCOPED_TRACE(kind.name);
-        const QByteArray bytes = encodeJpeg(source, kind);
-        const QString path = dir.filePath(u"photo.jpg"_s);
-        vlmtest::writeBytes(path, bytes);
-        const QImage reference = QImageReader(path, "jpeg").read();
-        ASSERT_EQ(reference.size(), source.size());
+        const QByteArray plain = encodeJpeg(source, kind);
+        for (quint16 orientation = 1; orientation <= 8; ++orientation) {
+            SCOPED_TRACE(testing::Message() << kind.name << ", orientation " << orientation);
+            vlmtest::writeBytes(path, vlmtest::withOrientation(plain, orientation));
+            QImageReader reader(path, "jpeg");
+            reader.setAutoTransform(true);
+            const QImage reference = reader.read();
+            ASSERT_EQ(reference.size(), orientation >= 5 ? QSize(117, 203) : QSize(203, 117));
 
-        const QImage loaded = loader.load(path);
-        ASSERT_EQ(loaded.size(), reference.size());
-        const Difference fromReference = difference(loaded, reference);
-        EXPECT_LT(fromReference.mean, 1.5);
-        EXPECT_LE(fromReference.largest, 12);
-        if (kind.colourSpace != JCS_GRAYSCALE) {
-            EXPECT_LT(difference(loaded, source).mean, 4.0);
+            const QImage loaded = loader.load(path);
+            ASSERT_EQ(loaded.size(), reference.size());
+            const vlmtest::Difference fromReference = difference(loaded, reference);
+            EXPECT_LT(fromReference.mean, 1.5);
+            EXPECT_LE(fromReference.largest, 12);
+
+            const QImage preview = loader.load(path, QSize(60, 60));
+            const QSize fitted = reference.size().scaled(60, 60, Qt::KeepAspectRatio);
+            ASSERT_EQ(preview.size(), fitted);
+            EXPECT_LT(difference(preview, reference.scaled(fitted, Qt::IgnoreAspectRatio,
+                                                           Qt::SmoothTransformation))
+                          .mean,
+                      6.0);
         }
-
+        vlmtest::writeBytes(path, plain);
+        const QImage loaded = loader.load(path);
+        if (kind.colourSpace != JCS_GRAYSCALE) {
+            EXPECT_LT(difference(loaded, source).mean, 4.0) << kind.name;
+        }
         const bool colour = kind.colourSpace == JCS_YCbCr;
-        const std::optional<QImage> fast = decode(bytes);
-        EXPECT_EQ(fast.has_value(), colour) << "only colour YCbCr data takes the fast path";
+        const std::optional<QImage> fast = decode(plain);
+        EXPECT_EQ(fast.has_value(), colour) << kind.name << ": only colour YCbCr is fast";
         if (colour) {
             ASSERT_EQ(fast->format(), QImage::Format_RGB32);
-            EXPECT_EQ(*fast, loaded);
+            EXPECT_EQ(*fast, loaded) << kind.name;
         }
     }
 }
@@ -185,41 +157,10 @@ TEST(JpegDecode, BrokenDataAndRefusedSizesGiveNoPicture) {
         decode(bytes, [](QSize size) { return size.width() < 64; });
     ASSERT_TRUE(refused.has_value());
     EXPECT_TRUE(refused->isNull());
-
     for (const QByteArray& broken :
          {bytes.left(bytes.size() / 2), bytes.left(20), QByteArray("\xFF\xD8\xFF"),
           QByteArray("not a picture"), QByteArray()}) {
         const std::optional<QImage> decoded = decode(broken);
         EXPECT_TRUE(decoded.has_value() && decoded->isNull()) << broken.size() << " bytes";
-    }
-}
-
-// Every EXIF orientation comes upright as Qt's reader turns it, whole and as a preview, whose
-// libjpeg scale is chosen for the upright size.
-TEST(JpegDecode, EveryOrientationComesUprightWholeAndAsAPreview) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"turned.jpg"_s);
-    const QByteArray plain = encodeJpeg(photoLike(203, 117), kKinds[1]);
-    const vlm::PictureLoader loader(QString(), QSize(1920, 1080));
-    const QSize box(60, 60);
-    for (quint16 orientation = 1; orientation <= 8; ++orientation) {
-        SCOPED_TRACE(orientation);
-        vlmtest::writeBytes(path, vlmtest::withOrientation(plain, orientation));
-        QImageReader reader(path, "jpeg");
-        reader.setAutoTransform(true);
-        const QImage reference = reader.read();
-        ASSERT_EQ(reference.size(), orientation >= 5 ? QSize(117, 203) : QSize(203, 117));
-
-        const QImage whole = loader.load(path);
-        ASSERT_EQ(whole.size(), reference.size());
-        EXPECT_LT(difference(whole, reference).mean, 1.5);
-
-        const QImage preview = loader.load(path, box);
-        const QSize fitted = reference.size().scaled(box, Qt::KeepAspectRatio);
-        ASSERT_EQ(preview.size(), fitted);
-        EXPECT_LT(difference(preview, reference.scaled(fitted, Qt::IgnoreAspectRatio,
-                                                       Qt::SmoothTransformation))
-                      .mean,
-                  6.0);
     }
 }

@@ -3,12 +3,16 @@
 // Picture files built byte by byte, for the loader, bitmap and hostile-input tests: the
 // formats Qt cannot write (GIF, multi-image ICO, metafiles) and headers with any field set.
 
+#include "platform/pictureloader.h"
 #include "support/testfiles.h"
 
+#include <QDataStream>
 #include <QImage>
 #include <QtEndian>
 #include <cstdlib>
 #include <functional>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <uemf.h>
 #include <uwmf.h>
 
@@ -16,6 +20,15 @@ namespace vlmtest {
 
 template <typename T> void put(QByteArray& bytes, qsizetype offset, T value) {
     qToLittleEndian(value, bytes.data() + offset);
+}
+
+// The fields one after another, little-endian.
+template <typename... Fields> QByteArray littleEndian(Fields... fields) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    (out << ... << fields);
+    return bytes;
 }
 
 inline QImage pattern(int width, int height) {
@@ -26,31 +39,45 @@ inline QImage pattern(int width, int height) {
     return image;
 }
 
+// The mean and the largest difference of any channel between two pictures of one size.
+struct Difference {
+    double mean = 0;
+    int largest = 0;
+};
+
+inline Difference difference(const QImage& a, const QImage& b) {
+    const QImage left = a.convertToFormat(QImage::Format_RGB32);
+    const QImage right = b.convertToFormat(QImage::Format_RGB32);
+    qint64 total = 0;
+    Difference result;
+    for (int y = 0; y < left.height(); ++y)
+        for (int x = 0; x < left.width(); ++x)
+            for (const int shift : {0, 8, 16}) {
+                const int d = std::abs(int(left.pixel(x, y) >> shift & 0xff) -
+                                       int(right.pixel(x, y) >> shift & 0xff));
+                total += d;
+                result.largest = std::max(result.largest, d);
+            }
+    result.mean = double(total) / (3.0 * left.width() * left.height());
+    return result;
+}
+
 // Offset of the image descriptor in gif(): after the 13-byte header and 128 palette entries.
 constexpr qsizetype kGifDescriptor = 13 + 128 * 3;
 
 // A one-frame GIF; a 128-colour palette (entry i = i*2, 255-i*2, i) keeps every LZW code at
 // 8 bits as long as a clear code comes before the table fills.
 inline QByteArray gif(int width, int height, const std::function<uchar(int, int)>& index) {
-    QByteArray bytes("GIF89a");
-    bytes += QByteArray(7, '\0');
-    put<quint16>(bytes, 6, quint16(width));
-    put<quint16>(bytes, 8, quint16(height));
-    bytes[10] = char(0x80 | 6);
+    const auto w = quint16(width), h = quint16(height);
+    QByteArray bytes = "GIF89a" + littleEndian(w, h, quint8(0x80 | 6), quint16(0));
     for (int i = 0; i < 128; ++i)
         for (const int channel : {i * 2, 255 - i * 2, i})
             bytes += char(channel);
-    QByteArray descriptor(10, '\0');
-    descriptor[0] = ',';
-    put<quint16>(descriptor, 5, quint16(width));
-    put<quint16>(descriptor, 7, quint16(height));
-    bytes += descriptor + char(7);
+    bytes += ',' + littleEndian(quint32(0), w, h, quint8(0), quint8(7));
     QByteArray codes;
-    for (int i = 0; i < width * height; ++i) {
-        if (i % 100 == 0)
-            codes += char(128);
-        codes += char(index(i % width, i / width) & 0x7f);
-    }
+    for (int i = 0; i < width * height; ++i)
+        codes += (i % 100 == 0 ? QByteArray(1, char(128)) : QByteArray()) +
+                 char(index(i % width, i / width) & 0x7f);
     codes += char(129);
     for (qsizetype at = 0; at < codes.size(); at += 255)
         bytes += char(codes.mid(at, 255).size()) + codes.mid(at, 255);
@@ -68,41 +95,26 @@ inline QByteArray gifClaiming(quint16 screenW, quint16 screenH, quint16 frameW, 
 }
 
 inline QByteArray bmpHeader(qint32 width, qint32 height, quint16 bits, quint32 compression = 0) {
-    QByteArray bytes(54, '\0');
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put<quint32>(bytes, 2, 54);
-    put<quint32>(bytes, 10, 54);
-    put<quint32>(bytes, 14, 40);
-    put(bytes, 18, width);
-    put(bytes, 22, height);
-    put<quint16>(bytes, 26, 1);
-    put(bytes, 28, bits);
-    put(bytes, 30, compression);
-    return bytes;
+    return "BM" +
+           littleEndian(quint32(54), quint32(0), quint32(54), quint32(40), width, height,
+                        quint16(1), bits, compression) +
+           QByteArray(20, '\0');
 }
 
 // An icon directory of count entries; the first points at data.
 inline QByteArray icon(quint8 width, quint8 height, const QByteArray& data, quint32 claimedSize,
                        quint32 offset = 22, quint16 count = 1) {
-    QByteArray bytes(22, '\0');
-    put<quint16>(bytes, 2, 1);
-    put(bytes, 4, count);
-    bytes[6] = char(width);
-    bytes[7] = char(height);
-    put<quint16>(bytes, 10, 1);
-    put<quint16>(bytes, 12, 32);
-    put(bytes, 14, claimedSize);
-    put(bytes, 18, offset);
-    return bytes + data;
+    return littleEndian(quint16(0), quint16(1), count, width, height, quint16(0), quint16(1),
+                        quint16(32), claimedSize, offset) +
+           data;
 }
 
-// A real JPEG whose frame header claims side x side.
-inline QByteArray jpegClaiming(quint16 side) {
+// A real JPEG whose frame header claims width x height.
+inline QByteArray jpegClaiming(quint16 width, quint16 height) {
     QByteArray jpeg = encoded(pattern(16, 16), "jpeg");
     const qsizetype sof = jpeg.indexOf("\xFF\xC0");
-    qToBigEndian(side, jpeg.data() + sof + 5);
-    qToBigEndian(side, jpeg.data() + sof + 7);
+    qToBigEndian(height, jpeg.data() + sof + 5);
+    qToBigEndian(width, jpeg.data() + sof + 7);
     return jpeg;
 }
 
@@ -166,6 +178,38 @@ inline QByteArray wmfBytes(const QString& path, qint16 width, qint16 height) {
     wmf_free(&track);
     wmf_htable_free(&handles);
     return readBytes(path);
+}
+
+// A file the loader must refuse: a null image, for the reason why (when given); or, with
+// mayFit, perhaps a picture no larger than the loader's box.
+struct Hostile {
+    QString name;
+    QByteArray bytes;
+    const char* why = nullptr;
+    bool mayFit = false;
+};
+
+// Peak resident memory of this process in KiB.
+inline long peakKib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Loads each file from dir; all of them together may raise the peak memory by a bounded
+// amount (generous: sanitizers roughly double what a release build needs).
+inline void expectRefused(const QTemporaryDir& dir, const std::vector<Hostile>& files,
+                          const vlm::PictureLoader& loader, QSize box) {
+    const long before = peakKib();
+    for (const Hostile& file : files) {
+        SCOPED_TRACE(file.name.toStdString());
+        writeBytes(dir.filePath(file.name), file.bytes);
+        QString whyNot;
+        const QImage image = loader.load(dir.filePath(file.name), {}, &whyNot);
+        EXPECT_TRUE(image.isNull() || (file.mayFit && QRect(QPoint(), box).contains(image.rect())));
+        EXPECT_TRUE(!file.why || whyNot.contains(QLatin1String(file.why))) << whyNot.toStdString();
+    }
+    EXPECT_LT(peakKib() - before, 768 * 1024);
 }
 
 } // namespace vlmtest
