@@ -1,5 +1,4 @@
 #include "unit/backendtesting.h"
-#include "wallpaper/backends/coverimage.h"
 #include "wallpaper/backends/x11rootbackend.h"
 
 #include <QColor>
@@ -260,44 +259,6 @@ TEST(X11RootBackend, QuittingDoesNotWaitForAServerThatStoppedAnswering) {
     destroyed.release();
     watchdog.join();
     EXPECT_FALSE(rescued) << "the backend waited for a server that does not answer";
-}
-
-TEST(CoverImage, KeepsAspectCropsEvenlyAndFlattensTransparency) {
-    QImage tall(100, 400, QImage::Format_ARGB32);
-    tall.fill(Qt::transparent);
-    QPainter(&tall).fillRect(0, 150, 100, 100, QColor(0, 0, 255));
-    const QImage covered = coverImage(tall, QSize(200, 100));
-    ASSERT_EQ(covered.size(), QSize(200, 100));
-    EXPECT_EQ(covered.format(), QImage::Format_RGB32);
-    // Scale 2: the middle 50 source rows (175..225) fill the target, all blue.
-    EXPECT_EQ(covered.pixel(0, 0), qRgb(0, 0, 255));
-    EXPECT_EQ(covered.pixel(199, 99), qRgb(0, 0, 255));
-    // Transparent parts become white, as in the bitmap, not the colour transparent pixels carry.
-    EXPECT_EQ(coverImage(tall, QSize(25, 100)).pixel(12, 5), qRgb(255, 255, 255));
-    EXPECT_TRUE(coverImage(QImage(), QSize(10, 10)).isNull());
-    EXPECT_TRUE(coverImage(tall, QSize(0, 10)).isNull());
-}
-
-TEST(PackPixels, GenericPackingMatchesTheServersLayouts) {
-    QImage image(3, 2, QImage::Format_RGB32);
-    const QRgb colours[] = {qRgb(0x12, 0x34, 0x56), qRgb(255, 255, 255), qRgb(0, 0, 0),
-                            qRgb(255, 0, 0),        qRgb(0, 255, 0),     qRgb(0, 0, 255)};
-    for (int i = 0; i < 6; ++i)
-        image.setPixel(i % 3, i / 3, colours[i]);
-    // The layout, the first row and how many, and the bytes (empty: refused).
-    const std::tuple<PixelLayout, int, int, QByteArray> cases[] = {
-        // the server's usual layout is exactly QImage's RGB32 in memory
-        {{}, 0, 1, "563412ffffffffff000000ff"},
-        // 3 pixels * 3 bytes = 9, padded to 12; most significant byte first
-        {{24, 32, 0xff0000, 0xff00, 0xff, true}, 0, 1, "123456ffffff000000000000"},
-        {{16, 32, 0xf800, 0x07e0, 0x001f, false}, 1, 1, "00f8e0071f000000"},
-        {{32, 32, 0xff, 0xff00, 0xff0000, false}, 1, 1, "ff00000000ff00000000ff00"},
-        {{12, 32, 0xf00, 0xf0, 0xf, false}, 0, 1, ""},
-        {{}, 1, 2, ""}, // rows beyond the image
-    };
-    for (const auto& [layout, first, rows, hex] : cases)
-        EXPECT_EQ(packPixels(image, layout, first, rows).toHex(), hex)
-            << layout.bitsPerPixel << " bits, rows " << first << '+' << rows;
 }
 
 } // namespace
