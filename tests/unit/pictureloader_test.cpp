@@ -15,6 +15,7 @@ using vlm::PictureLoader;
 
 namespace {
 
+// (JPEG in every kind and orientation: jpegdecode_test.cpp.)
 TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
     QTemporaryDir dir;
     const QImage source = pattern(40, 30), small = pattern(32, 32), large = pattern(64, 64);
@@ -48,9 +49,7 @@ TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
         bool lossy = false;
         QSize size = QSize(40, 30);
     } cases[] = {
-        {u"plain.bmp"_s, encoded(source, "bmp"), {39, 29}, source.pixel(39, 29)},
         {u"noext"_s, encoded(source, "bmp"), {39, 29}, source.pixel(39, 29)},
-        {u"photo.jpg"_s, encoded(source, "jpeg"), {39, 15}, source.pixel(39, 15), true},
         {u"photo-named.gif"_s, encoded(source, "jpeg"), {39, 15}, source.pixel(39, 15), true},
         {u"anim.gif"_s, anim, {10, 5}, qRgb(30, 225, 15)}, // palette entry 15
         {u"icon.ico"_s, encoded(small, "ico"), {1, 1}, small.pixel(1, 1), false, {32, 32}},
@@ -58,8 +57,7 @@ TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
         {u"rle.bmp"_s, rle, {7, 0}, qRgb(255, 0, 0), false, {8, 1}},
         // A GIF as wide as a picture may be, its frame painted on the screen's width.
         {u"wide.gif"_s, gifClaiming(65535, 1, 4, 1), {0, 0}, qRgb(2, 253, 1), false, {65535, 1}},
-        {u"image.png"_s, encoded(source, "png"), {39, 29}, source.pixel(39, 29)},
-        {u"png-named.jpg"_s, encoded(source, "png"), {3, 2}, source.pixel(3, 2)},
+        {u"png-named.jpg"_s, encoded(source, "png"), {39, 29}, source.pixel(39, 29)},
         {u"deep.png"_s, encoded(deep, "png"), {39, 29}, qRgba(10, 20, 30, 128)},
         {u"palette.png"_s, encoded(palette, "png"), {39, 29}, palette.pixel(39, 29)},
         {u"8k.bmp"_s, encoded(eightK, "bmp"), {0, 0}, eightK.pixel(0, 0), false, eightK.size()},
