@@ -108,7 +108,7 @@ TEST(Window, TrayMenuSeparatorsArePlainAndTheCountdownLineDoesNothing) {
     EXPECT_EQ(f.backend.paths.size(), 1u);
 }
 
-TEST(Window, HidingToTheTrayAndOnlyADoubleClickOnTheIconBringsItBack) {
+TEST(Window, TheOptionBoxesHidingToTheTrayAndOnlyADoubleClickOnTheIconBringsItBack) {
     FormFixture f;
     f.store("hide", u"0"_s);
     f.load();
@@ -118,6 +118,15 @@ TEST(Window, HidingToTheTrayAndOnlyADoubleClickOnTheIconBringsItBack) {
     f.control<QCheckBox>("Check2")->setChecked(false);
     EXPECT_EQ(f.stored("hide"), u"0"_s);
     EXPECT_TRUE(f.form().isVisible()) << "the option only takes effect at the next start";
+    // The start option, unlike it, writes or clears the autostart entry at once.
+    f.autostart.writes.clear();
+    f.control<QCheckBox>("Check1")->setChecked(false);
+    EXPECT_EQ(f.stored("start"), u"0"_s);
+    f.control<QCheckBox>("Check1")->setChecked(true);
+    EXPECT_EQ(f.stored("start"), u"1"_s);
+    EXPECT_EQ(f.autostart.writes,
+              (decltype(f.autostart.writes){{u"Velmora"_s, QString()},
+                                            {u"Velmora"_s, f.programFolder() + u"/vlm"_s}}));
 
     auto* icon = f.form().findChild<QSystemTrayIcon*>(u"trayIcon"_s);
     ASSERT_NE(icon, nullptr);
@@ -182,18 +191,6 @@ TEST(Window, HoverBordersAndTooltips) {
     file->setText(u"/home/u/moje.vlk"_s);
     moveMouseOver(file);
     EXPECT_EQ(file->toolTip(), u"/home/u/moje.vlk"_s);
-}
-
-TEST(Window, AutostartFollowsTheStartOption) {
-    FormFixture f;
-    f.load();
-    f.autostart.writes.clear();
-    f.control<QCheckBox>("Check1")->setChecked(false);
-    EXPECT_EQ(f.stored("start"), u"0"_s);
-    EXPECT_EQ(f.autostart.writes, (decltype(f.autostart.writes){{u"Velmora"_s, QString()}}));
-    f.control<QCheckBox>("Check1")->setChecked(true);
-    EXPECT_EQ(f.stored("start"), u"1"_s);
-    EXPECT_EQ(f.autostart.writes.back().second, f.programFolder() + u"/vlm"_s);
 }
 
 TEST(Window, APreviewChangedWhileHiddenShowsWhenTheWindowDoes) {
