@@ -7,31 +7,18 @@
 using vlm::coverImage;
 using vlm::PixelLayout;
 
-namespace {
-
-QImage detailed(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x ^ y) & 0xff, (x * y) % 251));
-    return image;
-}
-
-} // namespace
-
 // A picture exactly 2, 3 or 4 times the screen's size (a 4K photograph on a 1080p screen) is
 // shrunk by averaging whole blocks: the same pixels smooth scaling gives, to rounding, so
 // fine detail is averaged away rather than aliased. Other sizes are cropped evenly first.
 TEST(CoverImage, CropsEvenlyAveragesWholeRatiosAndFlattensTransparency) {
     for (const int factor : {2, 3, 4}) {
-        SCOPED_TRACE(factor);
-        const QImage source = detailed(48 * factor, 27 * factor);
+        const QImage source = vlmtest::pattern(48 * factor, 27 * factor);
         const QImage covered = coverImage(source, QSize(48, 27));
         ASSERT_EQ(covered.size(), QSize(48, 27));
         EXPECT_EQ(covered.format(), QImage::Format_RGB32);
         const QImage smooth =
             source.scaled(48, 27, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        EXPECT_LE(vlmtest::difference(covered, smooth).largest, 2);
+        EXPECT_LE(vlmtest::difference(covered, smooth).largest, 2) << factor;
     }
 
     // The mean of each block, rounded: 2 x 2 blocks of black, white, red and blue.

@@ -93,47 +93,35 @@ QByteArray ftyp(const char* major, std::initializer_list<const char*> compatible
 
 TEST(PictureKind, IsToldByTheFirstBytesOnly) {
     using enum PictureKind;
-    QByteArray emf(44, '\0');
-    emf[0] = 1;
-    emf.replace(40, 4, " EMF");
-    QByteArray notEmf = emf;
-    notEmf[40] = 'X';
-    const std::pair<QByteArray, PictureKind> cases[] = {
-        {"BM\x36", Bmp},
-        {"\xFF\xD8\xFF\xE0", Jpeg},
-        {"GIF87a", Gif},
-        {"GIF89a", Gif},
-        {"GIF90a", Unknown},
-        {QByteArray("\0\0\1\0\1\0", 6), Ico},
-        {QByteArray("\0\0\1\0\0\0", 6), Unknown}, // no images
-        {QByteArray("\0\0\2\0\1\0", 6), Unknown}, // a cursor
-        {"\xD7\xCD\xC6\x9A", Wmf},
-        {QByteArray("\1\0\x09\0\0\3", 6), Wmf},
-        {QByteArray("\2\0\x09\0\0\1", 6), Wmf},
-        {QByteArray("\1\0\x0A\0\0\3", 6), Unknown},
-        {QByteArray("\3\0\x09\0\0\3", 6), Unknown},
-        {emf, Emf},
-        {emf.left(43), Unknown},
-        {notEmf, Unknown},
-        {{}, Unknown},
-        {"B", Unknown},
-        {"\x89PNG\r\n\x1A\n", Png},
-        {"\x89PNG\r\n", Unknown},
-        {QByteArray("RIFF\x10\0\0\0WEBPVP8 ", 16), Webp},
-        {QByteArray("RIFF\x10\0\0\0WAVEfmt ", 16), Unknown},
-        {QByteArray("II*\0\x08\0\0\0", 8), Tiff},
-        {QByteArray("MM\0*\0\0\0\x08", 8), Tiff},
-        {QByteArray("II+\0", 4), Unknown},
-        {ftyp("heic", {"mif1", "heic"}), Heif},
-        {ftyp("mif1", {}), Heif},
-        {ftyp("msf1", {"hevc"}), Heif},
-        {ftyp("avif", {"mif1", "miaf"}), Avif},
-        {ftyp("mp42", {"isom", "avis"}), Avif},    // a brand among the compatible ones
-        {ftyp("isom", {"mp41", "mp42"}), Unknown}, // a video
-        {ftyp("heic", {}).replace(4, 4, "free"), Unknown},
+    const QByteArray emf = '\1' + QByteArray(39, '\0') + " EMF";
+    // Unknown: cursors, icon directories without images, videos, ...; a brand among the
+    // compatible ones tells an AVIF file.
+    const struct {
+        PictureKind kind;
+        std::vector<QByteArray> heads;
+    } cases[] = {
+        {Bmp, {"BM\x36"}},
+        {Jpeg, {"\xFF\xD8\xFF\xE0"}},
+        {Gif, {"GIF87a", "GIF89a"}},
+        {Ico, {QByteArray("\0\0\1\0\1\0", 6)}},
+        {Wmf,
+         {"\xD7\xCD\xC6\x9A", QByteArray("\1\0\x09\0\0\3", 6), QByteArray("\2\0\x09\0\0\1", 6)}},
+        {Emf, {emf}},
+        {Png, {"\x89PNG\r\n\x1A\n"}},
+        {Webp, {QByteArray("RIFF\x10\0\0\0WEBPVP8 ", 16)}},
+        {Tiff, {QByteArray("II*\0\x08\0\0\0", 8), QByteArray("MM\0*\0\0\0\x08", 8)}},
+        {Heif, {ftyp("heic", {"mif1", "heic"}), ftyp("mif1", {}), ftyp("msf1", {"hevc"})}},
+        {Avif, {ftyp("avif", {"mif1", "miaf"}), ftyp("mp42", {"isom", "avis"})}},
+        {Unknown,
+         {"GIF90a", QByteArray("\0\0\1\0\0\0", 6), QByteArray("\0\0\2\0\1\0", 6),
+          QByteArray("\1\0\x0A\0\0\3", 6), QByteArray("\3\0\x09\0\0\3", 6), emf.left(43),
+          emf.left(40) + "XEMF", QByteArray(), "B", "\x89PNG\r\n",
+          QByteArray("RIFF\x10\0\0\0WAVEfmt ", 16), QByteArray("II+\0", 4),
+          ftyp("isom", {"mp41", "mp42"}), ftyp("heic", {}).replace(4, 4, "free")}},
     };
-    for (const auto& [bytes, kind] : cases)
-        EXPECT_EQ(vlm::sniffPictureKind(bytes), kind) << bytes.toHex().toStdString();
+    for (const auto& [kind, heads] : cases)
+        for (const QByteArray& bytes : heads)
+            EXPECT_EQ(vlm::sniffPictureKind(bytes), kind) << bytes.toHex().toStdString();
 }
 
 // Truncated files, garbage and bombs each end as a null image with a reason (or, where a frame
@@ -150,7 +138,6 @@ TEST(PictureLoader, RefusesHostileFilesAndSaysWhy) {
     const char* tooLarge = "more than the program shows (200 megapixels";
     const std::vector<Hostile> files = {
         {u"empty.jpg"_s, {}},
-        {u"bmp-magic.bmp"_s, "BM"},
         {u"bmp-in-header.bmp"_s, bmp.left(30)},
         {u"bmp-headers-only.bmp"_s, bmp.left(54)},
         {u"bmp-half.bmp"_s, bmp.left(bmp.size() / 2)},
@@ -162,7 +149,6 @@ TEST(PictureLoader, RefusesHostileFilesAndSaysWhy) {
         {u"bmp-rle-bomb.bmp"_s, bmpHeader(30000, 30000, 8, 1) + QByteArray(1024, '\0') +
                                     QByteArray::fromHex("ff01ff01ff010001")},
         {u"jpeg-soi-only.jpg"_s, jpeg.left(3)},
-        {u"jpeg-in-header.jpg"_s, jpeg.left(100)},
         {u"jpeg-half.jpg"_s, jpeg.left(jpeg.size() / 2)},
         // 200 megapixels pass the size check, one row more does not.
         {u"jpeg-at-the-cap.jpg"_s, jpegClaiming(20000, 10000), "broken or ends early"},
@@ -173,7 +159,6 @@ TEST(PictureLoader, RefusesHostileFilesAndSaysWhy) {
         {u"gif-half.gif"_s, bigGif.left(bigGif.size() / 2)},
         {u"gif-bomb-screen.gif"_s, gifClaiming(65535, 65535, 4, 4)},
         {u"gif-bomb-both.gif"_s, gifClaiming(65535, 65535, 65535, 65535)},
-        {u"gif-bomb-named.bmp"_s, gifClaiming(65535, 65535, 4, 4)},
         // A frame far larger than its screen is painted clipped to the screen.
         {u"gif-bomb-frame.ico"_s, gifClaiming(4, 4, 65535, 65535), nullptr, true},
         {u"ico-directory-only.ico"_s, icon(0, 0, {}, 4096)},
