@@ -39,9 +39,8 @@ struct Probe {
     bool needsLandlock = false;
 };
 
-// Runs the probe in a child process confined by confineDecoding() and returns the errno it
-// failed with (0: it succeeded) or, when a signal ended it, minus that signal. The child is
-// given a socket made before the confinement, as a taken-over helper would find one.
+// The errno the probe failed with in a confined child (0: none), or minus the signal that ended
+// it. The child holds a socket made before the confinement, as a taken-over helper would.
 int inConfinedChild(const Probe& probe) {
     const pid_t child = fork();
     if (child == 0) {
@@ -131,8 +130,7 @@ protected:
     const QString path = qEnvironmentVariable("VLM_METAFILE_HELPER");
 };
 
-// Waiting for its input, the helper already runs under the filter; the metafile tests show it
-// still renders real drawings so.
+// Waiting for its input, the helper already runs under the filter.
 TEST_F(ConfinedHelper, IsFilteredBeforeItReadsItsInput) {
     QProcess process;
     process.start(path, {u"wmf"_s, u"8"_s, u"8"_s});
@@ -158,14 +156,13 @@ std::vector<sock_filter> lackingKernel(bool landlock, bool seccomp) {
         seccomp_rule_add(filter, SCMP_ACT_ERRNO(EINVAL), SCMP_SYS(prctl), 1,
                          SCMP_A0(SCMP_CMP_EQ, PR_SET_SECCOMP));
     }
-    int pipeFds[2];
     std::vector<sock_filter> code(4096);
-    if (pipe(pipeFds) == 0 && seccomp_export_bpf(filter, pipeFds[1]) == 0) {
-        close(pipeFds[1]);
-        const ssize_t size = read(pipeFds[0], code.data(), code.size() * sizeof(sock_filter));
-        code.resize(size > 0 ? std::size_t(size) / sizeof(sock_filter) : 0);
-        close(pipeFds[0]);
-    }
+    FILE* bpf = std::tmpfile();
+    const bool exported =
+        bpf && seccomp_export_bpf(filter, fileno(bpf)) == 0 && std::fseek(bpf, 0, SEEK_SET) == 0;
+    code.resize(exported ? std::fread(code.data(), sizeof(sock_filter), code.size(), bpf) : 0);
+    if (bpf)
+        std::fclose(bpf);
     seccomp_release(filter);
     return code;
 }

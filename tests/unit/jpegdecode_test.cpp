@@ -72,10 +72,9 @@ std::optional<QImage> decode(
 
 } // namespace
 
-// Every kind of JPEG in every EXIF orientation loads as Qt's own reader decodes and turns it:
-// the same size and orientation and, where the fast decoder takes the file, pixels within the
-// rounding of its faster transform; so does a preview, whose libjpeg scale is chosen for the
-// upright size. The odd size leaves partial blocks at the right and bottom edges.
+// Every kind in every EXIF orientation loads as Qt's reader decodes and turns it, to the rounding
+// of the fast decoder's transform; so does a preview, scaled by libjpeg for the upright size.
+// The odd size leaves partial blocks at the right and bottom edges.
 TEST(JpegDecode, EveryKindAndOrientationLoadsAsQtsReaderDoes) {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"photo.jpg"_s);

@@ -175,17 +175,15 @@ inline QByteArray wmfBytes(const QString& path, qint16 width, qint16 height) {
     return readBytes(path);
 }
 
-// A file the loader must refuse: a null image, for the reason why (when given); or, with
-// mayFit, perhaps a picture no larger than the loader's box.
+// A file the loader must refuse (with the reason why, if given) or, if mayFit, fit into its box.
 struct Hostile {
     QString name;
     QByteArray bytes;
-    const char* why = nullptr;
     bool mayFit = false;
+    const char* why = nullptr;
 };
 
-// Loads each file from dir; all of them together may raise the peak memory (in KiB) by a
-// bounded amount (generous: sanitizers roughly double what a release build needs).
+// Loads each file from dir, within a bound of peak memory (generous for the sanitizers).
 inline void expectRefused(const QTemporaryDir& dir, const std::vector<Hostile>& files,
                           const vlm::PictureLoader& loader, QSize box) {
     const auto peakKib = [] {

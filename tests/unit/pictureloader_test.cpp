@@ -4,7 +4,6 @@
 #include "unit/scratch.h"
 
 #include <QDir>
-#include <QImageReader>
 #include <climits>
 #include <gtest/gtest.h>
 
@@ -15,7 +14,6 @@ using vlm::PictureLoader;
 
 namespace {
 
-// (JPEG in every kind and orientation: jpegdecode_test.cpp.)
 TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
     QTemporaryDir dir;
     const QImage source = pattern(40, 30), small = pattern(32, 32), large = pattern(64, 64);
@@ -35,10 +33,9 @@ TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
     const QByteArray anim = gif(40, 30, [](int x, int y) {
                                 return uchar(x + y);
                             }).insert(kGifDescriptor, QByteArray("!\xF9\x04\0\0\0\0\0", 8));
-    // PNG: 16 bits with alpha (a half-transparent pixel), and a palette.
+    // PNG: 16 bits with alpha (a half-transparent pixel).
     QImage deep = source.convertToFormat(QImage::Format_RGBA64);
     deep.setPixelColor(39, 29, QColor(10, 20, 30, 128));
-    const QImage palette = source.convertToFormat(QImage::Format_Indexed8);
     QImage eightK(7680, 4320, QImage::Format_RGB32); // within the program's decoder cap
     eightK.fill(Qt::darkCyan);
     const struct {
@@ -49,7 +46,6 @@ TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
         bool lossy = false;
         QSize size = QSize(40, 30);
     } cases[] = {
-        {u"noext"_s, encoded(source, "bmp"), {39, 29}, source.pixel(39, 29)},
         {u"photo-named.gif"_s, encoded(source, "jpeg"), {39, 15}, source.pixel(39, 15), true},
         {u"anim.gif"_s, anim, {10, 5}, qRgb(30, 225, 15)}, // palette entry 15
         {u"icon.ico"_s, encoded(small, "ico"), {1, 1}, small.pixel(1, 1), false, {32, 32}},
@@ -59,12 +55,8 @@ TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
         {u"wide.gif"_s, gifClaiming(65535, 1, 4, 1), {0, 0}, qRgb(2, 253, 1), false, {65535, 1}},
         {u"png-named.jpg"_s, encoded(source, "png"), {39, 29}, source.pixel(39, 29)},
         {u"deep.png"_s, encoded(deep, "png"), {39, 29}, qRgba(10, 20, 30, 128)},
-        {u"palette.png"_s, encoded(palette, "png"), {39, 29}, palette.pixel(39, 29)},
         {u"8k.bmp"_s, encoded(eightK, "bmp"), {0, 0}, eightK.pixel(0, 0), false, eightK.size()},
     };
-    // A load leaves the decoders' cap as it was.
-    const int programs = QImageReader::allocationLimit();
-    QImageReader::setAllocationLimit(programs + 1);
     const PictureLoader loader(QString(), QSize(800, 600));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.toStdString());
@@ -78,8 +70,6 @@ TEST(PictureLoader, LoadsEachFormatByItsBytesWhateverTheName) {
         else
             EXPECT_EQ(got, c.colour);
     }
-    EXPECT_EQ(QImageReader::allocationLimit(), programs + 1);
-    QImageReader::setAllocationLimit(programs);
 }
 
 // An ISO base media file's leading box: size, "ftyp", major brand, version 0, compatible brands.
@@ -124,9 +114,8 @@ TEST(PictureKind, IsToldByTheFirstBytesOnly) {
             EXPECT_EQ(vlm::sniffPictureKind(bytes), kind) << bytes.toHex().toStdString();
 }
 
-// Truncated files, garbage and bombs each end as a null image with a reason (or, where a frame
-// merely claims a huge size, a picture within the box), without the memory running away. The
-// kind comes from the bytes, whatever the name says.
+// Truncated files, garbage and bombs end as a null image with a reason (or, where a frame merely
+// claims a huge size, a picture within the box), without the memory running away.
 TEST(PictureLoader, RefusesHostileFilesAndSaysWhy) {
     const QByteArray bmp = encoded(pattern(64, 48), "bmp");
     const QByteArray jpeg = encoded(pattern(64, 48), "jpeg");
@@ -137,7 +126,6 @@ TEST(PictureLoader, RefusesHostileFilesAndSaysWhy) {
     qToBigEndian<quint32>(30000, pngBomb.data() + 20);
     const char* tooLarge = "more than the program shows (200 megapixels";
     const std::vector<Hostile> files = {
-        {u"empty.jpg"_s, {}},
         {u"bmp-in-header.bmp"_s, bmp.left(30)},
         {u"bmp-headers-only.bmp"_s, bmp.left(54)},
         {u"bmp-half.bmp"_s, bmp.left(bmp.size() / 2)},
@@ -151,16 +139,15 @@ TEST(PictureLoader, RefusesHostileFilesAndSaysWhy) {
         {u"jpeg-soi-only.jpg"_s, jpeg.left(3)},
         {u"jpeg-half.jpg"_s, jpeg.left(jpeg.size() / 2)},
         // 200 megapixels pass the size check, one row more does not.
-        {u"jpeg-at-the-cap.jpg"_s, jpegClaiming(20000, 10000), "broken or ends early"},
-        {u"jpeg-bomb.jpg"_s, jpegClaiming(20000, 10001), tooLarge},
+        {u"jpeg-at-the-cap.jpg"_s, jpegClaiming(20000, 10000), false, "broken or ends early"},
+        {u"jpeg-bomb.jpg"_s, jpegClaiming(20000, 10001), false, tooLarge},
         {u"gif-in-header.gif"_s, QByteArray("GIF89a\x10\0", 8)},
         {u"gif-header-only.gif"_s, bigGif.left(13)},
         {u"gif-no-frame.gif"_s, bigGif.left(kGifDescriptor)},
         {u"gif-half.gif"_s, bigGif.left(bigGif.size() / 2)},
         {u"gif-bomb-screen.gif"_s, gifClaiming(65535, 65535, 4, 4)},
-        {u"gif-bomb-both.gif"_s, gifClaiming(65535, 65535, 65535, 65535)},
         // A frame far larger than its screen is painted clipped to the screen.
-        {u"gif-bomb-frame.ico"_s, gifClaiming(4, 4, 65535, 65535), nullptr, true},
+        {u"gif-bomb-frame.ico"_s, gifClaiming(4, 4, 65535, 65535), true},
         {u"ico-directory-only.ico"_s, icon(0, 0, {}, 4096)},
         {u"ico-offset-past-end.ico"_s, icon(16, 16, QByteArray(40, '\0'), 4096, 0x7ffffff0)},
         {u"ico-65535-entries.ico"_s, icon(16, 16, QByteArray(64, '\0'), 40, 22, 65535)},
@@ -169,8 +156,8 @@ TEST(PictureLoader, RefusesHostileFilesAndSaysWhy) {
          icon(0, 0, bmpHeader(30000, 60000, 32).mid(14) + QByteArray(256, '\1'), 296)},
         {u"png-half.png"_s, png.left(png.size() / 2)},
         {u"png-bomb-named.jpg"_s, pngBomb},
-        {u"text.jpg"_s, "this is not a picture\r\n", "not a picture of a kind"},
-        {u"photo.webp"_s, QByteArray("RIFF\x10\0\0\0WEBPVP8 ", 16),
+        {u"text.jpg"_s, "this is not a picture\r\n", false, "not a picture of a kind"},
+        {u"photo.webp"_s, QByteArray("RIFF\x10\0\0\0WEBPVP8 ", 16), false,
          "vlm-metafile, which decodes this kind, is missing"},
     };
     QTemporaryDir dir;
@@ -183,29 +170,23 @@ TEST(PictureLoader, RefusesHostileFilesAndSaysWhy) {
     QDir(dir.path()).mkdir(u"folder.jpg"_s);
     EXPECT_TRUE(loader.load(dir.filePath(u"folder.jpg"_s)).isNull());
     EXPECT_TRUE(loader.load(QString()).isNull());
-    // A file this user cannot read, where permissions hold for it.
-    writeBytes(dir.filePath(u"locked.bmp"_s), bmp);
-    QFile::setPermissions(dir.filePath(u"locked.bmp"_s), QFileDevice::WriteOwner);
-    EXPECT_TRUE(QFile(dir.filePath(u"locked.bmp"_s)).open(QIODevice::ReadOnly) ||
-                loader.load(dir.filePath(u"locked.bmp"_s)).isNull());
 }
 
 TEST(FindMetafileHelper, BesideTheExecutableThenTheInstalledTreeThenTheEnvironment) {
     QTemporaryDir prefix;
     const QString bin = prefix.filePath(u"usr/bin"_s);
-    const auto executable = [](const QString& path) { return writeScript(path, {}); };
-    const QString fromEnvironment = executable(prefix.filePath(u"env/vlm-metafile"_s));
+    const QString fromEnvironment = writeScript(prefix.filePath(u"env/vlm-metafile"_s), {});
     const ScopedEnv environment("VLM_METAFILE_HELPER", fromEnvironment);
     if (!QFile::exists(QDir(QStringLiteral(VLM_INSTALL_LIBEXECDIR)).filePath(u"vlm-metafile"_s))) {
         EXPECT_EQ(PictureLoader::findMetafileHelper(bin), fromEnvironment);
         QFile::setPermissions(fromEnvironment, QFileDevice::ReadOwner); // not executable
         EXPECT_EQ(PictureLoader::findMetafileHelper(bin), QString());
     }
-    const QString installed =
-        executable(QDir::cleanPath(bin + u"/"_s + QStringLiteral(VLM_LIBEXECDIR_FROM_BINDIR)) +
-                   u"/vlm-metafile"_s);
+    const QString libexec =
+        QDir::cleanPath(bin + u"/"_s + QStringLiteral(VLM_LIBEXECDIR_FROM_BINDIR));
+    const QString installed = writeScript(libexec + u"/vlm-metafile"_s, {});
     EXPECT_EQ(PictureLoader::findMetafileHelper(bin), installed);
-    const QString beside = executable(bin + u"/vlm-metafile"_s);
+    const QString beside = writeScript(bin + u"/vlm-metafile"_s, {});
     EXPECT_EQ(PictureLoader::findMetafileHelper(bin), beside);
 }
 
