@@ -3,7 +3,6 @@
 #include "wallpaper/bitmapheader.h"
 
 #include <QImageReader>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;

@@ -28,9 +28,7 @@ using vlm::metafile::Confinement;
 
 namespace {
 
-constexpr int kKilled = -SIGSYS;
-constexpr int kNotConfined = 100;
-constexpr int kFilesNotConfined = 101;
+constexpr int kKilled = -SIGSYS, kNotConfined = 100, kFilesNotConfined = 101;
 
 struct Probe {
     const char* what;

@@ -4,7 +4,6 @@
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 

@@ -23,12 +23,10 @@ namespace wire = vlm::metafilewire;
 
 namespace {
 
-QString helperPath() {
-    return qEnvironmentVariable("VLM_METAFILE_HELPER");
-}
+const QString helperPath = qEnvironmentVariable("VLM_METAFILE_HELPER");
 
 #define REQUIRE_HELPER()                                                                           \
-    if (helperPath().isEmpty())                                                                    \
+    if (helperPath.isEmpty())                                                                      \
     GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)"
 
 QByteArray wireHeader(quint32 width, quint32 height, const wire::Format& format = wire::kDrawing) {
@@ -87,7 +85,7 @@ TEST(MetafileHelper, RendersDrawingsWithTheirAspectAndRefusesHostileOnes) {
     for (const QString& name : {u"wide.emf"_s, u"wide.wmf"_s})
         for (const QSize box : {QSize(800, 800), QSize(300, 600)}) {
             SCOPED_TRACE(name.toStdString());
-            const QImage image = PictureLoader(helperPath(), box).load(dir.filePath(name));
+            const QImage image = PictureLoader(helperPath, box).load(dir.filePath(name));
             ASSERT_EQ(image.width(), box.width());
             EXPECT_NEAR(image.height(), box.width() / 4, box.width() / 50);
             const QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
@@ -120,7 +118,7 @@ TEST(MetafileHelper, RendersDrawingsWithTheirAspectAndRefusesHostileOnes) {
         {u"wmf-huge-extent.wmf"_s, vlmtest::wmfBytes(dir.filePath(u"b.wmf"_s), 32767, 32767), true},
     };
     const QSize box(640, 480);
-    vlmtest::expectRefused(dir, files, PictureLoader(helperPath(), box), box);
+    vlmtest::expectRefused(dir, files, PictureLoader(helperPath, box), box);
 }
 
 TEST(MetafileHelper, RendersRealFilesAndSurvivesCorruptOnes) {
@@ -135,7 +133,7 @@ TEST(MetafileHelper, RendersRealFilesAndSurvivesCorruptOnes) {
         const QString path = it.next();
         // Not how fast: a sanitized helper on a busy machine may exceed the program's time-out.
         const QImage image =
-            vlm::renderMetafileInHelper({helperPath(), QFileInfo(path).suffix().toLatin1(),
+            vlm::renderMetafileInHelper({helperPath, QFileInfo(path).suffix().toLatin1(),
                                          vlmtest::readBytes(path), box, std::chrono::seconds(30)});
         // libUEMF's reference WMF has a "Bad record".
         const bool corrupted = path.contains(u"corrupted"_s) || path.endsWith(u"_ref.wmf"_s);
@@ -254,8 +252,7 @@ protected:
 
     static QImage decode(const QByteArray& kind, const QByteArray& data,
                          QSize box = QSize(1000, 1000)) {
-        return vlm::renderMetafileInHelper(
-            {helperPath(), kind, data, box, std::chrono::seconds(20)});
+        return vlm::renderMetafileInHelper({helperPath, kind, data, box, std::chrono::seconds(20)});
     }
 
     QTemporaryDir dir_;

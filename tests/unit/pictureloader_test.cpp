@@ -184,10 +184,10 @@ TEST(FindMetafileHelper, BesideTheExecutableThenTheInstalledTreeThenTheEnvironme
     }
     const QString libexec =
         QDir::cleanPath(bin + u"/"_s + QStringLiteral(VLM_LIBEXECDIR_FROM_BINDIR));
-    const QString installed = writeScript(libexec + u"/vlm-metafile"_s, {});
-    EXPECT_EQ(PictureLoader::findMetafileHelper(bin), installed);
-    const QString beside = writeScript(bin + u"/vlm-metafile"_s, {});
-    EXPECT_EQ(PictureLoader::findMetafileHelper(bin), beside);
+    for (const QString& helper : {libexec + u"/vlm-metafile"_s, bin + u"/vlm-metafile"_s}) {
+        writeScript(helper, {});
+        EXPECT_EQ(PictureLoader::findMetafileHelper(bin), helper);
+    }
 }
 
 } // namespace
