@@ -1,14 +1,12 @@
-// The interval fields, the schedule and the tick, driven with a settable clock; what a change
-// applies.
+// The interval fields, the schedule and the tick with a settable clock; what a change applies.
 #include "support/fakes.h"
 #include "wallpaper/ui/wallpaperchange.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTimer>
 #include <csignal>
-#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 using vlmtest::FormFixture;
@@ -28,16 +26,6 @@ struct Running : FormFixture {
     QLineEdit* text1() { return control<QLineEdit>("Text1"); }
     QComboBox* combo1() { return control<QComboBox>("Combo1"); }
     QString next() { return form().schedule().nextChangeText(); }
-    void chooseUnit(int item) {
-        combo1()->setCurrentIndex(item);
-        Q_EMIT combo1()->activated(item);
-    }
-    void sendKey(QWidget* to, int key, const QString& typed = {}) {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, typed);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, typed);
-        QApplication::sendEvent(to, &press);
-        QApplication::sendEvent(to, &release);
-    }
 };
 
 QDateTime at(int h, int m, int s, int ms = 0) {
@@ -47,8 +35,7 @@ QDateTime at(int h, int m, int s, int ms = 0) {
 } // namespace
 
 // A row with an interval loads a window at its time; each row ticks at its time and checks the
-// pictures applied so far (start-up applied the first) in the list's order, the countdown and the
-// next change.
+// pictures applied so far (start-up applied the first), the countdown and the next change.
 TEST(Schedule, TheTickChangesOnceWhenTheNextChangesSecondComesOrWasMissed) {
     const struct {
         const char* interval;
@@ -62,15 +49,12 @@ TEST(Schedule, TheTickChangesOnceWhenTheNextChangesSecondComesOrWasMissed) {
         {"", at(10, 5, 0, 100), 2, "00:05:00", "10:10:00"},
         // The machine slept through 10:05:00: the missed change runs once, not a day later.
         {"5 minut", at(10, 0, 0), 1, "00:05:00", "10:05:00"},
-        {"", at(10, 4, 58), 1, "00:00:02", "10:05:00"},
         {"", at(10, 5, 3), 2, "00:05:00", "10:10:03"},
         {"", at(10, 5, 4), 2, "00:04:59", "10:10:03"},
         // Due within the current second: every tick of it changes, later ones do not.
         {"0 sekund", at(10, 0, 0, 600), 2, "00:00:00", "10:00:00"},
         {"", at(10, 0, 0, 900), 3, "00:00:00", "10:00:00"},
         {"", at(10, 0, 1), 3, "23:59:59", "10:00:00"},
-        {"", at(10, 0, 2), 3, "23:59:58", "10:00:00"},
-        {"", at(10, 0, 2, 900), 3, "23:59:58", "10:00:00"},
         {"-5 sekund", at(10, 0, 0), 1, "23:59:55", "09:59:55"},
         {"", at(10, 0, 3), 1, "23:59:52", "09:59:55"},
     };
@@ -87,7 +71,6 @@ TEST(Schedule, TheTickChangesOnceWhenTheNextChangesSecondComesOrWasMissed) {
         EXPECT_EQ(f->backend.pictures.back().pixelColor(0, 0), kColours[(row.applied - 1) % 3]);
         EXPECT_EQ(f->stored("index"), QString::number(row.applied % 3));
         EXPECT_EQ(f->text("Label5"), QString::fromLatin1(row.countdown));
-        EXPECT_EQ(f->next(), QString::fromLatin1(row.next));
         EXPECT_EQ(f->text("DalsiZmena"), QString::fromLatin1(row.next));
     }
 }
@@ -114,7 +97,7 @@ TEST(Schedule, UnseenTheTickRunsJustAfterEachSecondBeginsAndStillMeetsTheChange)
     EXPECT_EQ(f.backend.paths.size(), 2u) << "the change due at 10:05:00 ran in its second";
     EXPECT_EQ(f.clock.current.time(), QTime(10, 5, 0, 5));
 
-    // The tray menu's countdown is right as it opens, then ten times a second until it closes.
+    // The tray menu's countdown is right as it opens and runs ten times a second while open.
     QMenu* menu = f.form().mnuTray();
     QAction* countdown = f.form().menuItem("mnuZmenaTap");
     f.clock.current.setTime(QTime(10, 5, 1, 500));
@@ -123,10 +106,6 @@ TEST(Schedule, UnseenTheTickRunsJustAfterEachSecondBeginsAndStillMeetsTheChange)
     EXPECT_EQ(pace(), std::pair(100, Qt::CoarseTimer));
     menu->hide();
     EXPECT_EQ(pace(), std::pair(505, Qt::PreciseTimer));
-    fire(); // a closed menu's line is left as it was
-    EXPECT_EQ(countdown->text(), u"další změna za 00:04:59"_s);
-    f.form().mnuNastaveni_Click();
-    EXPECT_EQ(pace(), std::pair(100, Qt::CoarseTimer));
 }
 
 TEST(Schedule, ValidationCorrectsTheFieldAndReschedules) {
@@ -138,7 +117,6 @@ TEST(Schedule, ValidationCorrectsTheFieldAndReschedules) {
     } steps[] = {
         {"", -1, "1", "10:01:00"},
         {"60", -1, "60", "11:00:00"},
-        {"45", -1, "45", "10:45:00"},
         {nullptr, 2, "23", "09:00:00"}, // hodin
         {nullptr, 0, "23", "10:00:23"},
         {"75", -1, "60", "10:01:00"},
@@ -147,10 +125,12 @@ TEST(Schedule, ValidationCorrectsTheFieldAndReschedules) {
         {nullptr, 1, "abc", "10:00:00"}, // minut: "abc" is 0
     };
     for (const auto& step : steps) {
-        if (step.text)
+        if (step.text) {
             f.text1()->setText(QString::fromLatin1(step.text));
-        else
-            f.chooseUnit(step.unit);
+        } else {
+            f.combo1()->setCurrentIndex(step.unit);
+            Q_EMIT f.combo1()->activated(step.unit);
+        }
         EXPECT_EQ(f.text1()->text(), QString::fromLatin1(step.shown)) << step.text << step.unit;
         EXPECT_EQ(f.next(), QString::fromLatin1(step.next)) << step.text << step.unit;
         if (step.text && !*step.text) {
@@ -162,47 +142,36 @@ TEST(Schedule, ValidationCorrectsTheFieldAndReschedules) {
     EXPECT_EQ(f.next(), u"10:00:00"_s);
 }
 
-TEST(Schedule, TypingAUnitAndLeavingTheBoxRunsNothing) {
+// Only a pick from the list chooses a unit: typing one, Enter and leaving the box run nothing.
+// The arrow keys step from the unit the program set.
+TEST(Schedule, TypingAUnitRunsNothingAndTheArrowKeysStepFromTheUnitSet) {
     Running f(u"30"_s, u"minut"_s);
     f.clock.advance(60'000); // a reschedule would move the next change
     const QString before = f.next();
+    const auto key = [&f](int code, const QString& typed = {}) {
+        for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, code, Qt::NoModifier, typed);
+            QApplication::sendEvent(f.combo1(), &event);
+        }
+    };
     for (const QString& keys : {u"HODIN"_s, u"h"_s, u"sekund"_s}) {
         f.combo1()->lineEdit()->clear();
         for (const QChar c : keys)
-            f.sendKey(f.combo1(), Qt::Key_A + (c.toUpper().unicode() - 'A'), c);
-        f.sendKey(f.combo1(), Qt::Key_Return);
+            key(Qt::Key_A + (c.toUpper().unicode() - 'A'), c);
+        key(Qt::Key_Return);
         QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
         QApplication::sendEvent(f.combo1(), &leave);
         EXPECT_EQ(f.combo1()->currentText(), keys);
-        EXPECT_EQ(f.text1()->text(), u"30"_s) << keys.toStdString();
         EXPECT_EQ(f.next(), before) << keys.toStdString();
     }
-}
-
-TEST(Schedule, TheArrowKeysStepFromTheUnitTheProgramSet) {
-    const struct {
-        const char* stored;
-        int key;
-        const char* unit;
-        const char* next; // the unit's own handling reschedules on a real step only
-    } cases[] = {
-        {"hodin", Qt::Key_Up, "minut", "10:02:00"},
-        {"hodin", Qt::Key_Down, "hodin", "12:00:00"},
-        {"minutách", Qt::Key_Down, "hodin", "12:00:00"},
-    };
-    for (const auto& c : cases) {
-        Running f(u"2"_s, QString::fromUtf8(c.stored));
-        QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
-        QApplication::sendEvent(f.combo1(), &press);
-        EXPECT_EQ(f.combo1()->currentText(), QString::fromUtf8(c.unit)) << c.stored << c.key;
-        EXPECT_EQ(f.next(), QString::fromLatin1(c.next)) << c.stored << c.key;
-    }
+    key(Qt::Key_Down);
+    EXPECT_EQ(f.combo1()->currentText(), u"hodin"_s);
+    EXPECT_EQ(f.next(), u"09:01:00"_s) << "30 hours cut to 23";
 }
 
 TEST(WallpaperChange, TheClockTicksWhileAMetafileRendersAndADueChangeWaitsForIt) {
     FormFixture f;
-    // A metafile helper that runs until the test ends it. It may see none of the test's files
-    // (bubblewrap), so it is found and ended through /proc.
+    // A metafile helper that runs until it is ended; confined, it is found through /proc.
     const QString helper = f.path(u"helper.sh"_s);
     vlmtest::writeBytes(helper, "#!/bin/sh\nwhile :; do sleep 0.05; done\n");
     QFile::setPermissions(helper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -242,10 +211,8 @@ TEST(WallpaperChange, TheClockTicksWhileAMetafileRendersAndADueChangeWaitsForIt)
     EXPECT_EQ(f.stored("index"), u"2"_s);
     EXPECT_EQ(f.backend.paths.size(), 1u);
 
-    // The change that fell due runs after the load and applies entry 2.
-    QElapsedTimer deadline; // only catches a hang
-    deadline.start();
-    while (f.stored("index") != u"0"_s && deadline.elapsed() < 30000)
+    // The change that fell due runs after the load and applies entry 2 (the deadline: a hang).
+    for (QDeadlineTimer hang(30000); f.stored("index") != u"0"_s && !hang.hasExpired();)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(f.stored("index"), u"0"_s);
     EXPECT_EQ(f.backend.paths.size(), 2u);
@@ -320,6 +287,5 @@ TEST(WallpaperChange, AnEmptyCollectionLeavesTheWallpaperAndStoresNothing) {
     EXPECT_EQ(f.backend.paths.size(), 0u);
     EXPECT_EQ(f.stored("lastfile"), QString());
     EXPECT_EQ(f.stored("index"), QString());
-    EXPECT_EQ(f.text("Label17"), u"pc_info"_s);
     EXPECT_EQ(f.text("PosledniZmena"), before);
 }

@@ -12,12 +12,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
@@ -33,19 +31,6 @@ template <typename T, typename F> T take(std::deque<T>& queue, F fallback) {
     T first = std::move(queue.front());
     queue.pop_front();
     return first;
-}
-
-// The same for a dialog's answers (a cancel when none is left), built in place: GCC 12 warns
-// about a copied std::optional<QString> that it wrongly thinks uninitialised.
-inline std::optional<QString> takeAnswer(std::deque<std::optional<QString>>& answers) {
-    if (answers.empty() || !answers.front()) {
-        if (!answers.empty())
-            answers.pop_front();
-        return std::nullopt;
-    }
-    std::optional<QString> result(std::in_place, std::move(*answers.front()));
-    answers.pop_front();
-    return result;
 }
 
 struct ShownMessage {
@@ -73,13 +58,16 @@ class FakeFileDialogs final : public vlm::FileDialogs {
 public:
     std::optional<QString> open(const vlm::FileDialogRequest& request) override {
         openRequests.push_back(request);
-        return takeAnswer(openResults);
+        return answer(openResults);
     }
     std::optional<QString> save(const vlm::FileDialogRequest& request) override {
         saveRequests.push_back(request);
-        return takeAnswer(saveResults);
+        return answer(saveResults);
     }
-    std::deque<std::optional<QString>> openResults, saveResults;
+    static std::optional<QString> answer(std::deque<QString>& queue) {
+        return queue.empty() ? std::nullopt : std::optional(take(queue, QString()));
+    }
+    std::deque<QString> openResults, saveResults;
     std::vector<vlm::FileDialogRequest> openRequests, saveRequests;
 };
 
@@ -123,13 +111,12 @@ public:
 inline void clickRow(QAbstractItemView* list, int row,
                      Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     const QPointF at = list->visualRect(list->model()->index(row, 0)).center();
-    const QPointF global = list->viewport()->mapToGlobal(at);
-    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
-                      modifiers);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                        modifiers);
-    QApplication::sendEvent(list->viewport(), &press);
-    QApplication::sendEvent(list->viewport(), &release);
+    for (const auto& [type, held] : {std::pair(QEvent::MouseButtonPress, Qt::LeftButton),
+                                     std::pair(QEvent::MouseButtonRelease, Qt::NoButton)}) {
+        QMouseEvent event(type, at, list->viewport()->mapToGlobal(at), Qt::LeftButton, held,
+                          modifiers);
+        QApplication::sendEvent(list->viewport(), &event);
+    }
 }
 
 // The keyboard focus arriving by the Tab key.
@@ -138,9 +125,9 @@ inline void tabInto(QWidget* widget) {
     QApplication::sendEvent(widget, &focus);
 }
 
-// The window with fakes in a private temporary folder: the program's folder (with the
-// placeholder picture) and the real INI store live there. The window is built on first use, so
-// a test may change facts, locale or volumeUsable first; load() runs start-up.
+// The window with fakes in a temporary folder that holds the program's folder (with the
+// placeholder picture) and the real INI store. The window is built on first use, so a test may
+// change facts or locale first; load() runs start-up.
 class FormFixture {
 public:
     explicit FormFixture(vlm::LaunchRequest request = vlm::LaunchRequest::Run) {
@@ -158,7 +145,7 @@ public:
         if (!form_)
             form_ = std::make_unique<vlm::Form1>(
                 vlm::Services{messages, settings, dialogs, clock, random, backend, autostart,
-                              pictures, facts, locale, [] { return true; }, volumeUsable});
+                              pictures, facts, locale, [] { return true; }, nullptr});
         return *form_;
     }
     void load() { form().Form_Load(); }
@@ -166,8 +153,7 @@ public:
 
     QString programFolder() const { return path(QStringLiteral("program")); }
     QString path(const QString& name) const { return folder.path() + u'/' + name; }
-    // Writes a picture of one colour (JPEG for .jpg, else BMP whatever the suffix) and returns
-    // its path.
+    // Writes a picture of one colour (JPEG for .jpg, else BMP) and returns its path.
     QString solidPicture(const QString& name, const QColor& colour = Qt::red,
                          QSize size = {64, 48}) const {
         QImage image(size, QImage::Format_RGB32);
@@ -178,7 +164,7 @@ public:
         EXPECT_TRUE(image.save(file, jpeg ? "JPG" : "BMP")) << file.toStdString();
         return file;
     }
-    // Writes a collection file with CR LF after each line and returns its path.
+    // Writes a collection file (CR LF line ends) and returns its path.
     QString collectionFile(const QString& name, const QStringList& entries) const {
         writeBytes(path(name), vlm::encodeLines(entries));
         return path(name);
@@ -236,6 +222,12 @@ public:
                << last.prompt.toStdString();
     }
 
+    ::testing::AssertionResult nothingChosen(size_t count) const {
+        return lastMessage(count, vlm::kStyleError,
+                           QStringLiteral("Záznam pro smazání nebyl vybrán"),
+                           QStringLiteral("Chyba"));
+    }
+
     QTemporaryDir folder;
     FakeMessageBox messages;
     FakeFileDialogs dialogs;
@@ -247,7 +239,6 @@ public:
     vlm::PictureLoader pictures{QString(), QSize(640, 480)};
     vlm::ProgramFacts facts;
     QLocale locale = QLocale::c();
-    bool (*volumeUsable)(const QString& root) = nullptr; // null: the real volumes
 
 private:
     std::unique_ptr<vlm::Form1> form_;
