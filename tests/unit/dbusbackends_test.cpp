@@ -14,13 +14,11 @@ using namespace vlmtest;
 
 namespace {
 
-// A stand-in for plasmashell or the portal on a private bus: records each call and answers as
-// told.
+// A stand-in for plasmashell or the portal on a private bus: records each call, answers as told.
 class RecordingService final : public QDBusVirtualObject {
 public:
     enum class Answer { Reply, Error, Silence };
     Answer answer = Answer::Reply;
-    QString errorMessage;
     uint portalResponse = 0;
     QList<QDBusMessage> calls;
 
@@ -29,7 +27,7 @@ public:
         if (answer == Answer::Silence)
             return true;
         if (answer == Answer::Error) {
-            connection.send(message.createErrorReply(QDBusError::Failed, errorMessage));
+            connection.send(message.createErrorReply(QDBusError::Failed, u"Widgets are locked"_s));
             return true;
         }
         if (message.member() == u"evaluateScript") {
@@ -38,9 +36,9 @@ public:
         }
         // The portal: the request's path, then its Response signal.
         const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().value(2));
-        QString sender = message.service().mid(1).replace(u'.', u'_');
         const QString path = u"/org/freedesktop/portal/desktop/request/%1/%2"_s.arg(
-            sender, options.value(u"handle_token"_s).toString());
+            message.service().mid(1).replace(u'.', u'_'),
+            options.value(u"handle_token"_s).toString());
         connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
         QDBusMessage signal =
             QDBusMessage::createSignal(path, u"org.freedesktop.portal.Request"_s, u"Response"_s);
@@ -86,8 +84,7 @@ TEST_F(DBusBackendTest, PlasmaRunsAScriptNamingAFreshPictureEachTime) {
         ASSERT_EQ(applied(backend, bitmap_), true) << reported();
     ASSERT_EQ(recorder_.calls.size(), 2);
     const QDBusMessage& call = recorder_.calls[0];
-    EXPECT_EQ(call.interface(), u"org.kde.PlasmaShell");
-    EXPECT_EQ(call.member(), u"evaluateScript");
+    EXPECT_EQ(call.interface() + u'.' + call.member(), u"org.kde.PlasmaShell.evaluateScript");
     const QString script = call.arguments().value(0).toString();
     EXPECT_TRUE(script.contains(u"\"org.kde.image\""_s));
     EXPECT_TRUE(script.contains(
@@ -99,7 +96,6 @@ TEST_F(DBusBackendTest, PlasmaRunsAScriptNamingAFreshPictureEachTime) {
 
 TEST_F(DBusBackendTest, FailuresNeverBlockAndAreReportedOncePerKind) {
     serve(u"org.kde.plasmashell"_s, u"/PlasmaShell"_s);
-    recorder_.errorMessage = u"Widgets are locked"_s;
     using Answer = RecordingService::Answer;
     PlasmaBackend plasma(client_, links_, std::chrono::seconds(5), recorder());
     PlasmaBackend hurried(client_, links_, std::chrono::milliseconds(300), recorder());
@@ -122,8 +118,8 @@ TEST_F(DBusBackendTest, PortalGetsAUriAndFinishesOnItsResponse) {
     ASSERT_EQ(applied(backend, bitmap_), true) << reported();
     ASSERT_EQ(recorder_.calls.size(), 1);
     const QDBusMessage& call = recorder_.calls[0];
-    EXPECT_EQ(call.interface(), u"org.freedesktop.portal.Wallpaper");
-    EXPECT_EQ(call.member(), u"SetWallpaperURI");
+    EXPECT_EQ(call.interface() + u'.' + call.member(),
+              u"org.freedesktop.portal.Wallpaper.SetWallpaperURI");
     const QString uri = call.arguments().value(1).toString();
     EXPECT_TRUE(uri.startsWith(u"file://"_s + links_)) << uri.toStdString();
     EXPECT_TRUE(QFile::exists(QUrl(uri).toLocalFile()));

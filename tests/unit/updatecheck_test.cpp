@@ -1,5 +1,4 @@
 // Fetching the update news from a local HTTP server that behaves well, badly or hostilely.
-// Each fetch must end (a 30 s safety net only catches a hang) without blocking the event loop.
 #include "desktop/updatecheck.h"
 #include "unit/scratch.h"
 
@@ -21,8 +20,8 @@ namespace {
 
 using vlm::UpdateFetchLimits;
 
-// A tiny HTTP server on 127.0.0.1: once a request's head has arrived, respond(socket, head)
-// decides what happens. It keeps every byte received and the head of every request.
+// An HTTP server on 127.0.0.1: respond(socket, head) acts on each request's head. It keeps every
+// byte received and the head of every request.
 struct TestServer {
     using Responder = std::function<void(QTcpSocket*, const QByteArray&)>;
     explicit TestServer(Responder respond) {
@@ -74,9 +73,8 @@ struct FetchResult {
     bool answered = false;
 };
 
-// Runs one fetch in the event loop. The servers answer from this loop, so a fetch that blocked it
-// would hear nothing; a 10 ms timer beside it must tick during any fetch longer than a few
-// periods. Only whether it ticks counts, not how often: on a busy machine the loop runs late.
+// Runs one fetch, which must end (the 30 s safety net only catches a hang) without blocking the
+// event loop: a 10 ms timer beside it must tick at all (how often depends on the machine's load).
 FetchResult fetch(const QUrl& url, const UpdateFetchLimits& limits = {}) {
     std::optional<FetchResult> result;
     vlm::UpdateFetcher fetcher;
@@ -139,10 +137,6 @@ TEST(UpdateFetch, RepliesOverTheSizeCapAreRefusedNotCut) {
     TestServer overCap(reply("200 OK", QByteArray(101, 'a')));
     EXPECT_FALSE(fetch(overCap.url(), limits).answered);
 
-    // An announced length over the cap is refused before the body (never sent) arrives.
-    TestServer announced(drip("HTTP/1.1 200 OK\r\nContent-Length: 52428800\r\n\r\n", "ab", 60000));
-    EXPECT_FALSE(fetch(announced.url()).answered);
-
     // 50 MB with no announced length, sent as fast as the client takes it.
     qint64 sent = 0;
     TestServer flood([&sent](QTcpSocket* socket, const QByteArray&) {
@@ -181,8 +175,7 @@ TEST(UpdateFetch, SilentStalledAndDrippingServersEndAtTheirLimit) {
 
 TEST(UpdateFetch, UnreachableServersAndBadAddressesFail) {
     const QUrl refused = TestServer([](QTcpSocket*, const QByteArray&) {}).url(); // closed again
-    for (const QUrl& bad : {refused, QUrl(u"not a url"_s), QUrl(u"ftp://127.0.0.1/x"_s),
-                            QUrl(u"file:///etc/passwd"_s), QUrl()})
+    for (const QUrl& bad : {refused, QUrl(u"not a url"_s), QUrl(u"file:///etc/passwd"_s)})
         EXPECT_FALSE(fetch(bad).answered) << bad.toString().toStdString();
 }
 
