@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 #include <optional>
 #include <utility>
 
@@ -20,20 +19,17 @@ namespace {
 
 using vlm::UpdateFetchLimits;
 
-// An HTTP server on 127.0.0.1: respond(socket, head) acts on each request's head. It keeps every
-// byte received and the head of every request.
+// An HTTP server on 127.0.0.1: respond(socket, head) acts on each request's head. It keeps the
+// head of every request, and the bytes of one not yet whole.
 struct TestServer {
     using Responder = std::function<void(QTcpSocket*, const QByteArray&)>;
     explicit TestServer(Responder respond) {
         QObject::connect(&server, &QTcpServer::newConnection, [this, respond] {
             while (QTcpSocket* socket = server.nextPendingConnection()) {
-                auto head = std::make_shared<QByteArray>();
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [=, this] {
-                    const QByteArray bytes = socket->readAll();
-                    received += bytes;
-                    *head += bytes;
-                    if (head->contains("\r\n\r\n"))
-                        respond(socket, requests.emplace_back(std::exchange(*head, {})));
+                    pending += socket->readAll();
+                    if (pending.contains("\r\n\r\n"))
+                        respond(socket, requests.emplace_back(std::exchange(pending, {})));
                 });
             }
         });
@@ -43,7 +39,7 @@ struct TestServer {
         return QUrl(u"http://127.0.0.1:%1%2"_s.arg(server.serverPort()).arg(path));
     }
     QTcpServer server;
-    QByteArray received;
+    QByteArray pending;
     QList<QByteArray> requests;
 };
 
@@ -161,9 +157,6 @@ TEST(UpdateFetch, SilentStalledDrippingAndUnreachableServersAndBadAddressesFail)
     limits.deadlineMs = 600;
     TestServer endless(drip("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n", "x", 30));
     EXPECT_FALSE(fetch(endless.url(), limits));
-    TestServer endlessHead(
-        drip("HTTP/1.1 200 OK\r\n", "X-Junk: " + QByteArray(1000, 'j') + "\r\n", 5));
-    EXPECT_FALSE(fetch(endlessHead.url(), limits));
 
     const QUrl refused = TestServer([](QTcpSocket*, const QByteArray&) {}).url(); // closed again
     for (const QUrl& bad : {refused, QUrl(u"not a url"_s), QUrl(u"file:///etc/passwd"_s)})
@@ -190,7 +183,7 @@ TEST(UpdateFetch, FollowsFewSameOriginRedirectsOnly) {
         secure.setScheme(u"https"_s);
         TestServer moved(reply("301 Moved\r\nLocation: " + secure.toEncoded(), ""));
         EXPECT_FALSE(fetch(moved.url(), {.deadlineMs = 2000}));
-        EXPECT_TRUE(tls.received.startsWith('\x16')) << "no TLS handshake reached the https port";
+        EXPECT_TRUE(tls.pending.startsWith('\x16')) << "no TLS handshake reached the https port";
     }
 
     TestServer elsewhere(reply("200 OK", "hijacked"));
