@@ -98,12 +98,11 @@ TEST_F(AutostartTest, TheDesktopsToolsAcceptAndLaunchTheEntry) {
         ASSERT_TRUE(SetRunValue(kName, data));
         run(u"desktop-file-validate"_s, {entryPath()});
     }
-    const QString programFolder = dir.filePath(u"a \"b\" $c `d` 'e' \\f ž"_s);
-    const QString program = vlm::autostartCommandPath(programFolder);
+    const QString program = vlm::autostartCommandPath(dir.filePath(u"a \"b\" $c `d` 'e' \\f ž"_s));
     const QString output = dir.filePath(u"started.txt"_s);
     vlmtest::writeScript(program, "printf '%s' \"$0\" > \"$1\".tmp && mv \"$1\".tmp \"$1\"\n");
-    // The script learns where to report from a second Exec argument added to the entry.
     ASSERT_TRUE(SetRunValue(kName, program));
+    // The script learns where to report from a second Exec argument added to the entry.
     QByteArray content = readBytes(entryPath());
     content.replace("\nTryExec=", " " + vlm::desktopExecValue({output}).toUtf8() + "\nTryExec=");
     vlmtest::writeBytes(entryPath(), content);
@@ -115,11 +114,9 @@ TEST_F(AutostartTest, TheDesktopsToolsAcceptAndLaunchTheEntry) {
 
 TEST(DesktopExec, QuotesOnlyWhatNeedsQuotesAndReadsBackExactly) {
     // $ and \ inside quotes: one backslash for the quoting, doubled by the string escaping.
-    const std::pair<QString, QString> quoted[] = {{u"/opt/vlm"_s, u"/opt/vlm"_s},
-                                                  {u"100%"_s, u"100%%"_s},
-                                                  {u"$HOME"_s, uR"("\\$HOME")"_s},
-                                                  {uR"(a\b)"_s, uR"("a\\\\b")"_s},
-                                                  {QString(), u"\"\""_s}};
+    const std::pair<QString, QString> quoted[] = {
+        {u"/opt/vlm"_s, u"/opt/vlm"_s},  {u"100%"_s, u"100%%"_s},  {u"$HOME"_s, uR"("\\$HOME")"_s},
+        {uR"(a\b)"_s, uR"("a\\\\b")"_s}, {u"a b"_s, u"\"a b\""_s}, {QString(), u"\"\""_s}};
     for (const auto& [argument, value] : quoted)
         EXPECT_EQ(vlm::desktopExecValue({argument}), value);
     const QStringList tricky = {u"say \"hi\" $HOME/`id`"_s,

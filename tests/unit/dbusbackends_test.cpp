@@ -24,16 +24,13 @@ public:
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         calls.append(message);
-        if (answer == Answer::Silence)
-            return true;
-        if (answer == Answer::Error) {
+        const bool plasma = message.member() == u"evaluateScript";
+        if (answer == Answer::Error)
             connection.send(message.createErrorReply(QDBusError::Failed, u"Widgets are locked"_s));
-            return true;
-        }
-        if (message.member() == u"evaluateScript") {
+        else if (answer == Answer::Reply && plasma)
             connection.send(message.createReply(QString()));
+        if (answer != Answer::Reply || plasma)
             return true;
-        }
         // The portal: the request's path, then its Response signal.
         const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().value(2));
         const QString path = u"/org/freedesktop/portal/desktop/request/%1/%2"_s.arg(
