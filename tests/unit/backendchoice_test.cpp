@@ -37,7 +37,6 @@ const Case cases[] = {
     {"XDG_CURRENT_DESKTOP=XFCE;DISPLAY=:0", "", "", "x11"}, // no desktop program: the root
     {"XDG_SESSION_DESKTOP=LXDE;DISPLAY=:0", "pcmanfm", "", "lxde"},
     {"SWAYSOCK=/run/user/1000/sway-ipc.sock;WAYLAND_DISPLAY=wayland-1", "", "swaymsg", "sway"},
-    {"XDG_CURRENT_DESKTOP=Hyprland;WAYLAND_DISPLAY=wayland-1", "hyprpaper", "", "hyprland"},
     {"XDG_CURRENT_DESKTOP=Hyprland;WAYLAND_DISPLAY=wayland-1", "", "swaybg", "swaybg"},
     {"XDG_CURRENT_DESKTOP=river;WAYLAND_DISPLAY=wayland-1", "", "swaybg", "swaybg"},
     {"XDG_CURRENT_DESKTOP=Weston;WAYLAND_DISPLAY=wayland-0;DISPLAY=:0", "", "", "portal"},
@@ -48,8 +47,7 @@ const Case cases[] = {
     {"VLM_WALLPAPER_BACKEND=x11;XDG_CURRENT_DESKTOP=GNOME", "", "", "x11", "windows"},
     {"VLM_WALLPAPER_BACKEND= KDE ;DISPLAY=:0", "", "", "plasma"},
     {"VLM_WALLPAPER_BACKEND=bogus;XDG_CURRENT_DESKTOP=MATE", "", "", "mate"},
-    {"VLM_WALLPAPER_COMMAND=feh --bg-fill %f;XDG_CURRENT_DESKTOP=GNOME", "", "", "command",
-     "windows"},
+    {"VLM_WALLPAPER_COMMAND=feh %f;XDG_CURRENT_DESKTOP=GNOME", "", "", "command", "windows"},
     {"VLM_WALLPAPER_COMMAND=  ;XDG_CURRENT_DESKTOP=GNOME", "", "", "gnome"},
     {"VLM_WALLPAPER_BACKEND=none;VLM_WALLPAPER_COMMAND=feh %f", "", "", "none"},
 };

@@ -52,7 +52,6 @@ protected:
         if (QStandardPaths::findExecutable(u"dbus-daemon"_s).isEmpty())
             GTEST_SKIP() << "dbus-daemon is not installed";
         BackendTest::SetUp();
-        ASSERT_FALSE(bus_.address().isEmpty());
         ASSERT_TRUE(service_.isConnected() && client_.isConnected());
     }
     void TearDown() override {
@@ -121,7 +120,6 @@ TEST_F(DBusBackendTest, PortalGetsAUriAndFinishesOnItsResponse) {
     EXPECT_TRUE(QFile::exists(QUrl(uri).toLocalFile()));
     const QVariantMap options = qdbus_cast<QVariantMap>(call.arguments().value(2));
     EXPECT_EQ(options.value(u"show-preview"_s), QVariant(false));
-    EXPECT_EQ(options.value(u"set-on"_s), QVariant(u"background"_s));
 
     recorder_.portalResponse = 1; // the user dismissed it
     EXPECT_EQ(applied(backend, bitmap_), false);

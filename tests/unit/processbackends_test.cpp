@@ -1,5 +1,4 @@
-// Backends that run a program: the user's command, desktop tools faked on PATH, gsettings with a
-// throw-away store, xfconf on a private bus, swaybg.
+// Backends that run a program: the user's command and the desktops' tools, real or faked on PATH.
 #include "common/safewrite.h"
 #include "unit/backendtesting.h"
 #include "wallpaper/backends/alternatingpath.h"
@@ -97,6 +96,7 @@ TEST_F(ProcessBackendTest, FailuresAreReportedOncePerKindAndAHangingCommandIsKil
     }
 }
 
+// Same path, new content: the name must change or the desktop keeps the old picture.
 TEST_F(ProcessBackendTest, DesktopToolsGetAFreshNameEachTimeAndNoPileGrows) {
     // The tool, its backend, and its arguments for one picture, %1 standing for the name given.
     using Make =
@@ -134,7 +134,6 @@ TEST_F(ProcessBackendTest, DesktopToolsGetAFreshNameEachTimeAndNoPileGrows) {
 
 TEST_F(ProcessBackendTest, AfterARestartTheNameTheDesktopShowsIsNotReused) {
     const QString shown = AlternatingPath(links_).prepare(bitmap_);
-    ASSERT_FALSE(shown.isEmpty());
     // A new run does not know which name the desktop shows; it must not write that one.
     ASSERT_TRUE(writeFileAtomically(bitmap_, "two")); // as the program writes the bitmap
     AlternatingPath links(links_);
@@ -169,7 +168,7 @@ TEST_F(ProcessBackendTest, GSettingsDesktopsGetAFreshNameInTheirOwnKeys) {
         return unquoted(runTool(environment, u"gsettings"_s, arguments));
     };
     // Quotes and backslashes in the folder reach the URI keys unchanged: GNOME's (the dark key
-    // too), which Deepin uses without its own wrapper.
+    // too), which Deepin uses without its own wrapper. (Fresh names: see the MATE row above.)
     const std::pair<decltype(&GSettingsBackend::gnome), QStringList> desktops[] = {
         {&GSettingsBackend::gnome, {u"picture-uri"_s, u"picture-uri-dark"_s}},
         {&GSettingsBackend::deepin, {u"picture-uri"_s}}};
@@ -177,21 +176,16 @@ TEST_F(ProcessBackendTest, GSettingsDesktopsGetAFreshNameInTheirOwnKeys) {
     for (const auto& [make, keys] : desktops) {
         const QString folder = dir_.filePath(u"o'dd \\ [links] %1"_s.arg(++count));
         const auto backend = make(environment, folder);
-        QString previous;
         for (const QByteArray content : {"BM first picture", "BM second picture"}) {
-            // Same path, new content: the key must change or the desktop keeps the old picture.
             writeBytes(bitmap_, content);
             ASSERT_EQ(applied(*backend, bitmap_), true) << backend->name().toStdString();
             const QString value = get(keys[0]);
             const QString file = QUrl(value).toLocalFile();
             EXPECT_TRUE(file.startsWith(folder + u'/')) << value.toStdString();
             EXPECT_EQ(readBytes(file), content);
-            EXPECT_NE(value, previous);
             for (const QString& key : keys)
                 EXPECT_EQ(get(key), value);
-            previous = value;
         }
-        EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 1);
     }
 }
 
@@ -200,9 +194,8 @@ TEST(GVariantStringLiteral, EscapesQuotesBackslashesAndControlCharacters) {
 }
 
 TEST_F(ProcessBackendTest, SwaybgStartsTheNewOneBeforeEndingTheOld) {
-    // The fakes wait on a pipe this test holds open, so they end should the test binary die; the
-    // guard ends them however the test ends. (A child such as sleep would look like a second
-    // swaybg between fork and exec.)
+    // The fakes wait on a pipe held open here, so they end should the test binary die, and the
+    // guard ends them in any case. (A child such as sleep would look like a second swaybg.)
     const QString pipe = dir_.filePath(u"held"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     QFile held(pipe);
@@ -236,7 +229,6 @@ TEST_F(ProcessBackendTest, XfceSetsEveryExistingLastImageAndCreatesOnesWhenNone)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"XDG_CONFIG_HOME"_s, dir_.filePath(u"config"_s));
     PrivateBus bus(environment);
-    ASSERT_FALSE(bus.address().isEmpty());
     environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, bus.address());
     const auto query = [&](const QString& property, const QStringList& set = {}) {
         return runTool(environment, u"xfconf-query"_s,

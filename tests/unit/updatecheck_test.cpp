@@ -64,9 +64,8 @@ TestServer::Responder drip(const QByteArray& head, QByteArray piece, int periodM
     };
 }
 
-// Runs one fetch, which must end (the 30 s safety net only catches a hang) without blocking the
-// event loop: a 10 ms timer beside it must tick at all (how often depends on the machine's load).
-// Returns the news, nullopt for no answer.
+// The news one fetch brings, nullopt for none. It must end (30 s only catch a hang) and leave the
+// event loop running: a 10 ms timer beside it must tick at all (how often depends on the load).
 std::optional<QString> fetch(const QUrl& url, const UpdateFetchLimits& limits = {}) {
     std::optional<std::optional<QString>> result;
     vlm::UpdateFetcher fetcher;
@@ -89,7 +88,6 @@ std::optional<QString> fetch(const QUrl& url, const UpdateFetchLimits& limits = 
     EXPECT_FALSE(result);             // never reported from within start
     loop.exec();
     EXPECT_TRUE(result) << "not finished within 30 s";
-    EXPECT_FALSE(fetcher.isRunning());
     EXPECT_TRUE(ticks > 0 || clock.elapsed() < 50) << "the event loop was blocked";
     return result.value_or(std::nullopt);
 }
