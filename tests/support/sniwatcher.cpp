@@ -1,6 +1,5 @@
-// A StatusNotifier watcher with a host, for the end-to-end tests: it owns
-// org.kde.StatusNotifierWatcher on the session bus, says that a host is registered, and prints
-// the bus name of every item that registers, one a line.
+// A StatusNotifier watcher with a host for the end-to-end tests: it owns its name on the session
+// bus and prints the bus name of every item that registers, one a line.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -10,24 +9,21 @@
 class Watcher : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
-
-public:
-    bool isHostRegistered() const { return true; }
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered MEMBER hostRegistered_ CONSTANT)
+    bool hostRegistered_ = true;
 
 public Q_SLOTS:
     void RegisterStatusNotifierItem(const QString& service) {
         // An item may give its object path instead of its bus name.
-        const QString name = service.startsWith(u'/') ? message().service() : service;
-        std::printf("%s\n", qPrintable(name));
+        std::printf("%s\n", qPrintable(service.startsWith(u'/') ? message().service() : service));
         std::fflush(stdout);
     }
 };
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QDBusConnection bus = QDBusConnection::sessionBus();
     Watcher watcher;
+    QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
                             QDBusConnection::ExportAllSlots |
                                 QDBusConnection::ExportAllProperties) ||

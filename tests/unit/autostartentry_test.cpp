@@ -5,10 +5,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using vlm::SetRunValue;
@@ -18,7 +15,7 @@ namespace {
 
 const QString kName = QString::fromUtf16(vlm::kAutostartValueName);
 
-// Points XDG_CONFIG_HOME, XDG_CONFIG_DIRS and HOME at a fresh folder for one test.
+// Points XDG_CONFIG_HOME and XDG_CONFIG_DIRS at a fresh folder for one test.
 class AutostartTest : public ::testing::Test {
 protected:
     QString folder() const { return dir.filePath(u"config/autostart"_s); }
@@ -32,7 +29,7 @@ protected:
                     keys.append(line);
         return keys;
     }
-    // Runs one of the desktop's tools on the entry; it must succeed.
+    // Runs one of the desktop's tools; it must succeed.
     void run(const QString& tool, const QStringList& arguments) {
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
@@ -45,7 +42,6 @@ protected:
     QTemporaryDir dir;
     vlmtest::ScopedEnv config{"XDG_CONFIG_HOME", dir.filePath(u"config"_s)};
     vlmtest::ScopedEnv dirs{"XDG_CONFIG_DIRS", dir.filePath(u"system"_s)};
-    vlmtest::ScopedEnv home{"HOME", dir.filePath(u"home"_s)};
 };
 const QByteArrayList kOff = {"Exec=", "Hidden=true", "X-GNOME-Autostart-enabled=false"};
 
@@ -54,15 +50,9 @@ TEST_F(AutostartTest, OnStartsTheFixedProgramNameQuotedWhenNeededOffHidesIt) {
     EXPECT_FALSE(QDir(folder()).exists()) << "nothing starts the program: no entry needed";
     // Whatever this test binary is called, the entry starts "vlm" in the given folder; TryExec
     // names it, so a session does not start a removed program.
-    const std::tuple<QString, QByteArray, QByteArray> cases[] = {
-        {u"/opt/my apps"_s, "\"/opt/my apps/vlm\"", "/opt/my apps/vlm"},
-        {u"/opt/vlm/"_s, "/opt/vlm/vlm", "/opt/vlm/vlm"},
-        {u"/"_s, "/vlm", "/vlm"}};
-    for (const auto& [programFolder, exec, program] : cases) {
-        ASSERT_TRUE(SetRunValue(kName, vlm::autostartCommandPath(programFolder)));
-        EXPECT_EQ(startKeys(), (QByteArrayList{"Exec=" + exec, "TryExec=" + program,
-                                               "X-GNOME-Autostart-enabled=true"}));
-    }
+    ASSERT_TRUE(SetRunValue(kName, vlm::autostartCommandPath(u"/opt/my apps"_s)));
+    EXPECT_EQ(startKeys(), (QByteArrayList{"Exec=\"/opt/my apps/vlm\"", "TryExec=/opt/my apps/vlm",
+                                           "X-GNOME-Autostart-enabled=true"}));
     ASSERT_TRUE(SetRunValue(kName, QString()));
     EXPECT_EQ(startKeys(), kOff);
     EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{u"Velmora.desktop"_s})
@@ -73,13 +63,10 @@ TEST_F(AutostartTest, OnStartsTheFixedProgramNameQuotedWhenNeededOffHidesIt) {
     vlmtest::writeBytes(dir.filePath(u"system/autostart/Velmora.desktop"_s), "Exec=vlm\n");
     ASSERT_TRUE(SetRunValue(kName, QString()));
     EXPECT_EQ(startKeys(), kOff);
-
-    config.set("relative/config"); // ignored
-    ASSERT_TRUE(SetRunValue(kName, u"/usr/bin/vlm"_s));
-    EXPECT_TRUE(QFile::exists(dir.filePath(u"home/.config/autostart/Velmora.desktop"_s)));
 }
 
-TEST_F(AutostartTest, BadNamesAndFailedWritesReportFalseAndKeepTheOldEntry) {
+// A failed write keeps the old entry: the full-disk test covers it with every writer.
+TEST_F(AutostartTest, BadNamesAndAFolderThatCannotBeMadeAreRefused) {
     // A name that is no plain file name, or a command no file can hold, writes nothing.
     for (const QString& name :
          {QString(), u"../Velmora"_s, u"a/b"_s, u".hidden"_s, u"a"_s + QChar(0)})
@@ -87,40 +74,13 @@ TEST_F(AutostartTest, BadNamesAndFailedWritesReportFalseAndKeepTheOldEntry) {
     EXPECT_FALSE(SetRunValue(kName, u"/a"_s + QChar(0) + u"b"_s));
     EXPECT_FALSE(SetRunValue(kName, QString(QChar(0xD800)))); // broken UTF-16
     EXPECT_FALSE(QDir(dir.filePath(u"config"_s)).exists());
-    EXPECT_FALSE(QDir(dir.filePath(u"home"_s)).exists());
 
-    ASSERT_TRUE(SetRunValue(kName, u"/usr/bin/vlm"_s));
+    // A file where the autostart folder belongs; standard error tells why.
     vlmtest::LoggedMessages log("vlm.autostart");
-    const QByteArray before = readBytes(entryPath());
-
-    // A file size limit makes every write fail, even for root.
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = old;
-    tiny.rlim_cur = 16;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
-    const bool written = SetRunValue(kName, QString());
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(readBytes(entryPath()), before);
-
-    if (geteuid() != 0) { // root ignores folder permissions
-        QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner);
-        EXPECT_FALSE(SetRunValue(kName, QString())) << "read-only folder";
-        QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        EXPECT_EQ(readBytes(entryPath()), before);
-    }
-
-    // A file where the autostart folder belongs: the folder cannot be made.
-    ASSERT_TRUE(QDir(folder()).removeRecursively());
     vlmtest::writeBytes(folder(), {});
     EXPECT_FALSE(SetRunValue(kName, u"/usr/bin/vlm"_s));
-    // Each failure is told on standard error, with its reason.
-    ASSERT_EQ(log.messages.size(), geteuid() == 0 ? 2 : 3)
-        << log.messages.join(u'\n').toStdString();
-    EXPECT_TRUE(log.messages.back().contains(folder())) << log.messages.back().toStdString();
+    ASSERT_EQ(log.messages.size(), 1) << log.messages.join(u'\n').toStdString();
+    EXPECT_TRUE(log.messages[0].contains(folder())) << log.messages[0].toStdString();
 }
 
 // The desktop's own tools read the entries: the validator accepts them, and GLib's launcher (the
@@ -133,12 +93,11 @@ TEST_F(AutostartTest, TheDesktopsToolsAcceptAndLaunchTheEntry) {
         ASSERT_TRUE(SetRunValue(kName, data));
         run(u"desktop-file-validate"_s, {entryPath()});
     }
-    const QString programFolder = dir.filePath(u"a \"b\" $c `d` 'e' \\f ž"_s);
-    const QString program = vlm::autostartCommandPath(programFolder);
+    const QString program = vlm::autostartCommandPath(dir.filePath(u"a \"b\" $c `d` 'e' \\f ž"_s));
     const QString output = dir.filePath(u"started.txt"_s);
     vlmtest::writeScript(program, "printf '%s' \"$0\" > \"$1\".tmp && mv \"$1\".tmp \"$1\"\n");
-    // The script learns where to report from a second Exec argument added to the entry.
     ASSERT_TRUE(SetRunValue(kName, program));
+    // The script learns where to report from a second Exec argument added to the entry.
     QByteArray content = readBytes(entryPath());
     content.replace("\nTryExec=", " " + vlm::desktopExecValue({output}).toUtf8() + "\nTryExec=");
     vlmtest::writeBytes(entryPath(), content);
@@ -150,21 +109,16 @@ TEST_F(AutostartTest, TheDesktopsToolsAcceptAndLaunchTheEntry) {
 
 TEST(DesktopExec, QuotesOnlyWhatNeedsQuotesAndReadsBackExactly) {
     // $ and \ inside quotes: one backslash for the quoting, doubled by the string escaping.
-    const std::pair<QString, QString> quoted[] = {{u"/opt/vlm"_s, u"/opt/vlm"_s},
-                                                  {u"100%"_s, u"100%%"_s},
-                                                  {u"$HOME"_s, uR"("\\$HOME")"_s},
-                                                  {uR"(a\b)"_s, uR"("a\\\\b")"_s},
-                                                  {QString(), u"\"\""_s}};
+    const std::pair<QString, QString> quoted[] = {
+        {u"/opt/vlm"_s, u"/opt/vlm"_s},  {u"100%"_s, u"100%%"_s},  {u"$HOME"_s, uR"("\\$HOME")"_s},
+        {uR"(a\b)"_s, uR"("a\\\\b")"_s}, {u"a b"_s, u"\"a b\""_s}, {QString(), u"\"\""_s}};
     for (const auto& [argument, value] : quoted)
         EXPECT_EQ(vlm::desktopExecValue({argument}), value);
     const QStringList tricky = {u"say \"hi\" $HOME/`id`"_s,
                                 uR"(C:\dir\\x\)"_s,
                                 u"100% %% %f"_s,
-                                u"Příliš žluťoučký kůň 🐎"_s,
                                 u"two\nlines\r\tend"_s,
                                 u"'single' ~ | & ; * ? # ( ) < >"_s,
-                                u"  "_s,
-                                u"\\s\\n a=b"_s,
                                 QString()};
     for (const QString& argument : tricky) {
         const QString value = vlm::desktopExecValue({argument});
@@ -173,7 +127,6 @@ TEST(DesktopExec, QuotesOnlyWhatNeedsQuotesAndReadsBackExactly) {
     }
     EXPECT_EQ(vlm::unquoteDesktopExec(vlm::desktopExecValue(tricky)), tricky);
     // The reader is strict: anything this writer would not produce is no command.
-    EXPECT_EQ(vlm::unquoteDesktopExec(u"vlm  --x"_s), (QStringList{u"vlm"_s, u"--x"_s}));
     for (const char* bad : {"", "\"open", "a\"b\"", "\"a\"b", "a$b", "a\\q", "trailing\\",
                             R"("\\q")", "%f", "50%", "a\tb", "\"a\nb\""})
         EXPECT_EQ(vlm::unquoteDesktopExec(QString::fromUtf8(bad)), QStringList()) << bad;

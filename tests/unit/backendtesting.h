@@ -1,7 +1,6 @@
 #pragma once
 
-// Shared fixtures of the wallpaper backend tests: waiting for a backend, private X servers and
-// D-Bus buses, a scratch folder with the bitmap.
+// Shared fixtures of the wallpaper backend tests.
 
 #include "unit/scratch.h"
 #include "wallpaper/backends/failurereporter.h"
@@ -20,15 +19,15 @@ namespace vlmtest {
 
 using namespace Qt::Literals::StringLiterals;
 
-// Runs the event loop until the backend reports the end of its latest apply(), or timeout.
-inline std::optional<bool> waitFinished(vlm::WallpaperBackend& backend, int timeoutMs = 10000) {
+// Runs the event loop until the backend reports the end of its latest apply(); nullopt on a hang.
+inline std::optional<bool> waitFinished(vlm::WallpaperBackend& backend) {
     std::optional<bool> result;
     QEventLoop loop;
     backend.setFinishedHandler([&](bool ok) {
         result = ok;
         loop.quit();
     });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     loop.exec();
     backend.setFinishedHandler({});
     return result;
@@ -36,9 +35,9 @@ inline std::optional<bool> waitFinished(vlm::WallpaperBackend& backend, int time
 
 // Applies a picture (from the file, or the one in memory) and waits for the outcome.
 inline std::optional<bool> applied(vlm::WallpaperBackend& backend, const QString& path,
-                                   const QImage& picture = {}, int timeoutMs = 10000) {
+                                   const QImage& picture = {}) {
     backend.apply(path, picture);
-    return waitFinished(backend, timeoutMs);
+    return waitFinished(backend);
 }
 
 // A helper program that prints one line once it is ready, ended with this object.
@@ -84,8 +83,7 @@ struct PrivateBus : Daemon {
     QString address() const { return ready_; }
 };
 
-// A scratch folder with the wallpaper bitmap in it, a folder for the backends' links, and the
-// failures the backend under test reported.
+// A scratch folder with the bitmap, a folder for the backends' links, and the failures reported.
 class BackendTest : public ::testing::Test {
 protected:
     void SetUp() override { writeBytes(bitmap_, "BM first picture"); }

@@ -14,33 +14,28 @@ using namespace vlmtest;
 
 namespace {
 
-// A stand-in for plasmashell or the portal on a private bus: records each call and answers as
-// told.
+// A stand-in for plasmashell or the portal on a private bus: records each call, answers as told.
 class RecordingService final : public QDBusVirtualObject {
 public:
     enum class Answer { Reply, Error, Silence };
     Answer answer = Answer::Reply;
-    QString errorMessage;
     uint portalResponse = 0;
     QList<QDBusMessage> calls;
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         calls.append(message);
-        if (answer == Answer::Silence)
-            return true;
-        if (answer == Answer::Error) {
-            connection.send(message.createErrorReply(QDBusError::Failed, errorMessage));
-            return true;
-        }
-        if (message.member() == u"evaluateScript") {
+        const bool plasma = message.member() == u"evaluateScript";
+        if (answer == Answer::Error)
+            connection.send(message.createErrorReply(QDBusError::Failed, u"Widgets are locked"_s));
+        else if (answer == Answer::Reply && plasma)
             connection.send(message.createReply(QString()));
+        if (answer != Answer::Reply || plasma)
             return true;
-        }
         // The portal: the request's path, then its Response signal.
         const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().value(2));
-        QString sender = message.service().mid(1).replace(u'.', u'_');
         const QString path = u"/org/freedesktop/portal/desktop/request/%1/%2"_s.arg(
-            sender, options.value(u"handle_token"_s).toString());
+            message.service().mid(1).replace(u'.', u'_'),
+            options.value(u"handle_token"_s).toString());
         connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
         QDBusMessage signal =
             QDBusMessage::createSignal(path, u"org.freedesktop.portal.Request"_s, u"Response"_s);
@@ -57,7 +52,6 @@ protected:
         if (QStandardPaths::findExecutable(u"dbus-daemon"_s).isEmpty())
             GTEST_SKIP() << "dbus-daemon is not installed";
         BackendTest::SetUp();
-        ASSERT_FALSE(bus_.address().isEmpty());
         ASSERT_TRUE(service_.isConnected() && client_.isConnected());
     }
     void TearDown() override {
@@ -86,10 +80,8 @@ TEST_F(DBusBackendTest, PlasmaRunsAScriptNamingAFreshPictureEachTime) {
         ASSERT_EQ(applied(backend, bitmap_), true) << reported();
     ASSERT_EQ(recorder_.calls.size(), 2);
     const QDBusMessage& call = recorder_.calls[0];
-    EXPECT_EQ(call.interface(), u"org.kde.PlasmaShell");
-    EXPECT_EQ(call.member(), u"evaluateScript");
+    EXPECT_EQ(call.interface() + u'.' + call.member(), u"org.kde.PlasmaShell.evaluateScript");
     const QString script = call.arguments().value(0).toString();
-    EXPECT_TRUE(script.contains(u"\"org.kde.image\""_s));
     EXPECT_TRUE(script.contains(
         javaScriptStringLiteral(QUrl::fromLocalFile(links_).toString() + u'/').chopped(1)))
         << script.toStdString();
@@ -99,7 +91,6 @@ TEST_F(DBusBackendTest, PlasmaRunsAScriptNamingAFreshPictureEachTime) {
 
 TEST_F(DBusBackendTest, FailuresNeverBlockAndAreReportedOncePerKind) {
     serve(u"org.kde.plasmashell"_s, u"/PlasmaShell"_s);
-    recorder_.errorMessage = u"Widgets are locked"_s;
     using Answer = RecordingService::Answer;
     PlasmaBackend plasma(client_, links_, std::chrono::seconds(5), recorder());
     PlasmaBackend hurried(client_, links_, std::chrono::milliseconds(300), recorder());
@@ -122,14 +113,13 @@ TEST_F(DBusBackendTest, PortalGetsAUriAndFinishesOnItsResponse) {
     ASSERT_EQ(applied(backend, bitmap_), true) << reported();
     ASSERT_EQ(recorder_.calls.size(), 1);
     const QDBusMessage& call = recorder_.calls[0];
-    EXPECT_EQ(call.interface(), u"org.freedesktop.portal.Wallpaper");
-    EXPECT_EQ(call.member(), u"SetWallpaperURI");
+    EXPECT_EQ(call.interface() + u'.' + call.member(),
+              u"org.freedesktop.portal.Wallpaper.SetWallpaperURI");
     const QString uri = call.arguments().value(1).toString();
     EXPECT_TRUE(uri.startsWith(u"file://"_s + links_)) << uri.toStdString();
     EXPECT_TRUE(QFile::exists(QUrl(uri).toLocalFile()));
     const QVariantMap options = qdbus_cast<QVariantMap>(call.arguments().value(2));
     EXPECT_EQ(options.value(u"show-preview"_s), QVariant(false));
-    EXPECT_EQ(options.value(u"set-on"_s), QVariant(u"background"_s));
 
     recorder_.portalResponse = 1; // the user dismissed it
     EXPECT_EQ(applied(backend, bitmap_), false);

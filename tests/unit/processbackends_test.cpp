@@ -1,5 +1,4 @@
-// Backends that run a program: the user's command, the desktops' own tools (faked on PATH),
-// gsettings with a throw-away store, xfconf on a private bus, swaybg.
+// Backends that run a program: the user's command and the desktops' tools, real or faked on PATH.
 #include "common/safewrite.h"
 #include "unit/backendtesting.h"
 #include "wallpaper/backends/alternatingpath.h"
@@ -20,7 +19,6 @@ using namespace vlmtest;
 
 namespace {
 
-// Runs a tool to completion and returns its standard output.
 QString runTool(const QProcessEnvironment& environment, const QString& program,
                 const QStringList& arguments) {
     QProcess process;
@@ -71,8 +69,6 @@ TEST(SplitCommandLine, QuotesAndEscapesAsAShellWouldWithoutExpanding) {
               (QStringList{u"a"_s, uR"(b "c" \d)"_s, uR"(e "f" \g $HOME)"_s, u"x y"_s, QString(),
                            QString()}));
     EXPECT_EQ(splitCommandLine(u"x'y'z"_s), QStringList{u"xyz"_s});
-    EXPECT_TRUE(splitCommandLine(u"a \"b"_s).isEmpty());
-    EXPECT_TRUE(splitCommandLine(QString()).isEmpty());
 }
 
 TEST_F(ProcessBackendTest, FailuresAreReportedOncePerKindAndAHangingCommandIsKilled) {
@@ -89,8 +85,8 @@ TEST_F(ProcessBackendTest, FailuresAreReportedOncePerKindAndAHangingCommandIsKil
         QTimer timer;
         QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
         timer.start(20);
-        EXPECT_EQ(applied(*backend, bitmap_, {}, 5000), false);
-        EXPECT_EQ(applied(*backend, bitmap_, {}, 5000), false);
+        EXPECT_EQ(applied(*backend, bitmap_), false);
+        EXPECT_EQ(applied(*backend, bitmap_), false);
         expectReportedOnce(expected);
         if (command.startsWith(u"hang")) {
             EXPECT_GE(ticks, 10) << "the event loop was blocked";
@@ -100,10 +96,16 @@ TEST_F(ProcessBackendTest, FailuresAreReportedOncePerKindAndAHangingCommandIsKil
     }
 }
 
+// Same path, new content: the name must change or the desktop keeps the old picture.
 TEST_F(ProcessBackendTest, DesktopToolsGetAFreshNameEachTimeAndNoPileGrows) {
     // The tool, its backend, and its arguments for one picture, %1 standing for the name given.
-    const std::tuple<QString, decltype(&CommandBackend::lxqt), QStringList> tools[] = {
+    using Make =
+        std::function<std::unique_ptr<WallpaperBackend>(const QProcessEnvironment&, QString)>;
+    const std::tuple<QString, Make, QStringList> tools[] = {
         {u"pcmanfm-qt"_s, &CommandBackend::lxqt, {u"--set-wallpaper=%1"_s}},
+        {u"gsettings"_s,
+         &GSettingsBackend::mate,
+         {u"set"_s, u"org.mate.background"_s, u"picture-filename"_s, u"'%1'"_s}},
         {u"swaymsg"_s, &CommandBackend::sway, {u"output * bg \"%1\" fill"_s}},
         // hyprpaper: load the fresh name, show it on every monitor, drop what is not shown
         {u"hyprctl"_s,
@@ -132,7 +134,6 @@ TEST_F(ProcessBackendTest, DesktopToolsGetAFreshNameEachTimeAndNoPileGrows) {
 
 TEST_F(ProcessBackendTest, AfterARestartTheNameTheDesktopShowsIsNotReused) {
     const QString shown = AlternatingPath(links_).prepare(bitmap_);
-    ASSERT_FALSE(shown.isEmpty());
     // A new run does not know which name the desktop shows; it must not write that one.
     ASSERT_TRUE(writeFileAtomically(bitmap_, "two")); // as the program writes the bitmap
     AlternatingPath links(links_);
@@ -156,54 +157,35 @@ QString unquoted(const QString& printed) {
 }
 
 TEST_F(ProcessBackendTest, GSettingsDesktopsGetAFreshNameInTheirOwnKeys) {
-    if (QStandardPaths::findExecutable(u"gsettings"_s).isEmpty() ||
-        QStandardPaths::findExecutable(u"glib-compile-schemas"_s).isEmpty())
+    if (QStandardPaths::findExecutable(u"gsettings"_s).isEmpty())
         GTEST_SKIP() << "gsettings is not installed";
-    // A throw-away settings store, and the MATE and Cinnamon keys this machine lacks.
+    // A throw-away settings store.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"GSETTINGS_BACKEND"_s, u"keyfile"_s);
     environment.insert(u"XDG_CONFIG_HOME"_s, dir_.filePath(u"config"_s));
-    const QString schemas = dir_.filePath(u"schemas"_s);
-    writeBytes(schemas + u"/test.gschema.xml"_s, R"(<schemalist>
-<schema id="org.mate.background" path="/org/mate/desktop/background/">
-<key name="picture-filename" type="s"><default>''</default></key></schema>
-<schema id="org.cinnamon.desktop.background" path="/org/cinnamon/desktop/background/">
-<key name="picture-uri" type="s"><default>''</default></key></schema></schemalist>)");
-    QProcess::execute(u"glib-compile-schemas"_s, {schemas});
-    environment.insert(u"GSETTINGS_SCHEMA_DIR"_s, schemas);
-    const auto get = [&](const QString& schema, const QString& key) {
-        return unquoted(runTool(environment, u"gsettings"_s, {u"get"_s, schema, key}));
+    const auto get = [&](const QString& key) {
+        const QStringList arguments = {u"get"_s, u"org.gnome.desktop.background"_s, key};
+        return unquoted(runTool(environment, u"gsettings"_s, arguments));
     };
-    // Quotes and backslashes in the folder reach the keys unchanged: a URI for GNOME (the dark
-    // key too) and Cinnamon, a path for MATE. Without its own wrapper Deepin uses GNOME's key.
-    const QString gnome = u"org.gnome.desktop.background"_s;
-    const std::tuple<decltype(&GSettingsBackend::gnome), QString, QStringList, bool> desktops[] = {
-        {&GSettingsBackend::gnome, gnome, {u"picture-uri"_s, u"picture-uri-dark"_s}, true},
-        {&GSettingsBackend::mate, u"org.mate.background"_s, {u"picture-filename"_s}, false},
-        {&GSettingsBackend::cinnamon,
-         u"org.cinnamon.desktop.background"_s,
-         {u"picture-uri"_s},
-         true},
-        {&GSettingsBackend::deepin, gnome, {u"picture-uri"_s}, true}};
+    // Quotes and backslashes in the folder reach the URI keys unchanged: GNOME's (the dark key
+    // too), which Deepin uses without its own wrapper. (Fresh names: see the MATE row above.)
+    const std::pair<decltype(&GSettingsBackend::gnome), QStringList> desktops[] = {
+        {&GSettingsBackend::gnome, {u"picture-uri"_s, u"picture-uri-dark"_s}},
+        {&GSettingsBackend::deepin, {u"picture-uri"_s}}};
     int count = 0;
-    for (const auto& [make, schema, keys, uri] : desktops) {
+    for (const auto& [make, keys] : desktops) {
         const QString folder = dir_.filePath(u"o'dd \\ [links] %1"_s.arg(++count));
         const auto backend = make(environment, folder);
-        QString previous;
         for (const QByteArray content : {"BM first picture", "BM second picture"}) {
-            // Same path, new content: the key must change or the desktop keeps the old picture.
             writeBytes(bitmap_, content);
             ASSERT_EQ(applied(*backend, bitmap_), true) << backend->name().toStdString();
-            const QString value = get(schema, keys[0]);
-            const QString file = uri ? QUrl(value).toLocalFile() : value;
+            const QString value = get(keys[0]);
+            const QString file = QUrl(value).toLocalFile();
             EXPECT_TRUE(file.startsWith(folder + u'/')) << value.toStdString();
             EXPECT_EQ(readBytes(file), content);
-            EXPECT_NE(value, previous);
             for (const QString& key : keys)
-                EXPECT_EQ(get(schema, key), value);
-            previous = value;
+                EXPECT_EQ(get(key), value);
         }
-        EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 1);
     }
 }
 
@@ -212,9 +194,8 @@ TEST(GVariantStringLiteral, EscapesQuotesBackslashesAndControlCharacters) {
 }
 
 TEST_F(ProcessBackendTest, SwaybgStartsTheNewOneBeforeEndingTheOld) {
-    // The fakes wait on a pipe this test holds open, so they end with it should the test binary
-    // die; the guard ends them however the test itself ends, even one that had not yet reached
-    // the pipe. (A child such as sleep would look like a second swaybg between fork and exec.)
+    // The fakes wait on a pipe held open here, so they end should the test binary die, and the
+    // guard ends them in any case. (A child such as sleep would look like a second swaybg.)
     const QString pipe = dir_.filePath(u"held"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     QFile held(pipe);
@@ -248,7 +229,6 @@ TEST_F(ProcessBackendTest, XfceSetsEveryExistingLastImageAndCreatesOnesWhenNone)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"XDG_CONFIG_HOME"_s, dir_.filePath(u"config"_s));
     PrivateBus bus(environment);
-    ASSERT_FALSE(bus.address().isEmpty());
     environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, bus.address());
     const auto query = [&](const QString& property, const QStringList& set = {}) {
         return runTool(environment, u"xfconf-query"_s,
@@ -257,7 +237,7 @@ TEST_F(ProcessBackendTest, XfceSetsEveryExistingLastImageAndCreatesOnesWhenNone)
     const QString hdmi = u"/backdrop/screen0/monitorHDMI-1/workspace0/"_s;
     const QString dp = u"/backdrop/screen0/monitorDP-2/workspace0/last-image"_s;
     XfceBackend fresh(environment, {u"HDMI-1"_s, u"DP-2"_s}, std::chrono::seconds(10), recorder());
-    ASSERT_EQ(applied(fresh, bitmap_, {}, 20000), true) << reported();
+    ASSERT_EQ(applied(fresh, bitmap_), true) << reported();
     EXPECT_EQ(query(hdmi + u"last-image"_s) + query(dp), bitmap_ + bitmap_);
 
     // Existing properties are all set, others untouched, nothing new created.
@@ -267,22 +247,10 @@ TEST_F(ProcessBackendTest, XfceSetsEveryExistingLastImageAndCreatesOnesWhenNone)
     XfceBackend existing(environment, {u"eDP-9"_s}, std::chrono::seconds(10), recorder());
     const QString other = dir_.filePath(u"other.bmp"_s);
     writeBytes(other, "BM");
-    ASSERT_EQ(applied(existing, other, {}, 20000), true);
+    ASSERT_EQ(applied(existing, other), true);
     EXPECT_EQ(query(workspace3) + query(dp) + query(hdmi + u"image-style"_s),
               other + other + u"5"_s);
     EXPECT_TRUE(query(u"/backdrop/screen0/monitoreDP-9/workspace0/last-image"_s).isEmpty());
-    EXPECT_TRUE(reported_.isEmpty()) << reported();
-}
-
-TEST(XfceBackend, OnlyLastImagePropertiesAreTaken) {
-    const QByteArray listing = "/backdrop/screen0/monitor0/workspace0/last-image\n"
-                               "/backdrop/screen0/monitor0/workspace0/image-style\n"
-                               "/backdrop/screen1/monitorHDMI-1/workspace12/last-image\r\n"
-                               "/backdrop/screen0/monitor0/last-image\n"
-                               "/desktop-icons/style\n\n";
-    EXPECT_EQ(XfceBackend::lastImageProperties(listing),
-              (QStringList{u"/backdrop/screen0/monitor0/workspace0/last-image"_s,
-                           u"/backdrop/screen1/monitorHDMI-1/workspace12/last-image"_s}));
 }
 
 } // namespace
