@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The command line without a display (an uninstaller, a terminal over ssh): the uninstall switch
-# removes the options, the bitmap and the autostart entry and prints its message; --version
-# prints; an unknown option prints the usage and ends with 2; the switch behind Qt
-# options starts normally.
+# The command line without a display (an uninstaller, ssh): the uninstall switch removes the
+# options, the bitmap and the autostart entry and prints its message; --version prints; an
+# unknown option prints the usage and ends with 2; the switch behind Qt options starts normally.
 set -u
 source "$(dirname "$0")/../support/e2elib.sh"
 

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The running program reached on the session bus: a gdbus call and a second "vlm --change-now"
-# each change the root picture, a second plain start leaves the first running, the properties
-# tell the place, "vlm --quit" brings the window forward and asks about an unsaved collection.
-# A second run changes the picture in turn every 3 seconds, the stored index following, and
-# "vlm --quit" without anything unsaved ends it at once.
+# The program on the session bus: a gdbus call and "vlm --change-now" change the root picture, a
+# second start leaves the first running, "vlm --quit" shows the window and asks about an unsaved
+# collection. A second run changes the picture every 3 s, the stored index following, and
+# "vlm --quit" with nothing unsaved ends it at once.
 set -u
 source "$(dirname "$0")/../support/e2elib.sh"
 need gdbus
@@ -11,9 +10,7 @@ export VLM_WALLPAPER_BACKEND=x11
 make_collection r.bmp:ff0000 g.jpg:00ff00 b.bmp:0000ff
 write_options "hide=0" "start=0" "lastfile=$home/c.vlk" "index=0" "cas=1" "jednotky=hodin"
 
-velmora() {
-    gdbus call --session -d example.velmora.Velmora -o /example/velmora/Velmora -m "$@"
-}
+velmora() { gdbus call --session -d example.velmora.Velmora -o /example/velmora/Velmora -m "$@"; }
 property_is() {
     [ "$(velmora org.freedesktop.DBus.Properties.Get example.velmora.Velmora "$1" 2>&1)" = "$2" ]
 }

@@ -21,7 +21,7 @@ TEST(LineFile, CrAndCrLfEndLinesLoneLfStaysAndCp1250Fallback) {
     EXPECT_EQ(vlm::splitLines(vlm::decodeText(QByteArray("a\0b\r\n", 5))).constFirst().size(), 3);
 }
 
-TEST(LineFile, AHugeSingleLineAndUnreadablePaths) {
+TEST(LineFile, AHugeSingleLineUnreadablePathsAndSavesThatReadBackOrKeepTheOld) {
     QTemporaryDir dir;
     const QString big = dir.filePath(u"big.vlk"_s), none = dir.filePath(u"none"_s);
     writeBytes(big, QByteArray(20 * 1024 * 1024, 'x'));
@@ -33,10 +33,8 @@ TEST(LineFile, AHugeSingleLineAndUnreadablePaths) {
     // folder) is no list.
     EXPECT_EQ(vlm::readFavoritesFile(none), QStringList());
     EXPECT_EQ(vlm::readFavoritesFile(dir.path()), std::nullopt);
-}
 
-TEST(LineFile, SavedFilesEndEveryLineInCrLfReadBackExactlyAndAFailedSaveKeepsTheOld) {
-    QTemporaryDir dir;
+    // Saved files end every line in CR LF and read back exactly; a failed save keeps the old.
     const QString favourites = dir.filePath(u"favpath.inf"_s);
     const QStringList folders = {u"/fotky/léto/"_s, QString(), u" spaced /"_s};
     ASSERT_TRUE(vlm::writeFavoritesFile(favourites, folders));

@@ -31,15 +31,13 @@ TEST(TimeText, LongTimeHasNoZoneAndReadsBack) {
     EXPECT_EQ(vlm::parseTimeText(u"12:00:30 AM"_s, kC), QTime(0, 0, 30));
 }
 
-TEST(NextChangeTime, AddsSecondsDropsTheDateAndRoundsToTheSecond) {
+TEST(NextChange, TimeAddsSecondsRoundsAndDropsTheDateAndTheCountdownWraps) {
     // The current time counts in whole seconds, whatever the milliseconds.
     EXPECT_EQ(vlm::NextChangeTime(at(23, 30, 0), 7200, kC), u"01:30:00"_s);
     EXPECT_EQ(vlm::NextChangeTime(at(10, 0, 0, 900), 1.5, kC), u"10:00:02"_s);
     EXPECT_EQ(vlm::NextChangeTime(at(10, 0, 0), 1.0 / 0.0, kC), QString());
     EXPECT_EQ(vlm::NextChangeTime(at(10, 0, 0), 1e300, kC), QString());
-}
-
-TEST(RemainingTime, CountsDownAndWrapsOverMidnight) {
+    // The countdown wraps over midnight.
     using vlm::RemainingTime;
     EXPECT_EQ(RemainingTime(u"23:58:00"_s, u"00:03:00"_s, kC), u"00:05:00"_s);
     EXPECT_EQ(RemainingTime(u"23:00:00"_s, QString(), kC), u"01:00:00"_s); // unreadable: midnight
