@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# A collection built in the picker panel and saved holds the chosen pictures in the file
-# list's order, CR LF after each.
+# A first start shows the welcome message alone, then the window; a collection built in the
+# picker panel and saved holds the chosen pictures in the file list's order, CR LF after each.
 set -u
 source "$(dirname "$0")/../support/e2elib.sh"
 
@@ -28,7 +28,9 @@ click() {
     sleep 0.3 # the click's effects before the next input
 }
 
-press_until_closed "$(window Velmora)" # the welcome message
+message=$(window Velmora)
+[ "$(windows Velmora)" = "$message" ] || fail "the window showed before the welcome message was closed"
+press_until_closed "$message"
 click 1500 910 # "vytvořit novou kolekci": the panel opens at left 3000
 # File1 lies at 120, 5640 in the panel: choose its first file, then all of them.
 click $((3000 + 600)) $((5640 + 120))

@@ -1,31 +1,31 @@
 #!/usr/bin/env bash
-# The running program reached on the session bus: a gdbus call and a second "vlm --change-now"
-# each change the root picture, a second plain start leaves the first running, the properties
-# tell the place, "vlm --quit" brings the window forward and asks about an unsaved collection,
-# and without one ends the program at once.
+# The program on the session bus: a gdbus call and "vlm --change-now" change the root picture, a
+# second start leaves the first running, "vlm --quit" shows the window and asks about an unsaved
+# collection. A second run changes the picture every 3 s, the stored index following, and
+# "vlm --quit" with nothing unsaved ends it at once.
 set -u
 source "$(dirname "$0")/../support/e2elib.sh"
 need gdbus
 export VLM_WALLPAPER_BACKEND=x11
-make_collection r.bmp:ff0000 g.bmp:00ff00 b.bmp:0000ff
+make_collection r.bmp:ff0000 g.jpg:00ff00 b.bmp:0000ff
 write_options "hide=0" "start=0" "lastfile=$home/c.vlk" "index=0" "cas=1" "jednotky=hodin"
 
-velmora() {
-    gdbus call --session -d example.velmora.Velmora -o /example/velmora/Velmora -m "$@"
-}
+velmora() { gdbus call --session -d example.velmora.Velmora -o /example/velmora/Velmora -m "$@"; }
 property_is() {
     [ "$(velmora org.freedesktop.DBus.Properties.Get example.velmora.Velmora "$1" 2>&1)" = "$2" ]
 }
 second() { timeout 30 "$vlm_binary" "$@" >>"$home/second.log" 2>&1 || fail "vlm $* ended with $?: $(cat "$home/second.log")"; }
+shows() { wait_for root_is "$1" || fail "$2 was not applied: $(root_colour)"; }
+index_is() { [ "$(option index)" = "$1" ]; }
 
 start_vlm
-wait_for root_is 255,0,0 || fail "the remembered picture (red) was not applied at start: $(root_colour)"
+shows 255,0,0 "at start the remembered picture (red)"
 wait_for property_is Count "(<3>,)" || fail "the program does not answer on the session bus"
 velmora example.velmora.Velmora.ChangeNow >/dev/null || fail "ChangeNow failed"
-wait_for root_is 0,255,0 || fail "ChangeNow did not change the wallpaper to green: $(root_colour)"
+shows 0,255,0 "after ChangeNow green"
 property_is CurrentIndex "(<2>,)" || fail "CurrentIndex is not 2"
 second --change-now
-wait_for root_is 0,0,255 || fail "vlm --change-now did not change the wallpaper to blue: $(root_colour)"
+shows 0,0,255 "after vlm --change-now blue"
 second
 running || fail "the first copy ended"
 
@@ -41,10 +41,13 @@ windows Velmora >/dev/null || fail "the window was not shown"
 press_until_closed "$(wait_window "Konec aplikace")"
 wait_end || fail "--quit did not end the program cleanly"
 
-# Nothing unsaved: --quit ends the program without a question and stores its place.
-write_options "hide=1" "start=0" "lastfile=$home/c.vlk" "index=0" "cas=7" "jednotky=hodin"
+write_options "hide=1" "start=0" "lastfile=$home/c.vlk" "index=1" "cas=3" "jednotky=sekund"
 start_vlm
-wait_for property_is Count "(<3>,)" || fail "the second run does not answer on the session bus"
+shows 0,255,0 "at start the stored entry (green)"
+wait_for index_is 2 || fail "the stored index after start is $(option index), not 2"
+shows 0,0,255 "after the interval blue"
+index_is 0 || fail "the stored index after the timed change is $(option index), not 0"
+shows 255,0,0 "then red"
 second --quit
 wait_end || fail "--quit did not end the program cleanly"
 [[ $(option lastCh) =~ ^[0-9]{2}:[0-9]{2}:[0-9]{2}$ ]] || fail "the place was not stored: $(cat "$options")"

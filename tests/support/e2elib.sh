@@ -1,14 +1,31 @@
 # shellcheck shell=bash
-# Shared helpers for the end-to-end tests: a display and a session bus of the test's own, a
-# private HOME, the running program and its exit status. Sourced by the tests; $1 of the test is
-# the vlm binary. Waits poll for the event itself; their deadline only catches a hang.
+# Shared by the end-to-end tests ($1: the vlm binary): an X server, a session bus and a HOME of
+# their own, the running program and its exit status. Waits poll for the event; their deadline
+# only catches a hang.
+need() { for tool; do command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }; done; }
 
-# Every test runs under its own X server and bus (tests/support/isolated.sh).
+# The test runs again under a new X server (on a display number it picks itself once ready)
+# and a private bus, in a session of its own so that whatever it leaves running ends too.
 if [ -z "${VLM_E2E_ISOLATED:-}" ]; then
-    exec bash "$(dirname "${BASH_SOURCE[0]}")/isolated.sh" bash "$0" "$@"
+    need Xvfb dbus-run-session setsid
+    server_log=$(mktemp)
+    exec {display_fd}<> <(:)
+    Xvfb -displayfd "$display_fd" -screen 0 1920x1080x24 -dpi 96 -nolisten tcp -noreset \
+        >"$server_log" 2>&1 &
+    server=$!
+    trap 'kill "$server" 2>/dev/null && wait "$server" 2>/dev/null; rm -f "$server_log"' EXIT
+    read -r -t 30 -u "$display_fd" number ||
+        { echo "FAIL: Xvfb gave no display number within 30 s: $(cat "$server_log")" >&2; exit 1; }
+    export DISPLAY=:$number VLM_E2E_ISOLATED=1
+    unset DBUS_SESSION_BUS_ADDRESS
+    setsid dbus-run-session -- bash "$0" "$@" &
+    test_pid=$!
+    wait "$test_pid"
+    status=$?
+    kill -- -"$test_pid" 2>/dev/null
+    exit "$status"
 fi
 vlm_binary=$1
-need() { for tool; do command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }; done; }
 need xdotool
 
 home=$(mktemp -d)
@@ -31,18 +48,16 @@ wait_for() {
 sanitizer='ERROR: (Address|Leak)Sanitizer|runtime error:'
 show_output() {
     local line
-    line=$(grep -n -m1 -E "$sanitizer" "$home/vlm.log" 2>/dev/null)
-    if [ -n "$line" ]; then
-        echo "--- a sanitizer stopped the program:" && tail -n +"${line%%:*}" "$home/vlm.log" | head -n 60
-    elif [ -s "$home/vlm.log" ]; then
-        echo "--- the program's output:" && tail -n 40 "$home/vlm.log"
-    fi
+    line=$(grep -n -m1 -E "$sanitizer" "$home/vlm.log" 2>/dev/null | cut -d: -f1)
+    [ -s "$home/vlm.log" ] || return 0
+    echo "--- the program's output:"
+    if [ -n "$line" ]; then tail -n +"$line" "$home/vlm.log" | head -n 60; else tail -n 40 "$home/vlm.log"; fi
 }
 fail() { echo "FAIL: $*" >&2; show_output >&2; exit 1; }
 
 running() { kill -0 "$vlm_pid" 2>/dev/null; }
-# Waits for the program to end (sent SIGTERM first when $1 is "term"); returns 1 with a message
-# unless it ended with status 0 and no sanitizer report.
+# Waits for the program to end (sent SIGTERM first with "term"); 1 with a message unless it
+# ended with status 0 and no sanitizer report.
 wait_end() {
     [ -n "$vlm_pid" ] || return 0
     [ "${1:-}" = term ] && kill -TERM "$vlm_pid" 2>/dev/null
@@ -51,8 +66,7 @@ wait_end() {
     local status=$?
     vlm_pid=
     [ "$status" = 0 ] && ! grep -q -E "$sanitizer" "$home/vlm.log" 2>/dev/null && return 0
-    echo "FAIL: the program ended with status $status" >&2
-    show_output >&2
+    { echo "FAIL: the program ended with status $status" && show_output; } >&2
     return 1
 }
 
@@ -68,15 +82,13 @@ finish() {
 }
 trap 'finish $?' EXIT
 
-# Writes the options file from key=value arguments.
 write_options() { { echo "[options]"; printf '%s\n' "$@"; } > "$options"; }
 option() { sed -n "s/^$1=//p" "$options"; }
 
 start_vlm() { "$vlm_binary" "$@" > "$home/vlm.log" 2>&1 & vlm_pid=$!; }
 
-# Ids of the visible windows with exactly this title.
+# Ids of the visible windows with exactly this title; wait_window prints the newest one's.
 windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
-# Waits until a window with this title shows; prints its id (the newest one).
 wait_window() { wait_for windows "$1" >/dev/null && windows "$1" | tail -n 1; }
 # Focuses the window and presses the key until the window closes: without a window manager
 # focus is not guaranteed. An empty id (no window came) fails.
@@ -91,8 +103,7 @@ press_until_closed() {
     done
 }
 
-# Solid pictures for a collection: "name:rrggbb" each, written to $home/pictures; the collection
-# file $home/c.vlk lists them in turn.
+# Solid pictures "name:rrggbb" in $home/pictures, listed in turn by the collection $home/c.vlk.
 make_collection() {
     need convert
     mkdir -p "$home/pictures"
@@ -104,8 +115,7 @@ make_collection() {
 }
 # The root window's colour near its top left corner (the window sits in the middle), "r,g,b".
 root_colour() {
-    convert x:root -crop 1x1+20+20 -depth 8 txt:- 2>/dev/null |
-        sed -n '2s/^[^(]*(\([0-9.]*\),\([0-9.]*\),\([0-9.]*\).*/\1,\2,\3/p'
+    convert x:root -crop 1x1+20+20 -format '%[fx:int(255*r+.5)],%[fx:int(255*g+.5)],%[fx:int(255*b+.5)]' info: 2>/dev/null
 }
 # True when the root shows this colour, within 8 in every channel (JPEG rounding).
 root_is() {

@@ -5,11 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <ostream>
 
 // Readable QString values in test failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {

@@ -3,8 +3,7 @@
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
-// Logic tests get a QGuiApplication on the offscreen platform so picture plugins and fonts
-// work without a display.
+// Offscreen, so that picture plugins and fonts work without a display.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

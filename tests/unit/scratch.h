@@ -16,8 +16,6 @@ public:
     }
     ScopedEnv(const char* name, const QString& value) : ScopedEnv(name, QFile::encodeName(value)) {}
     ~ScopedEnv() { set(saved_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
     void set(const QByteArray& value) const {
         if (value.isNull())
             qunsetenv(name_);
