@@ -2,9 +2,12 @@
 #include "app/hovereffects.h"
 #include "desktop/statusnotifier.h"
 #include "desktop/ui/updatelinks.h"
+#include "platform/ui/widgets.h"
 #include "support/fakes.h"
 
+#include <QApplication>
 #include <QDeadlineTimer>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -39,6 +42,36 @@ TEST(Window, TheControlsFontsSelectionAndRoomAsTheCodeGivesThem) {
     }
 }
 
+TEST(Window, ADarkDesktopThemeLeavesTheWindowLightAndTheMenuDark) {
+    const QPalette desktop = QApplication::palette();
+    const QPalette dark(QColor(60, 60, 60), QColor(40, 40, 40)); // near-white texts
+    QApplication::setPalette(dark);
+    FormFixture f;
+    for (const char* name : {"Label16", "Label13", "Frame1", "Check1", "Text1", "Combo1"}) {
+        const QPalette used = f.control<QWidget>(name)->palette();
+        EXPECT_EQ(used.color(QPalette::WindowText), QColor(Qt::black)) << name;
+        EXPECT_EQ(used.color(QPalette::Text), QColor(Qt::black)) << name;
+        EXPECT_EQ(used.color(QPalette::Base), QColor(Qt::white)) << name;
+    }
+    EXPECT_EQ(f.form().palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(f.form().mnuTray()->palette().color(QPalette::Window), dark.color(QPalette::Window));
+    QApplication::setPalette(desktop);
+}
+TEST(Window, APreviewChangedWhileHiddenShowsWhenTheWindowDoes) {
+    QWidget window;
+    auto* box = new vlm::ImageBox(&window);
+    box->setStretch(true);
+    box->resize(40, 30);
+    for (const QColor colour : {QColor(Qt::red), QColor(Qt::blue)}) {
+        QImage picture(80, 60, QImage::Format_RGB32);
+        picture.fill(colour);
+        window.hide();
+        box->setPicture(picture);
+        window.show();
+        ASSERT_EQ(box->pixmap().size(), QSize(40, 30));
+        EXPECT_EQ(box->pixmap().toImage().pixelColor(20, 15), colour);
+    }
+}
 TEST(Window, TheTrayMenusCountdownLineDoesNothingAndChangeNowChanges) {
     FormFixture f;
     f.form().menuItem("mnuZmenaTap")->trigger();
