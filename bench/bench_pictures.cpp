@@ -48,14 +48,14 @@ void BM_SaveBitmap4K(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveBitmap4K)->Unit(benchmark::kMillisecond);
 
-// A metafile rendered for a 4K screen by the helper process: VLM_METAFILE_HELPER and
+// A metafile rendered for a 4K screen by the helper process: VLM_DECODE_HELPER and
 // VLM_SHARED_TESTDATA name the helper and the sample folder.
 void BM_RenderMetafile4K(benchmark::State& state, const char* sample) {
-    const QString helper = qEnvironmentVariable("VLM_METAFILE_HELPER");
+    const QString helper = qEnvironmentVariable("VLM_DECODE_HELPER");
     const QString path = qEnvironmentVariable("VLM_SHARED_TESTDATA") +
                          QLatin1String("/metafiles/") + QLatin1String(sample);
     if (helper.isEmpty() || !QFile::exists(path)) {
-        state.SkipWithError("set VLM_METAFILE_HELPER and VLM_SHARED_TESTDATA");
+        state.SkipWithError("set VLM_DECODE_HELPER and VLM_SHARED_TESTDATA");
         return;
     }
     const vlm::PictureLoader loader(helper, kScreen);

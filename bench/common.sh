@@ -13,7 +13,7 @@ ensure_release_build() {
     [ -x "$vlm" ] && [ -x "$bare_window" ] && [ -x "$window_timer" ] && return
     cmake -S "$bench_root" -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DVLM_BUILD_TESTS=OFF >/dev/null
-    cmake --build "$bench_build" -j"$(nproc)" --target vlm vlm-metafile bare_window window_timer
+    cmake --build "$bench_build" -j"$(nproc)" --target vlm vlm-decode bare_window window_timer
 }
 
 # Starts Xvfb and points DISPLAY, HOME and the XDG folders at private places; all is removed

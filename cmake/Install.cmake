@@ -33,7 +33,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/d
 
 # The package: `cpack -G DEB` in the build folder. Its dependencies come from the libraries the
 # two executables link (dpkg-shlibdeps); Qt's platform and picture plugins for X11 ship in
-# libqt6gui6, the SVG module comes in through the metafile helper. libwmf needs the URW fonts
+# libqt6gui6, the SVG module comes in through the picture helper. libwmf needs the URW fonts
 # to draw text, which Debian only recommends (scripts/install-deps.sh --print-runtime).
 set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VENDOR Velmora)

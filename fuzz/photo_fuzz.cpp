@@ -1,8 +1,8 @@
 // The picture helper's photo decoders (WebP, TIFF, HEIC/HEIF/AVIF) and its Exif reading on any
 // bytes. (The program's reader of the helper's answer is fuzzed with the picture bytes.)
 #include "fuzzsupport.h"
-#include "metafile/confine.h"
-#include "metafile/render.h"
+#include "decoder/confine.h"
+#include "decoder/decoders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,7 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 // and inputs (the arguments without a leading '-'), writes new inputs into the first folder
 // and crash artifacts beside -artifact_prefix (else into the working folder).
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    metafile::FuzzerRoom room;
+    decoder::FuzzerRoom room;
     QString artifacts = QDir::currentPath();
     for (int i = 1; i < *argc; ++i) {
         const QString arg = QFile::decodeName((*argv)[i]);
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     room.writable << artifacts;
     if (!room.readable.isEmpty() && QFileInfo(room.readable.first()).isDir())
         room.writable << room.readable.first();
-    if (metafile::confineDecoding(room) != metafile::Confinement::Full) {
+    if (decoder::confineDecoding(room) != decoder::Confinement::Full) {
         std::fputs("photo_fuzz: the decoders cannot be confined here (Landlock and seccomp)\n",
                    stderr);
         std::exit(1);
@@ -38,11 +38,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 static void fuzzOne(const QByteArray& input, FuzzedDataProvider&) {
     const QSize box(320, 200);
-    for (const auto decode : {metafile::decodeWebp, metafile::decodeTiff, metafile::decodeHeif}) {
+    for (const auto decode : {decoder::decodeWebp, decoder::decodeTiff, decoder::decodeHeif}) {
         const QImage image = decode(input, box);
         fuzz::check(image.isNull() || QRect(QPoint(), box).contains(image.rect()),
                     "a photo larger than its box");
     }
-    const int orientation = metafile::exifOrientation(input);
+    const int orientation = decoder::exifOrientation(input);
     fuzz::check(orientation >= 1 && orientation <= 8, "an orientation outside 1 to 8");
 }

@@ -1,8 +1,8 @@
 // Picture bytes: a collection's files (sniffed, then decoded behind the size checks), the
-// wallpaper bitmap's header, and the metafile helper's untrusted output.
-#include "common/metafilewire.h"
+// wallpaper bitmap's header, and the picture helper's untrusted output.
+#include "common/decodewire.h"
 #include "fuzzsupport.h"
-#include "platform/metafileoutput.h"
+#include "platform/decodedpicturereader.h"
 #include "platform/picturekind.h"
 #include "platform/pictureloader.h"
 #include "wallpaper/bitmapheader.h"
@@ -33,7 +33,7 @@ static void fuzzOne(const QByteArray& input, FuzzedDataProvider& data) {
     readBitmapHeader(path);
 
     // The helper's answer is taken the same however the pipe splits it.
-    MetafileOutputReader atOnce(metafilewire::kDrawing), pieces(metafilewire::kDrawing);
+    DecodedPictureReader atOnce(decodewire::kDrawing), pieces(decodewire::kDrawing);
     atOnce.append(input);
     for (qsizetype offset = 0; offset < input.size();) {
         const auto size = data.ConsumeIntegralInRange<qsizetype>(1, input.size() - offset);

@@ -184,7 +184,7 @@ mapfile -t all_cpp < <(find src -name '*.cpp' | LC_ALL=C sort)
 linked=() unlinked=() data=()
 for f in "${all_cpp[@]}"; do
     case $f in
-    src/app/main.cpp | src/metafile/* | *_windows.cpp) unlinked+=("$f") ;;
+    src/app/main.cpp | src/decoder/* | *_windows.cpp) unlinked+=("$f") ;;
     src/app/controltable.cpp) data+=("$f") ;;
     *) linked+=("$f") ;;
     esac
@@ -253,7 +253,7 @@ cmake -S "$tree" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS
 build_targets() { ninja -C "$build" -j2 "$@" >"$dir/build.out" 2>&1; }
 
 export QT_QPA_PLATFORM=offscreen VLM_SHARED_TESTDATA="$dir/shared/testdata"
-export VLM_METAFILE_HELPER="$build/src/vlm-metafile"
+export VLM_DECODE_HELPER="$build/src/vlm-decode"
 # Each binary runs in shards side by side: the tests mostly wait on timers and child processes,
 # so the wall time falls with the shards even on two cores. The first failing shard ends the rest.
 shards=${MUTANTS_SHARDS:-4}
@@ -287,7 +287,7 @@ run_tests() { # timeout binary...: 0 when every binary passes
 start=$(date +%s)
 cd "$build"
 echo "Building the unmutated tree in $build"
-build_targets vlm_unit_tests vlm_behaviour_tests vlm-metafile || {
+build_targets vlm_unit_tests vlm_behaviour_tests vlm-decode || {
     cat "$dir/build.out" >&2
     exit 1
 }

@@ -52,7 +52,7 @@ int runWindow(QApplication& app, ApplicationService& service, LaunchRequest requ
     MersenneRandom random;
     const std::unique_ptr<WallpaperBackend> wallpaper =
         createWallpaperBackend(QProcessEnvironment::systemEnvironment());
-    const PictureLoader pictures(PictureLoader::findMetafileHelper(facts.executableFolder),
+    const PictureLoader pictures(PictureLoader::findDecodeHelper(facts.executableFolder),
                                  screenSize);
     SessionAutostart autostart;
 

@@ -9,7 +9,7 @@ namespace vlm {
 enum class PictureKind { Unknown, Bmp, Jpeg, Png, Gif, Ico, Wmf, Emf, Webp, Tiff, Avif, Heif };
 
 // Where a kind's pictures are decoded. Decoders with a record of memory-safety faults on crafted
-// files run in the vlm-metafile helper process, never in the program.
+// files run in the vlm-decode helper process, never in the program.
 enum class PictureDecoder {
     QtReader,      // Qt's own reader for `format`, named explicitly (no plugin guesses the kind)
     LibJpeg,       // libjpeg-turbo in the program; Qt's reader for what it does not take

@@ -1,8 +1,8 @@
 #include "platform/pictureloader.h"
 
-#include "common/metafilewire.h"
+#include "common/decodewire.h"
 #include "platform/jpegdecode.h"
-#include "platform/metafileprocess.h"
+#include "platform/decodeprocess.h"
 #include "platform/picturecomplete.h"
 #include "platform/picturekind.h"
 
@@ -117,7 +117,7 @@ QImage readInProgram(QFile& file, const PictureKindRow& row, QSize within, QStri
 
 // The requested size within what the helper may return, keeping its aspect.
 QSize helperBox(QSize box) {
-    namespace wire = metafilewire;
+    namespace wire = decodewire;
     box = box.boundedTo(QSize(wire::kMaxSide, wire::kMaxSide));
     const double pixels = double(box.width()) * box.height();
     if (pixels > double(wire::kMaxPixels)) {
@@ -129,8 +129,8 @@ QSize helperBox(QSize box) {
 
 } // namespace
 
-PictureLoader::PictureLoader(QString metafileHelper, QSize targetSize)
-    : metafileHelper_(std::move(metafileHelper)), targetSize_(targetSize) {}
+PictureLoader::PictureLoader(QString decodeHelper, QSize targetSize)
+    : decodeHelper_(std::move(decodeHelper)), targetSize_(targetSize) {}
 
 QImage PictureLoader::load(const QString& path, QSize within, QString* whyNot) const {
     ++loadsRunning_;
@@ -165,18 +165,18 @@ QImage PictureLoader::loadFile(const QString& path, QSize within, QString& whyNo
     if (row->decoder == PictureDecoder::QtReader || row->decoder == PictureDecoder::LibJpeg)
         return readInProgram(file, *row, within, whyNot);
 
-    if (metafileHelper_.isEmpty()) {
-        whyNot = QStringLiteral("the helper vlm-metafile, which decodes this kind, is missing");
+    if (decodeHelper_.isEmpty()) {
+        whyNot = QStringLiteral("the helper vlm-decode, which decodes this kind, is missing");
         return {};
     }
-    const metafilewire::Format& format = *metafilewire::formatFor(row->format);
+    const decodewire::Format& format = *decodewire::formatFor(row->format);
     if (file.size() > format.maxInputBytes) {
         whyNot = QStringLiteral("the file is larger than the helper takes (%1 MiB)")
                      .arg(format.maxInputBytes / (1024 * 1024));
         return {};
     }
-    MetafileJob job;
-    job.helper = metafileHelper_;
+    DecodeJob job;
+    job.helper = decodeHelper_;
     job.kind = row->format;
     job.data = file.read(format.maxInputBytes + 1);
     if (!within.isEmpty())
@@ -186,7 +186,7 @@ QImage PictureLoader::loadFile(const QString& path, QSize within, QString& whyNo
     else // a photograph at its own size: the helper checks its pixels against its own cap
         job.box = QSize(kMaxPictureSide, kMaxPictureSide)
                       .boundedTo(QSize(int(format.maxSide), int(format.maxSide)));
-    QImage image = renderMetafileInHelper(job);
+    QImage image = decodeInHelper(job);
     if (image.isNull()) {
         whyNot = QStringLiteral("the helper could not decode the picture");
     } else if (!acceptableSize(image.size())) {
@@ -200,8 +200,8 @@ void PictureLoader::limitDecoderMemory() {
     QImageReader::setAllocationLimit(kAllocationLimitMb);
 }
 
-QString PictureLoader::findMetafileHelper(const QString& executableFolder) {
-    const QString name = QStringLiteral("vlm-metafile");
+QString PictureLoader::findDecodeHelper(const QString& executableFolder) {
+    const QString name = QStringLiteral("vlm-decode");
     const auto executable = [](const QString& path) {
         const QFileInfo info(path);
         return info.isFile() && info.isExecutable();
@@ -222,7 +222,7 @@ QString PictureLoader::findMetafileHelper(const QString& executableFolder) {
     const QString installed = QDir(QStringLiteral(VLM_INSTALL_LIBEXECDIR)).filePath(name);
     if (executable(installed))
         return installed;
-    const QString fromEnvironment = qEnvironmentVariable("VLM_METAFILE_HELPER");
+    const QString fromEnvironment = qEnvironmentVariable("VLM_DECODE_HELPER");
     return executable(fromEnvironment) ? fromEnvironment : QString();
 }
 

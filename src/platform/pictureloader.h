@@ -17,9 +17,9 @@ inline constexpr int kMaxPictureSide = 65535;
 // orientation applied). Metafiles are drawn to fit targetSize, keeping their aspect.
 class PictureLoader {
 public:
-    // metafileHelper: path of the vlm-metafile executable; empty means the kinds it decodes
+    // decodeHelper: path of the vlm-decode executable; empty means the kinds it decodes
     // fail.
-    PictureLoader(QString metafileHelper, QSize targetSize);
+    PictureLoader(QString decodeHelper, QSize targetSize);
 
     // within empty: the whole picture. Otherwise a picture for a preview of about that size:
     // shrunk to fit inside it (never enlarged), decoded at a fraction of its size where the
@@ -36,13 +36,13 @@ public:
     static void limitDecoderMemory();
 
     // The helper beside the executable, else the installed one (bin/../libexec/vlm of the tree
-    // that holds the executable, then the configured libexec folder), else $VLM_METAFILE_HELPER.
-    static QString findMetafileHelper(const QString& executableFolder);
+    // that holds the executable, then the configured libexec folder), else $VLM_DECODE_HELPER.
+    static QString findDecodeHelper(const QString& executableFolder);
 
 private:
     QImage loadFile(const QString& path, QSize within, QString& whyNot) const;
 
-    QString metafileHelper_;
+    QString decodeHelper_;
     QSize targetSize_;
     mutable int loadsRunning_ = 0;
 };

@@ -34,7 +34,7 @@ done
 root=$home/root usr=$home/root/usr
 dpkg -x "$deb" "$root" || fail "dpkg -x failed"
 [ "$(ls "$root")" = usr ] || fail "the package puts files outside /usr: $(ls "$root")"
-for file in bin/vlm libexec/vlm/vlm-metafile; do [ -x "$usr/$file" ] || fail "no executable /usr/$file"; done
+for file in bin/vlm libexec/vlm/vlm-decode; do [ -x "$usr/$file" ] || fail "no executable /usr/$file"; done
 # One application id names the desktop entry, the metainfo, the icons and the autostart icon.
 desktop=$(ls "$usr/share/applications/"*.desktop 2>/dev/null)
 [ "$(echo "$desktop" | wc -w)" = 1 ] || fail "expected one desktop entry, found: $desktop"
@@ -70,7 +70,7 @@ run_installed() {
     # Nothing leads it to the build tree; a private bus ends with it (an autolaunched one
     # would keep strace waiting).
     # shellcheck disable=SC2016 # $0 and $1 belong to the inner shell
-    (cd "$home" && exec env -u VLM_METAFILE_HELPER VLM_WALLPAPER_BACKEND=x11 dbus-run-session -- \
+    (cd "$home" && exec env -u VLM_DECODE_HELPER VLM_WALLPAPER_BACKEND=x11 dbus-run-session -- \
         "${tracer[@]}" sh -c 'echo $$ > "$0"; exec "$1"' "$home/$name.pid" "$usr/bin/vlm") \
         > "$home/vlm.log" 2>&1 &
     wrapper=$!
@@ -105,7 +105,7 @@ if [ -n "$metafile" ]; then
     run_installed "$metafile" metafile
     [ "$(size "$bitmap")" != "$(size "$placeholder")" ] ||
         fail "the metafile $metafile was not rendered: the placeholder was applied"
-    [ ! -f "$trace" ] || grep -q -F "\"$usr/libexec/vlm/vlm-metafile\"" "$trace" ||
+    [ ! -f "$trace" ] || grep -q -F "\"$usr/libexec/vlm/vlm-decode\"" "$trace" ||
         fail "the helper in $usr/libexec/vlm was not started"
 else
     echo "(no shared sample metafile: the helper's start is not checked)"

@@ -1,4 +1,4 @@
-#include "metafile/confine.h"
+#include "decoder/confine.h"
 #include "unit/picturebytes.h"
 
 #include <QDeadlineTimer>
@@ -24,7 +24,7 @@
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
-using vlm::metafile::Confinement;
+using vlm::decoder::Confinement;
 
 namespace {
 
@@ -43,7 +43,7 @@ int inConfinedChild(const Probe& probe) {
     const pid_t child = fork();
     if (child == 0) {
         const int socketFd = socket(AF_UNIX, SOCK_STREAM, 0);
-        const Confinement confinement = vlm::metafile::confineDecoding();
+        const Confinement confinement = vlm::decoder::confineDecoding();
         if (confinement == Confinement::Failed)
             _exit(kNotConfined);
         if (probe.needsLandlock && confinement != Confinement::Full)
@@ -118,14 +118,14 @@ TEST(Confinement, DeniesWhatATakenOverDecoderWouldTryAndAllowsDecoding) {
     close(server);
 }
 
-// The real metafile helper, which ctest names.
+// The real picture helper, which ctest names.
 class ConfinedHelper : public ::testing::Test {
 protected:
     void SetUp() override {
         if (path.isEmpty())
-            GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)";
+            GTEST_SKIP() << "VLM_DECODE_HELPER is not set (ctest sets it)";
     }
-    const QString path = qEnvironmentVariable("VLM_METAFILE_HELPER");
+    const QString path = qEnvironmentVariable("VLM_DECODE_HELPER");
 };
 
 // Waiting for its input, the helper already runs under the filter.

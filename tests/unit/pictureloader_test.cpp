@@ -158,7 +158,7 @@ TEST(PictureLoader, RefusesHostileFilesAndSaysWhy) {
         {u"png-bomb-named.jpg"_s, pngBomb},
         {u"text.jpg"_s, "this is not a picture\r\n", false, "not a picture of a kind"},
         {u"photo.webp"_s, QByteArray("RIFF\x10\0\0\0WEBPVP8 ", 16), false,
-         "vlm-metafile, which decodes this kind, is missing"},
+         "vlm-decode, which decodes this kind, is missing"},
     };
     QTemporaryDir dir;
     const QSize box(640, 480);
@@ -172,21 +172,21 @@ TEST(PictureLoader, RefusesHostileFilesAndSaysWhy) {
     EXPECT_TRUE(loader.load(QString()).isNull());
 }
 
-TEST(FindMetafileHelper, BesideTheExecutableThenTheInstalledTreeThenTheEnvironment) {
+TEST(FindDecodeHelper, BesideTheExecutableThenTheInstalledTreeThenTheEnvironment) {
     QTemporaryDir prefix;
     const QString bin = prefix.filePath(u"usr/bin"_s);
-    const QString fromEnvironment = writeScript(prefix.filePath(u"env/vlm-metafile"_s), {});
-    const ScopedEnv environment("VLM_METAFILE_HELPER", fromEnvironment);
-    if (!QFile::exists(QDir(QStringLiteral(VLM_INSTALL_LIBEXECDIR)).filePath(u"vlm-metafile"_s))) {
-        EXPECT_EQ(PictureLoader::findMetafileHelper(bin), fromEnvironment);
+    const QString fromEnvironment = writeScript(prefix.filePath(u"env/vlm-decode"_s), {});
+    const ScopedEnv environment("VLM_DECODE_HELPER", fromEnvironment);
+    if (!QFile::exists(QDir(QStringLiteral(VLM_INSTALL_LIBEXECDIR)).filePath(u"vlm-decode"_s))) {
+        EXPECT_EQ(PictureLoader::findDecodeHelper(bin), fromEnvironment);
         QFile::setPermissions(fromEnvironment, QFileDevice::ReadOwner); // not executable
-        EXPECT_EQ(PictureLoader::findMetafileHelper(bin), QString());
+        EXPECT_EQ(PictureLoader::findDecodeHelper(bin), QString());
     }
     const QString libexec =
         QDir::cleanPath(bin + u"/"_s + QStringLiteral(VLM_LIBEXECDIR_FROM_BINDIR));
-    for (const QString& helper : {libexec + u"/vlm-metafile"_s, bin + u"/vlm-metafile"_s}) {
+    for (const QString& helper : {libexec + u"/vlm-decode"_s, bin + u"/vlm-decode"_s}) {
         writeScript(helper, {});
-        EXPECT_EQ(PictureLoader::findMetafileHelper(bin), helper);
+        EXPECT_EQ(PictureLoader::findDecodeHelper(bin), helper);
     }
 }
 

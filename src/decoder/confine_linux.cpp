@@ -1,5 +1,5 @@
 #include "common/decodingpaths.h"
-#include "metafile/confine.h"
+#include "decoder/confine.h"
 
 #include <cstdio>
 #include <sys/prctl.h>
@@ -13,7 +13,7 @@
 #endif
 #endif
 
-namespace vlm::metafile {
+namespace vlm::decoder {
 
 QStringList readablePaths() {
     QStringList paths = decodingReadablePaths();
@@ -45,10 +45,10 @@ Confinement confineDecoding(const FuzzerRoom& fuzzer) {
         return Confinement::Failed;
     if (filesConfined)
         return Confinement::Full;
-    std::fputs("vlm-metafile: the kernel offers no Landlock; this helper's file system is not "
+    std::fputs("vlm-decode: the kernel offers no Landlock; this helper's file system is not "
                "confined, only its system calls\n",
                stderr);
     return Confinement::FilesUnconfined;
 }
 
-} // namespace vlm::metafile
+} // namespace vlm::decoder

@@ -1,10 +1,10 @@
-#include "metafile/render.h"
+#include "decoder/decoders.h"
 
 #include <QScopeGuard>
 #include <webp/decode.h>
 #include <webp/demux.h>
 
-namespace vlm::metafile {
+namespace vlm::decoder {
 
 namespace {
 
@@ -90,4 +90,4 @@ QImage decodeWebp(const QByteArray& data, QSize box) {
     return image.isNull() ? image : uprightWithin(std::move(image), orientation, box);
 }
 
-} // namespace vlm::metafile
+} // namespace vlm::decoder

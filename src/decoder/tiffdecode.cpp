@@ -1,12 +1,12 @@
-#include "common/metafilewire.h"
-#include "metafile/render.h"
+#include "common/decodewire.h"
+#include "decoder/decoders.h"
 
 #include <QScopeGuard>
 #include <algorithm>
 #include <cstring>
 #include <tiffio.h>
 
-namespace vlm::metafile {
+namespace vlm::decoder {
 
 namespace {
 
@@ -65,7 +65,7 @@ QImage decodeTiff(const QByteArray& data, QSize box) {
     if (!options)
         return {};
     // No single buffer beyond the largest picture's pixels.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(metafilewire::kRaster.maxPixels * 4));
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(decodewire::kRaster.maxPixels * 4));
     TIFFOpenOptionsSetErrorHandlerExtR(options, ignoreMessage, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options, ignoreMessage, nullptr);
     Source source{data};
@@ -101,4 +101,4 @@ QImage decodeTiff(const QByteArray& data, QSize box) {
     return uprightWithin(std::move(image), orientation, box);
 }
 
-} // namespace vlm::metafile
+} // namespace vlm::decoder

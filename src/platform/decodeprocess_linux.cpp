@@ -1,8 +1,8 @@
 #include "common/logging.h"
-#include "common/metafilewire.h"
+#include "common/decodewire.h"
 #include "platform/bubblewrap.h"
-#include "platform/metafileoutput.h"
-#include "platform/metafileprocess.h"
+#include "platform/decodedpicturereader.h"
+#include "platform/decodeprocess.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -91,13 +91,13 @@ int remainingMs(const QDeadlineTimer& deadline) {
 
 } // namespace
 
-QImage renderMetafileInHelper(const MetafileJob& job) {
-    const metafilewire::Format* format = metafilewire::formatFor(
+QImage decodeInHelper(const DecodeJob& job) {
+    const decodewire::Format* format = decodewire::formatFor(
         std::string_view(job.kind.constData(), std::size_t(job.kind.size())));
     if (!format || job.helper.isEmpty() || job.box.isEmpty() || job.data.isEmpty() ||
         job.data.size() > format->maxInputBytes)
         return {};
-    childLimits = format == &metafilewire::kRaster ? &kPhotoLimits : &kDrawingLimits;
+    childLimits = format == &decodewire::kRaster ? &kPhotoLimits : &kDrawingLimits;
 
     const QDeadlineTimer deadline(job.timeout.value_or(childLimits->timeout));
     QProcess process;
@@ -118,7 +118,7 @@ QImage renderMetafileInHelper(const MetafileJob& job) {
     // window keeps painting; the user's input waits until the picture is there. The output is
     // taken as it comes, so a helper that floods the pipe or answers nonsense is stopped.
     QEventLoop loop;
-    MetafileOutputReader output(*format);
+    DecodedPictureReader output(*format);
     bool invalid = false;
     QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
         if (!output.append(process.readAllStandardOutput())) {

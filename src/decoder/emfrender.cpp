@@ -1,11 +1,11 @@
-#include "metafile/render.h"
+#include "decoder/decoders.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
 #include <cstdlib>
 #include <emf2svg.h>
 
-namespace vlm::metafile {
+namespace vlm::decoder {
 
 namespace {
 
@@ -56,4 +56,4 @@ QImage renderEmf(const QByteArray& data, QSize box) {
     return image;
 }
 
-} // namespace vlm::metafile
+} // namespace vlm::decoder

@@ -1,9 +1,9 @@
-#include "metafile/render.h"
+#include "decoder/decoders.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace vlm::metafile {
+namespace vlm::decoder {
 
 QSize fitInside(double naturalWidth, double naturalHeight, QSize box) {
     if (!(naturalWidth > 0 && naturalHeight > 0) || !std::isfinite(naturalWidth) ||
@@ -16,4 +16,4 @@ QSize fitInside(double naturalWidth, double naturalHeight, QSize box) {
     return {side(naturalWidth * scale, box.width()), side(naturalHeight * scale, box.height())};
 }
 
-} // namespace vlm::metafile
+} // namespace vlm::decoder

@@ -9,8 +9,8 @@
 
 namespace vlm {
 
-struct MetafileJob {
-    QString helper;  // path of the vlm-metafile executable
+struct DecodeJob {
+    QString helper;  // path of the vlm-decode executable
     QByteArray kind; // "wmf", "emf" (drawings) or "webp", "tiff", "heif" (HEIC, HEIF, AVIF)
     QByteArray data; // the whole file
     QSize box;       // a drawing is fitted inside; a larger photo is scaled down to fit
@@ -23,6 +23,6 @@ struct MetafileJob {
 // failure. A photo comes without transparency, laid on white.
 // While the helper runs, the calling thread's event loop handles timers and painting, but not
 // the user's input.
-QImage renderMetafileInHelper(const MetafileJob& job);
+QImage decodeInHelper(const DecodeJob& job);
 
 } // namespace vlm

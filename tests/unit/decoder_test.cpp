@@ -1,6 +1,6 @@
-#include "common/metafilewire.h"
-#include "platform/metafileoutput.h"
-#include "platform/metafileprocess.h"
+#include "common/decodewire.h"
+#include "platform/decodedpicturereader.h"
+#include "platform/decodeprocess.h"
 #include "platform/pictureloader.h"
 #include "unit/picturebytes.h"
 #include "unit/scratch.h"
@@ -19,22 +19,22 @@
 using namespace Qt::Literals::StringLiterals;
 using vlm::PictureLoader;
 using vlmtest::writeBytes;
-namespace wire = vlm::metafilewire;
+namespace wire = vlm::decodewire;
 
 namespace {
 
-const QString helperPath = qEnvironmentVariable("VLM_METAFILE_HELPER");
+const QString helperPath = qEnvironmentVariable("VLM_DECODE_HELPER");
 
 #define REQUIRE_HELPER()                                                                           \
     if (helperPath.isEmpty())                                                                      \
-    GTEST_SKIP() << "VLM_METAFILE_HELPER is not set (ctest sets it)"
+    GTEST_SKIP() << "VLM_DECODE_HELPER is not set (ctest sets it)"
 
 QByteArray wireHeader(quint32 width, quint32 height, const wire::Format& format = wire::kDrawing) {
     return QByteArray(format.magic, sizeof format.magic) + vlmtest::littleEndian(width, height);
 }
 
 QImage readOutput(const QByteArray& bytes, const wire::Format& format, qsizetype chunk) {
-    vlm::MetafileOutputReader reader(format);
+    vlm::DecodedPictureReader reader(format);
     for (qsizetype at = 0; at < bytes.size(); at += chunk)
         reader.append(QByteArrayView(bytes).sliced(at, qMin(chunk, bytes.size() - at)));
     return reader.finish();
@@ -42,7 +42,7 @@ QImage readOutput(const QByteArray& bytes, const wire::Format& format, qsizetype
 
 } // namespace
 
-TEST(MetafileOutput, AcceptsOnlyAnExactWellFormedBuffer) {
+TEST(DecodedPictureReader, AcceptsOnlyAnExactWellFormedBuffer) {
     // Little-endian 0xFFFF0000 and 0x8000FF00.
     const QByteArray drawing = wireHeader(2, 1) + QByteArray("\0\0\xFF\xFF\0\xFF\0\x80", 8);
     const QByteArray photo = wireHeader(2, 1, wire::kRaster) + QByteArray("\xFF\0\0\0\x80\0", 6);
@@ -76,7 +76,7 @@ TEST(MetafileOutput, AcceptsOnlyAnExactWellFormedBuffer) {
 }
 
 // libUEMF's drawings keep their aspect; changed copies end quickly, refused or (sizes) fitted.
-TEST(MetafileHelper, RendersDrawingsWithTheirAspectAndRefusesHostileOnes) {
+TEST(DecodeHelper, RendersDrawingsWithTheirAspectAndRefusesHostileOnes) {
     REQUIRE_HELPER();
     QTemporaryDir dir;
     const QByteArray emf = vlmtest::emfBytes(dir.filePath(u"wide.emf"_s), 399, 99);
@@ -121,7 +121,7 @@ TEST(MetafileHelper, RendersDrawingsWithTheirAspectAndRefusesHostileOnes) {
     vlmtest::expectRefused(dir, files, PictureLoader(helperPath, box), box);
 }
 
-TEST(MetafileHelper, RendersRealFilesAndSurvivesCorruptOnes) {
+TEST(DecodeHelper, RendersRealFilesAndSurvivesCorruptOnes) {
     REQUIRE_HELPER();
     const QString root = vlmtest::sharedTestData() + u"/metafiles"_s;
     if (vlmtest::sharedTestData().isEmpty())
@@ -133,7 +133,7 @@ TEST(MetafileHelper, RendersRealFilesAndSurvivesCorruptOnes) {
         const QString path = it.next();
         // Not how fast: a sanitized helper on a busy machine may exceed the program's time-out.
         const QImage image =
-            vlm::renderMetafileInHelper({helperPath, QFileInfo(path).suffix().toLatin1(),
+            vlm::decodeInHelper({helperPath, QFileInfo(path).suffix().toLatin1(),
                                          vlmtest::readBytes(path), box, std::chrono::seconds(30)});
         // libUEMF's reference WMF has a "Bad record".
         const bool corrupted = path.contains(u"corrupted"_s) || path.endsWith(u"_ref.wmf"_s);
@@ -173,7 +173,7 @@ TEST_F(FakeHelperTest, RunsUnderLimitsAndItsOutputIsTaken) {
         "if [ $1 = emf ]; then " +
         QByteArray(kRedPixel) +
         "\nelse printf 'VLMRGB01\\001\\000\\000\\000\\001\\000\\000\\000\\377\\0\\0'; fi");
-    const QImage photo = vlm::renderMetafileInHelper(
+    const QImage photo = vlm::decodeInHelper(
         {helper_, "webp", vlmtest::readBytes(drawing_), QSize(64, 48), std::nullopt});
     for (const QImage& image : {drawing, photo}) {
         ASSERT_EQ(image.size(), QSize(1, 1));
@@ -252,7 +252,7 @@ protected:
 
     static QImage decode(const QByteArray& kind, const QByteArray& data,
                          QSize box = QSize(1000, 1000)) {
-        return vlm::renderMetafileInHelper({helperPath, kind, data, box, std::chrono::seconds(20)});
+        return vlm::decodeInHelper({helperPath, kind, data, box, std::chrono::seconds(20)});
     }
 
     QTemporaryDir dir_;

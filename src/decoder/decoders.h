@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QSize>
 
-namespace vlm::metafile {
+namespace vlm::decoder {
 
 // The largest size with the aspect of natural that fits inside box, at least 1 x 1;
 // an invalid size when natural has no positive, finite width and height.
@@ -34,4 +34,4 @@ bool shrinksToFit(QSize stored, int orientation, QSize box);
 // image as stored, turned upright by its Exif/TIFF orientation, and scaled down to fit box.
 QImage uprightWithin(QImage image, int orientation, QSize box);
 
-} // namespace vlm::metafile
+} // namespace vlm::decoder

@@ -1,10 +1,10 @@
-#include "common/metafilewire.h"
-#include "metafile/render.h"
+#include "common/decodewire.h"
+#include "decoder/decoders.h"
 
 #include <QScopeGuard>
 #include <libheif/heif.h>
 
-namespace vlm::metafile {
+namespace vlm::decoder {
 
 namespace {
 
@@ -20,7 +20,7 @@ QImage decodeHeif(const QByteArray& data, QSize box) {
         return {};
     const auto freeContext = qScopeGuard([context] { heif_context_free(context); });
     // Each side's limit; the pixel count is checked below, before anything is decoded.
-    heif_context_set_maximum_image_size_limit(context, int(metafilewire::kRaster.maxSide));
+    heif_context_set_maximum_image_size_limit(context, int(decodewire::kRaster.maxSide));
     if (heif_context_read_from_memory_without_copy(context, data.constData(),
                                                    std::size_t(data.size()), nullptr)
             .code != heif_error_Ok)
@@ -68,4 +68,4 @@ QImage decodeHeif(const QByteArray& data, QSize box) {
     return uprightWithin(image, 1, box);
 }
 
-} // namespace vlm::metafile
+} // namespace vlm::decoder

@@ -1,4 +1,4 @@
-#include "platform/metafileoutput.h"
+#include "platform/decodedpicturereader.h"
 
 #include <QtEndian>
 #include <algorithm>
@@ -6,14 +6,14 @@
 
 namespace vlm {
 
-bool MetafileOutputReader::append(QByteArrayView bytes) {
+bool DecodedPictureReader::append(QByteArrayView bytes) {
     while (!failed_ && !bytes.isEmpty()) {
         if (image_.isNull()) {
             const qsizetype take =
-                std::min<qsizetype>(bytes.size(), metafilewire::kHeaderSize - header_.size());
+                std::min<qsizetype>(bytes.size(), decodewire::kHeaderSize - header_.size());
             header_.append(bytes.first(take));
             bytes = bytes.sliced(take);
-            if (header_.size() == qsizetype(metafilewire::kHeaderSize))
+            if (header_.size() == qsizetype(decodewire::kHeaderSize))
                 failed_ = !startImage();
             continue;
         }
@@ -31,7 +31,7 @@ bool MetafileOutputReader::append(QByteArrayView bytes) {
     return !failed_;
 }
 
-bool MetafileOutputReader::startImage() {
+bool DecodedPictureReader::startImage() {
     const char* header = header_.constData();
     if (std::memcmp(header, format_.magic, sizeof format_.magic) != 0)
         return false;
@@ -46,14 +46,14 @@ bool MetafileOutputReader::startImage() {
     return !image_.isNull();
 }
 
-void MetafileOutputReader::endRow() {
+void DecodedPictureReader::endRow() {
     if (format_.bytesPerPixel == 4) // in place; a no-op on little-endian machines
         qFromLittleEndian<quint32>(image_.scanLine(row_), image_.width(), image_.scanLine(row_));
     ++row_;
     filled_ = 0;
 }
 
-QImage MetafileOutputReader::finish() {
+QImage DecodedPictureReader::finish() {
     if (failed_ || image_.isNull() || row_ != image_.height())
         return {};
     failed_ = true; // the image is handed out once

@@ -1,15 +1,15 @@
-// vlm-metafile, the picture helper: decodes one picture read from standard input and writes it
-// to standard output in the bounded pixel format of common/metafilewire.h. Drawings (WMF, EMF)
+// vlm-decode, the picture helper: decodes one picture read from standard input and writes it
+// to standard output in the bounded pixel format of common/decodewire.h. Drawings (WMF, EMF)
 // are fitted inside the box; photos (WebP, TIFF, HEIC/HEIF/AVIF) come upright, at their own
 // size or scaled down to fit the box. The decoders are C libraries with a record of memory
 // faults on crafted files, so the program runs them here, in a process it starts under
 // resource limits.
 //
-// Usage: vlm-metafile wmf|emf|webp|tiff|heif WIDTH HEIGHT < picture > pixels
+// Usage: vlm-decode wmf|emf|webp|tiff|heif WIDTH HEIGHT < picture > pixels
 
-#include "common/metafilewire.h"
-#include "metafile/confine.h"
-#include "metafile/render.h"
+#include "common/decodewire.h"
+#include "decoder/confine.h"
+#include "decoder/decoders.h"
 
 #include <QGuiApplication>
 #include <QtEndian>
@@ -21,8 +21,8 @@
 
 namespace {
 
-namespace wire = vlm::metafilewire;
-namespace decoders = vlm::metafile;
+namespace wire = vlm::decodewire;
+namespace decoders = vlm::decoder;
 
 enum ExitCode {
     kOk = 0,
@@ -136,19 +136,19 @@ int main(int argc, char** argv) {
     // into its box and is checked against the cap before it is decoded.
     if (!format || !parseSide(argv[2], *format, width) || !parseSide(argv[3], *format, height) ||
         (format == &wire::kDrawing && quint64(width) * quint64(height) > format->maxPixels)) {
-        std::fputs("usage: vlm-metafile wmf|emf|webp|tiff|heif WIDTH HEIGHT < picture > pixels\n",
+        std::fputs("usage: vlm-decode wmf|emf|webp|tiff|heif WIDTH HEIGHT < picture > pixels\n",
                    stderr);
         return kBadArguments;
     }
     // The decoders see only input that arrives after this, in a process that can no longer
     // reach the user's files, the network or other programs.
-    if (vlm::metafile::confineDecoding() == vlm::metafile::Confinement::Failed) {
-        std::fputs("vlm-metafile: the system-call filter could not be installed\n", stderr);
+    if (vlm::decoder::confineDecoding() == vlm::decoder::Confinement::Failed) {
+        std::fputs("vlm-decode: the system-call filter could not be installed\n", stderr);
         return kNotConfined;
     }
     QByteArray input;
     if (!readInput(input, format->maxInputBytes) || input.isEmpty()) {
-        std::fputs("vlm-metafile: the input is empty, unreadable or too large\n", stderr);
+        std::fputs("vlm-decode: the input is empty, unreadable or too large\n", stderr);
         return kBadInput;
     }
     std::optional<QGuiApplication> app;
@@ -158,7 +158,7 @@ int main(int argc, char** argv) {
     }
     const QImage image = kind->decode(input, QSize(width, height));
     if (image.isNull()) {
-        std::fputs("vlm-metafile: the picture could not be decoded\n", stderr);
+        std::fputs("vlm-decode: the picture could not be decoded\n", stderr);
         return kRenderFailed;
     }
     return writePixels(image, *format) ? kOk : kWriteFailed;

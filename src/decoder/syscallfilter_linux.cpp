@@ -4,7 +4,7 @@
 // process wants (starting programs, tracing or reading other processes, namespaces, kernel
 // keys, BPF) kill the process at once instead.
 
-#include "metafile/confine.h"
+#include "decoder/confine.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -17,7 +17,7 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-namespace vlm::metafile {
+namespace vlm::decoder {
 
 namespace {
 
@@ -192,4 +192,4 @@ bool installSyscallFilter(bool forFuzzer) {
     return addArgumentRules(filter, forFuzzer) && seccomp_load(filter.get()) == 0;
 }
 
-} // namespace vlm::metafile
+} // namespace vlm::decoder

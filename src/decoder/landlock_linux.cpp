@@ -1,7 +1,7 @@
 // Landlock rules for the decoding helper. Debian 12's kernel headers know only the first two
 // Landlock versions, so the rights of later versions are spelled out here by their values.
 
-#include "metafile/confine.h"
+#include "decoder/confine.h"
 
 #include <QFile>
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-namespace vlm::metafile {
+namespace vlm::decoder {
 
 namespace {
 
@@ -119,4 +119,4 @@ bool restrictFiles(const QStringList& readable, const QStringList& writable) {
     return syscall(SYS_landlock_restrict_self, ruleset.get(), 0) == 0;
 }
 
-} // namespace vlm::metafile
+} // namespace vlm::decoder

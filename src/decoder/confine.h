@@ -5,7 +5,7 @@
 // Confinement of the decoding helper: whatever a crafted picture makes the decoders do, the
 // process can read only what decoding needs, write no file, reach no network and start no
 // program.
-namespace vlm::metafile {
+namespace vlm::decoder {
 
 enum class Confinement {
     Full,            // system-call filter and file-system rules
@@ -35,4 +35,4 @@ bool restrictFiles(const QStringList& readable, const QStringList& writable);
 // (where Landlock lets it), removing them, and its timers and resource counts.
 bool installSyscallFilter(bool forFuzzer);
 
-} // namespace vlm::metafile
+} // namespace vlm::decoder

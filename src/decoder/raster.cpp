@@ -1,14 +1,14 @@
-#include "common/metafilewire.h"
-#include "metafile/render.h"
+#include "common/decodewire.h"
+#include "decoder/decoders.h"
 
 #include <QScopeGuard>
 #include <QTransform>
 #include <libexif/exif-data.h>
 
-namespace vlm::metafile {
+namespace vlm::decoder {
 
 bool rasterSizeAllowed(qint64 width, qint64 height) {
-    const auto& limits = metafilewire::kRaster;
+    const auto& limits = decodewire::kRaster;
     return width > 0 && height > 0 && width <= limits.maxSide && height <= limits.maxSide &&
            quint64(width) * quint64(height) <= limits.maxPixels;
 }
@@ -63,4 +63,4 @@ QImage uprightWithin(QImage image, int orientation, QSize box) {
     return image;
 }
 
-} // namespace vlm::metafile
+} // namespace vlm::decoder

@@ -1,9 +1,9 @@
-#include "metafile/render.h"
+#include "decoder/decoders.h"
 
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
 
-namespace vlm::metafile {
+namespace vlm::decoder {
 
 namespace {
 
@@ -98,4 +98,4 @@ QImage renderWmf(const QByteArray& data, QSize box) {
     return image;
 }
 
-} // namespace vlm::metafile
+} // namespace vlm::decoder

@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <string_view>
 
-// What the picture helper (vlm-metafile) writes to its standard output and the program accepts
+// What the picture helper (vlm-decode) writes to its standard output and the program accepts
 // back: 8 magic bytes, width and height as little-endian uint32, then the pixels, rows top to
 // bottom, nothing after. Drawings (wmf, emf) come as little-endian uint32 0xAARRGGBB (not
 // premultiplied); raster pictures (webp, tiff, heif) as R, G, B bytes with any transparency
 // already laid on white, as the wallpaper bitmap has it, so a 200-megapixel photo takes 600 MB
 // rather than 800 MB through the pipe and in the program.
-namespace vlm::metafilewire {
+namespace vlm::decodewire {
 
 inline constexpr std::size_t kHeaderSize = 16;
 
@@ -52,4 +52,4 @@ inline constexpr const Format* formatFor(std::string_view kind) {
     return isDrawingKind(kind) ? &kDrawing : isRasterKind(kind) ? &kRaster : nullptr;
 }
 
-} // namespace vlm::metafilewire
+} // namespace vlm::decodewire

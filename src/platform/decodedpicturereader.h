@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/metafilewire.h"
+#include "common/decodewire.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -12,9 +12,9 @@ namespace vlm {
 // image: a 200-megapixel photo is never held twice. Anything but a well-formed header of the
 // expected format with bounded dimensions followed by exactly the pixels it announces gives a
 // null image: the helper runs old decoders on hostile files, so its output is not trusted.
-class MetafileOutputReader {
+class DecodedPictureReader {
 public:
-    explicit MetafileOutputReader(const metafilewire::Format& format) : format_(format) {}
+    explicit DecodedPictureReader(const decodewire::Format& format) : format_(format) {}
 
     // False once the output can no longer be valid; the caller may stop reading then.
     bool append(QByteArrayView bytes);
@@ -25,7 +25,7 @@ private:
     bool startImage();
     void endRow();
 
-    const metafilewire::Format& format_;
+    const decodewire::Format& format_;
     QByteArray header_;
     QImage image_;
     int row_ = 0;
