@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <chrono>
+#include <sys/resource.h>
+
+class QProcess;
+
+namespace vlm {
+
+// What one decoding helper may use: its address space, its CPU time and the wall-clock time the
+// program waits for it.
+struct HelperLimits {
+    rlim_t addressSpaceBytes;
+    rlim_t cpuSeconds;
+    std::chrono::milliseconds timeout;
+};
+// Room for the Qt libraries, fonts and a few copies of an 8K drawing, nothing near the
+// machine's memory.
+inline constexpr HelperLimits kDrawingLimits{rlim_t{1536} * 1024 * 1024, 5,
+                                             std::chrono::seconds(3)};
+// A photo needs its file, the decoder's pixels and a copy of those to turn or scale it: up to
+// 0.8 + 0.8 + 0.8 GB at 200 megapixels, besides the libraries. A 48-megapixel HEIC takes 5 to
+// 7 s of CPU on a slow, busy machine, one of 200 megapixels four times that.
+inline constexpr HelperLimits kPhotoLimits{rlim_t{4096} * 1024 * 1024, 40,
+                                           std::chrono::seconds(40)};
+
+// Sets up process (its program and arguments already set) to start the helper under limits,
+// in its own process group, ended with the program, reading its standard input from inputFd
+// (a descriptor of the program's, which stays open until the start; -1: a pipe the program
+// writes), inside bubblewrap where
+// that works. Helpers are started from one thread only.
+void prepareHelper(QProcess& process, const HelperLimits& limits, int inputFd);
+
+// Ends the helper and anything it started at once.
+void killHelper(QProcess& process);
+
+// What helpers say on standard error (that the kernel cannot confine their file system, why a
+// file failed) goes to the program's own, each line once: every picture starts a new helper.
+void reportHelperMessages(const QByteArray& text);
+
+} // namespace vlm
