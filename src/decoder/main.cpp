@@ -5,7 +5,7 @@
 // faults on crafted files, so the program runs them here, in a process it starts under
 // resource limits.
 //
-// Usage: vlm-decode wmf|emf|webp|tiff|heif WIDTH HEIGHT < picture > pixels
+// Usage: vlm-decode KIND within|cover WIDTH HEIGHT < picture > pixels
 
 #include "common/decodewire.h"
 #include "decoder/confine.h"
@@ -35,7 +35,7 @@ enum ExitCode {
 
 struct Kind {
     std::string_view name;
-    QImage (*decode)(const QByteArray& data, QSize box);
+    QImage (*decode)(const QByteArray& data, const decoders::Box& box);
     bool needsFonts; // text in the drawing uses the font database, which needs a GUI application
 };
 
@@ -130,14 +130,12 @@ bool writePixels(const QImage& image, const wire::Format& format) {
 int main(int argc, char** argv) {
     int width = 0;
     int height = 0;
-    const Kind* kind = argc == 4 ? findKind(argv[1]) : nullptr;
+    const Kind* kind = argc == 5 ? findKind(argv[1]) : nullptr;
     const wire::Format* format = kind ? wire::formatFor(kind->name) : nullptr;
-    // A drawing fills its box, so the box itself is under the pixel cap; a photo only shrinks
-    // into its box and is checked against the cap before it is decoded.
-    if (!format || !parseSide(argv[2], *format, width) || !parseSide(argv[3], *format, height) ||
-        (format == &wire::kDrawing && quint64(width) * quint64(height) > format->maxPixels)) {
-        std::fputs("usage: vlm-decode wmf|emf|webp|tiff|heif WIDTH HEIGHT < picture > pixels\n",
-                   stderr);
+    const std::string_view fit = argc == 5 ? argv[2] : "";
+    if (!format || (fit != "within" && fit != "cover") || !parseSide(argv[3], *format, width) ||
+        !parseSide(argv[4], *format, height)) {
+        std::fputs("usage: vlm-decode KIND within|cover WIDTH HEIGHT < picture > pixels\n", stderr);
         return kBadArguments;
     }
     // The decoders see only input that arrives after this, in a process that can no longer
@@ -156,7 +154,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app.emplace(argc, argv);
     }
-    const QImage image = kind->decode(input, QSize(width, height));
+    const QImage image = kind->decode(input, {QSize(width, height), fit == "cover"});
     if (image.isNull()) {
         std::fputs("vlm-decode: the picture could not be decoded\n", stderr);
         return kRenderFailed;

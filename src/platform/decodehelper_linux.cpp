@@ -1,7 +1,6 @@
-#include "platform/decodehelper.h"
-
 #include "common/logging.h"
 #include "platform/bubblewrap.h"
+#include "platform/decodehelper.h"
 
 #include <QProcess>
 #include <QSet>

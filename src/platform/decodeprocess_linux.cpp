@@ -37,7 +37,8 @@ QImage decodeInHelper(const DecodeJob& job) {
     const QDeadlineTimer deadline(job.timeout.value_or(limits.timeout));
     QProcess process;
     process.setProgram(job.helper);
-    process.setArguments({QString::fromLatin1(job.kind), QString::number(job.box.width()),
+    process.setArguments({QString::fromLatin1(job.kind), QStringLiteral("within"),
+                          QString::number(job.box.width()),
                           QString::number(job.box.height())});
     prepareHelper(process, limits, -1);
     process.start(QIODevice::ReadWrite);

@@ -165,7 +165,7 @@ protected:
 TEST_F(FakeHelperTest, RunsUnderLimitsAndItsOutputIsTaken) {
     // The fake answers only when it sees the limits and arguments of its kind, in its format.
     const QImage drawing = loadWith(
-        "case \"$*\" in 'emf 640 480') cpu=5 ;; 'webp 64 48') cpu=40 ;; *) exit 1 ;; esac\n"
+        "case \"$*\" in 'emf within 640 480') cpu=5 ;; 'webp within 64 48') cpu=40 ;; *) exit 1 ;; esac\n"
         "[ \"$(ulimit -c)\" = 0 ] && [ \"$(ulimit -f)\" = 0 ] && [ \"$(ulimit -t)\" = $cpu ] || "
         "exit 1\n"
         "grep -q '^NoNewPrivs:[[:space:]]*1' /proc/self/status || exit 1\n"
