@@ -19,8 +19,9 @@ build=(
     # libwmf's pkg-config file links expat and libjpeg, which libwmf-dev does not bring; the
     # program decodes JPEG photographs with libjpeg(-turbo) itself too.
     libwmf-dev libexpat1-dev libjpeg-dev libemf2svg-dev
-    # The picture helper's photo decoders (WebP, TIFF, HEIC/HEIF/AVIF, Exif orientation).
-    libwebp-dev libtiff-dev libheif-dev libexif-dev
+    # The picture helper's photo decoders (WebP, TIFF, HEIC/HEIF/AVIF, JPEG XL, Exif
+    # orientation) and its SVG renderer, with zlib to inflate SVGZ under a cap.
+    libwebp-dev libtiff-dev libheif-dev libexif-dev libjxl-dev librsvg2-dev zlib1g-dev
     # The decoding helper's system-call filter.
     libseccomp-dev
 )
@@ -31,8 +32,8 @@ tests=(
     # bench/compare.sh: djpeg decodes the change benchmark's pictures alone, its floor.
     libjpeg-turbo-progs
     # The photo decoders' tests encode their pictures: cwebp, img2webp, webpmux; avifenc;
-    # heif-enc.
-    webp libavif-bin libheif-examples
+    # heif-enc; cjxl. The SVG tests compare with rsvg-convert.
+    webp libavif-bin libheif-examples libjxl-tools librsvg2-bin
     # ImageMagick reads SVG (the scalable icon) only through the recommended coders.
     imagemagick libmagickcore-6.q16-6-extra
     # xfconf-query does not start without the library xfconf only recommends.

@@ -42,10 +42,10 @@ inline constexpr std::uint64_t kMaxPixels = kDrawing.maxPixels;
 inline constexpr std::int64_t kMaxInputBytes = kDrawing.maxInputBytes;
 
 inline constexpr bool isDrawingKind(std::string_view kind) {
-    return kind == "wmf" || kind == "emf";
+    return kind == "wmf" || kind == "emf" || kind == "svg";
 }
 inline constexpr bool isRasterKind(std::string_view kind) {
-    return kind == "webp" || kind == "tiff" || kind == "heif";
+    return kind == "webp" || kind == "tiff" || kind == "heif" || kind == "jxl";
 }
 // The format of a kind's answer; null for a kind the helper does not know.
 inline constexpr const Format* formatFor(std::string_view kind) {

@@ -26,12 +26,17 @@ QSize photoSize(QSize natural, const Box& box);
 QImage renderWmf(const QByteArray& data, const Box& box);
 // Needs a QGuiApplication (text in the drawing uses the font database).
 QImage renderEmf(const QByteArray& data, const Box& box);
+// SVG, or SVGZ inflating to no more than a plain SVG may hold. Only the document itself is
+// read: no file or address it names.
+QImage decodeSvg(const QByteArray& data, const Box& box);
 
 // Photos: the first picture of the file, upright, at its own size or shrunk for box.
 QImage decodeWebp(const QByteArray& data, const Box& box);
 QImage decodeTiff(const QByteArray& data, const Box& box);
 // HEIC, HEIF and AVIF: the primary picture.
 QImage decodeHeif(const QByteArray& data, const Box& box);
+// JPEG XL: the first frame.
+QImage decodeJxl(const QByteArray& data, const Box& box);
 
 // Shared by the photo decoders (raster.cpp).
 // Whether a photo of this size may be decoded at all: checked before pixels are allocated. A

@@ -42,7 +42,8 @@ struct Kind {
 constexpr Kind kKinds[] = {
     {"wmf", decoders::renderWmf, false},   {"emf", decoders::renderEmf, true},
     {"webp", decoders::decodeWebp, false}, {"tiff", decoders::decodeTiff, false},
-    {"heif", decoders::decodeHeif, false},
+    {"heif", decoders::decodeHeif, false}, {"svg", decoders::decodeSvg, false},
+    {"jxl", decoders::decodeJxl, false},
 };
 
 const Kind* findKind(std::string_view name) {

@@ -5,6 +5,7 @@
 #include "unit/picturebytes.h"
 #include "unit/scratch.h"
 
+#include <QBitArray>
 #include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
@@ -134,7 +135,7 @@ TEST(DecodeHelper, RendersRealFilesAndSurvivesCorruptOnes) {
         // Not how fast: a sanitized helper on a busy machine may exceed the program's time-out.
         const QImage image =
             vlm::decodeInHelper({helperPath, QFileInfo(path).suffix().toLatin1(),
-                                         vlmtest::readBytes(path), box, std::chrono::seconds(30)});
+                                 vlmtest::readBytes(path), box, std::chrono::seconds(30)});
         // libUEMF's reference WMF has a "Bad record".
         const bool corrupted = path.contains(u"corrupted"_s) || path.endsWith(u"_ref.wmf"_s);
         valid += !corrupted;
@@ -165,7 +166,8 @@ protected:
 TEST_F(FakeHelperTest, RunsUnderLimitsAndItsOutputIsTaken) {
     // The fake answers only when it sees the limits and arguments of its kind, in its format.
     const QImage drawing = loadWith(
-        "case \"$*\" in 'emf within 640 480') cpu=5 ;; 'webp within 64 48') cpu=40 ;; *) exit 1 ;; esac\n"
+        "case \"$*\" in 'emf within 640 480') cpu=5 ;; 'webp within 64 48') cpu=40 ;; *) exit 1 ;; "
+        "esac\n"
         "[ \"$(ulimit -c)\" = 0 ] && [ \"$(ulimit -f)\" = 0 ] && [ \"$(ulimit -t)\" = $cpu ] || "
         "exit 1\n"
         "grep -q '^NoNewPrivs:[[:space:]]*1' /proc/self/status || exit 1\n"
@@ -220,7 +222,7 @@ protected:
     void SetUp() override {
         REQUIRE_HELPER();
         for (const char* encoder :
-             {"cwebp", "img2webp", "webpmux", "convert", "heif-enc", "avifenc"})
+             {"cwebp", "img2webp", "webpmux", "convert", "heif-enc", "avifenc", "cjxl"})
             if (QStandardPaths::findExecutable(QString::fromLatin1(encoder)).isEmpty())
                 GTEST_SKIP() << encoder << " is not installed (scripts/install-deps.sh)";
         QImage alpha(64, 32, QImage::Format_ARGB32);
@@ -265,6 +267,7 @@ protected:
 TEST_F(PhotoTest, EveryKindDecodesUprightAtItsSizeOrFittedIntoTheBox) {
     // Exif for a WebP file: a JPEG's, without (3) or with (6) its "Exif" prefix.
     writeBytes(dir_.filePath(u"plain.webp"_s), make(u"cwebp -quiet in.png -o OUT"_s));
+    writeBytes(dir_.filePath(u"turned.jpg"_s), vlmtest::withOrientation(inJpeg_, 6));
     for (const auto& [orientation, start] : {std::pair{3, 12}, {6, 6}})
         writeBytes(dir_.filePath(u"exif%1"_s.arg(orientation)),
                    vlmtest::withOrientation("\xFF\xD8", quint16(orientation)).mid(start));
@@ -301,6 +304,10 @@ TEST_F(PhotoTest, EveryKindDecodesUprightAtItsSizeOrFittedIntoTheBox) {
         {"heif", "avifenc -s 10 in.png OUT.avif", 1, false, {1000, 20}},
         // HEIF turns anticlockwise (irot), then mirrors (imir 1: left and right).
         {"heif", "avifenc -s 10 --irot 3 --imir 1 in.png OUT.avif", 5},
+        {"jxl", "cjxl -d 1 in.png OUT.jxl"},
+        {"jxl", "cjxl -d 0 alpha.png OUT.jxl", 1, true},
+        {"jxl", "cjxl -d 0 in.png OUT.jxl", 1, false, {16, 16}},
+        {"jxl", "cjxl turned.jpg OUT.jxl", 6}, // the JPEG kept as it is, Exif and all
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
@@ -347,6 +354,19 @@ TEST_F(PhotoTest, HostileFilesGiveNoPicture) {
     const QByteArray tiff = make(u"convert in.png -compress LZW OUT.tif"_s);
     const QByteArray heic = make(u"heif-enc in.png -o OUT.heic"_s);
     const QByteArray avif = make(u"avifenc -s 10 in.png OUT.avif"_s);
+    const QByteArray jxl = make(u"cjxl -d 1 in.png OUT.jxl"_s);
+    // A bare JPEG XL codestream: its header with each side in 30 bits, default metadata.
+    const auto jxlSized = [](quint32 width, quint32 height) {
+        QBitArray bits(72);
+        int at = 0;
+        const auto put = [&](quint32 value, int count) {
+            for (int i = 0; i < count; ++i)
+                bits.setBit(at++, (value >> i) & 1);
+        };
+        put(0, 1), put(3, 2), put(height - 1, 30), put(0, 3), put(3, 2), put(width - 1, 30);
+        put(1, 1);
+        return QByteArray("\xFF\x0A", 2) + QByteArray(bits.bits(), 9) + QByteArray(64, '\0');
+    };
     ASSERT_TRUE(heic.contains("ispe") && avif.contains("ispe") && animated.contains("VP8X"));
     const struct {
         QByteArray kind;
@@ -372,6 +392,10 @@ TEST_F(PhotoTest, HostileFilesGiveNoPicture) {
         {"heif", heifSized(heic, 0, 0), "0 x 0"},
         {"heif", heifSized(avif, 20000, 10001), "AVIF over 200 megapixels"},
         {"heif", avif.left(avif.size() - 10), "AVIF truncated"},
+        {"jxl", jxl.left(jxl.size() / 2), "truncated"},
+        {"jxl", jxlSized(60000, 60000), "60000 x 60000"},
+        {"jxl", jxlSized(20000, 10001), "just over 200 megapixels"},
+        {"jxl", inJpeg_, "a JPEG"},
     };
     for (const auto& c : cases)
         EXPECT_TRUE(decode(c.kind, c.data).isNull()) << c.kind.data() << ": " << c.what;

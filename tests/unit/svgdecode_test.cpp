@@ -1,0 +1,144 @@
+#include "common/decodewire.h"
+#include "decoder/decoders.h"
+#include "platform/decodeprocess.h"
+#include "unit/picturebytes.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QImage twoByTwo(QRgb topLeft, QRgb topRight, QRgb bottomLeft, QRgb bottomRight) {
+    QImage image(2, 2, QImage::Format_ARGB32);
+    image.setPixel(0, 0, topLeft);
+    image.setPixel(1, 0, topRight);
+    image.setPixel(0, 1, bottomLeft);
+    image.setPixel(1, 1, bottomRight);
+    return image;
+}
+
+class SvgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (helper_.isEmpty())
+            GTEST_SKIP() << "VLM_DECODE_HELPER is not set (ctest sets it)";
+        if (QStandardPaths::findExecutable(u"rsvg-convert"_s).isEmpty())
+            GTEST_SKIP() << "rsvg-convert is not installed (scripts/install-deps.sh)";
+    }
+
+    QImage decode(const QByteArray& svg, QSize box = QSize(300, 300)) const {
+        return vlm::decodeInHelper({helper_, "svg", svg, box, std::nullopt});
+    }
+
+    static QByteArray run(const QString& program, const QStringList& arguments,
+                          const QByteArray& input) {
+        QProcess process;
+        process.start(program, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(30000) && process.exitCode() == 0)
+            << program.toStdString();
+        return process.readAllStandardOutput();
+    }
+    static QByteArray gzipped(const QByteArray& data) { return run(u"gzip"_s, {u"-cn"_s}, data); }
+
+    // Four quarters in a 64 x 32 viewBox (red, green / blue, yellow), and what extra draws.
+    static QByteArray quarters(const QByteArray& extra = {}) {
+        return R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink"
+ width="128" height="64" viewBox="0 0 64 32"><rect width="32" height="16" fill="red"/>
+<rect x="32" width="32" height="16" fill="lime"/><rect y="16" width="32" height="16" fill="blue"/>
+<rect x="32" y="16" width="32" height="16" fill="yellow"/>)" +
+               extra + "</svg>";
+    }
+
+    const QString helper_ = qEnvironmentVariable("VLM_DECODE_HELPER");
+};
+
+TEST_F(SvgTest, DrawsFittedToTheBoxAsDebiansRendererDoes) {
+    const QImage expected = twoByTwo(0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00);
+    for (const QByteArray& svg : {quarters(), gzipped(quarters())})
+        for (const QSize box : {QSize(300, 300), QSize(50, 100)}) {
+            const QImage image = decode(svg, box);
+            ASSERT_EQ(image.size(), QSize(box.width(), box.width() / 2));
+            EXPECT_LT(vlmtest::difference(image.scaled(2, 2), expected).largest, 24);
+        }
+    // Text, a gradient, a blur and an embedded picture come out as rsvg-convert draws them.
+    const QByteArray png = vlmtest::encoded(vlmtest::pattern(16, 16), "png").toBase64();
+    const QByteArray svg = quarters(R"x(<defs><linearGradient id="g"><stop stop-color="navy"/>
+<stop offset="1" stop-color="white"/></linearGradient><filter id="b"><feGaussianBlur
+ stdDeviation="2"/></filter></defs><rect x="8" y="4" width="48" height="24" fill="url(#g)"
+ filter="url(#b)"/><text x="10" y="20" font-size="9">Velmora</text>
+<image x="44" y="2" width="16" height="16" xlink:href="data:image/png;base64,)x" +
+                                    png + "\"/>");
+    const QImage reference = QImage::fromData(
+        run(u"rsvg-convert"_s, {u"-w"_s, u"256"_s, u"-h"_s, u"128"_s}, svg), "png");
+    const QImage image = decode(svg, QSize(256, 256));
+    ASSERT_EQ(image.size(), reference.size());
+    EXPECT_LT(vlmtest::difference(image.convertToFormat(QImage::Format_ARGB32),
+                                  reference.convertToFormat(QImage::Format_ARGB32))
+                  .largest,
+              8);
+}
+
+// A drawing is the document alone: a picture, a text or an address it names is left out,
+// whether the helper's confinement would let it be read or not.
+TEST_F(SvgTest, ReadsNothingButItself) {
+    QTemporaryDir dir;
+    QImage red(8, 8, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const QString redPath = dir.filePath(u"red.png"_s);
+    vlmtest::writeBytes(redPath, vlmtest::encoded(red, "png"));
+    vlmtest::writeBytes(dir.filePath(u"text.txt"_s), "included");
+    const QByteArray path = redPath.toUtf8();
+    const QByteArray svg =
+        R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink"
+ xmlns:xi="http://www.w3.org/2001/XInclude" width="64" height="32"><rect width="64"
+ height="32" fill="white"/><image width="16" height="32" xlink:href=")" +
+        path + R"("/><image x="16" width="16" height="32" xlink:href="file://)" + path +
+        R"("/><image x="32" width="16" height="32" xlink:href="http://127.0.0.1:9/red.png"/>
+<text x="48" y="20" font-size="30" fill="red"><xi:include parse="text" href=")" +
+        dir.filePath(u"text.txt"_s).toUtf8() + R"("/></text></svg>)";
+    const QImage inProcess = vlm::decoder::decodeSvg(svg, {QSize(64, 32)});
+    for (const QImage& image : {inProcess, decode(svg, QSize(64, 32))}) {
+        ASSERT_EQ(image.size(), QSize(64, 32));
+        EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32).scaled(1, 1).pixel(0, 0),
+                  qRgb(255, 255, 255));
+    }
+}
+
+TEST_F(SvgTest, HostileDrawingsGiveNothing) {
+    QByteArray laughs = R"(<!DOCTYPE svg [<!ENTITY e0 "lollollollollollollollollollol">)";
+    QByteArray uses;
+    for (int level = 1; level <= 12; ++level) {
+        const QByteArray previous = QByteArray::number(level - 1);
+        laughs += "<!ENTITY e" + QByteArray::number(level) + " \"" +
+                  QByteArray("&e" + previous + ";").repeated(10) + "\">";
+        uses += "<g id=\"u" + QByteArray::number(level) + "\">" +
+                QByteArray("<use xlink:href=\"#u" + previous + "\"/>").repeated(10) + "</g>";
+    }
+    const QByteArray bomb =
+        quarters("<!--" + QByteArray(vlm::decodewire::kDrawing.maxInputBytes, ' ') + "-->");
+    const QByteArray gzip = gzipped(quarters());
+    const struct {
+        QByteArray svg;
+        const char* what;
+    } cases[] = {
+        {quarters(QByteArray("<g>").repeated(100000) + QByteArray("</g>").repeated(100000)),
+         "nested a hundred thousand deep"},
+        {laughs + "]>" + quarters("<text>&e12;</text>"), "entities of a trillion laughs"},
+        {quarters("<rect id=\"u0\" width=\"1\" height=\"1\"/>" + uses), "uses of a trillion uses"},
+        {gzipped(bomb), "inflating past the cap"},
+        {gzipped(gzip), "compressed twice"},
+        {gzip.left(gzip.size() / 2), "compressed and cut"},
+        {quarters().left(200), "cut"},
+        {"<svg xmlns=\"http://www.w3.org/2000/svg\"/>", "without a size or anything drawn"},
+        {"GIF89a", "not a drawing"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(decode(c.svg).isNull()) << c.what;
+}
+
+} // namespace
