@@ -1,0 +1,86 @@
+#include "wallpaper/gnomebackground.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using vlm::chooseGnomeBackgroundPicture;
+
+namespace {
+
+const QString kFile = u"/usr/share/themes/x/background.xml"_s;
+
+QString chosen(const QByteArray& xml, const QList<QSize>& monitors = {QSize(1920, 1080)}) {
+    const vlm::GnomeBackgroundChoice choice = chooseGnomeBackgroundPicture(xml, kFile, monitors);
+    EXPECT_NE(choice.picture.isEmpty(), choice.problem.isEmpty());
+    return choice.picture.isEmpty() ? u"problem: "_s + choice.problem : choice.picture;
+}
+
+} // namespace
+
+// As desktop themes write them: one picture per screen size, in any order.
+TEST(GnomeBackground, ChoosesTheSmallestSizeCoveringEveryMonitorElseTheLargest) {
+    const QByteArray xml = R"(<?xml version="1.0"?>
+<!DOCTYPE background SYSTEM "gnome-wp-list.dtd"><!-- a theme -->
+<background><static><duration>8640000.0</duration><file>
+  <size width="3840" height="2160">/p/3840x2160.svg</size>
+  <size width="1280" height="800">/p/1280x800.svg</size>
+  <size width="2560" height="1600">/p/2560x1600.svg</size>
+  <size width="1920" height="1080">/p/1920x1080.svg</size>
+  <size width="1920" height="1200">/p/1920x1200.svg</size>
+</file></static></background>)";
+    const std::pair<QList<QSize>, QString> cases[] = {
+        {{QSize(1920, 1080)}, u"/p/1920x1080.svg"_s},
+        {{QSize(1600, 1200), QSize(1920, 1080)}, u"/p/1920x1200.svg"_s},
+        {{QSize(1024, 768)}, u"/p/1280x800.svg"_s},
+        {{QSize(2560, 1440)}, u"/p/2560x1600.svg"_s},
+        {{QSize(1080, 1920)}, u"/p/3840x2160.svg"_s}, // none is tall enough
+        {{QSize(7680, 4320)}, u"/p/3840x2160.svg"_s},
+    };
+    for (const auto& [monitors, picture] : cases)
+        EXPECT_EQ(chosen(xml, monitors), picture) << monitors.value(0).width();
+}
+
+TEST(GnomeBackground, TakesASlideshowsFirstPictureFromTheFilesFolder) {
+    EXPECT_EQ(chosen("<background><starttime><year>2011</year></starttime>"
+                     "<transition type='overlay'><duration>5</duration><from>a.jpg</from>"
+                     "<to>b.jpg</to></transition><static><file>c.jpg</file></static>"
+                     "</background>"),
+              u"/usr/share/themes/x/a.jpg"_s);
+    EXPECT_EQ(chosen("<background><static><duration>1</duration><file>\n ../y/c d.png\n</file>"
+                     "</static><transition><from>a.jpg</from></transition></background>"),
+              u"/usr/share/themes/y/c d.png"_s);
+    EXPECT_EQ(chosen("<background><static><file>file:///srv/%C3%A9.png</file></static>"
+                     "</background>"),
+              u"/srv/\u00e9.png"_s);
+}
+
+TEST(GnomeBackground, SaysWhyAFileShowsNothing) {
+    const QByteArray cases[] = {
+        "<background><static><file>background.xml</file></static></background>", // itself
+        "<background><static><file>  </file></static></background>",
+        "<background><static><duration>5</duration></static></background>",
+        "<background><static><file>a.jpg</file></static>", // cut
+        "<background><static><file>a.jpg</file></static></background><x/>",
+        "<svg xmlns='http://www.w3.org/2000/svg'/>",
+        "<background><!--" + QByteArray(vlm::kGnomeBackgroundMaxBytes, ' ') +
+            "--><static><file>a.jpg</file></static></background>",
+    };
+    for (const QByteArray& xml : cases)
+        EXPECT_TRUE(chosen(xml).startsWith(u"problem: "_s)) << xml.left(80).data();
+}
+
+// By the root element within the first few kilobytes, whatever the file is called.
+TEST(GnomeBackground, IsRecognisedByItsRootElement) {
+    const QByteArray comment = "<!--" + QByteArray(vlm::kGnomeBackgroundSniffBytes, ' ') + "-->";
+    const std::pair<QByteArray, bool> cases[] = {
+        {"\xEF\xBB\xBF<?xml version='1.0'?>\n<!DOCTYPE background><!-- x --><background>", true},
+        {"<background", false},
+        {"<backgrounds><background/></backgrounds>", false},
+        {"<g:background xmlns:g='urn:x'/>", false},
+        {"<svg xmlns='http://www.w3.org/2000/svg'><background/></svg>", false},
+        {comment + "<background/>", false},
+        {"\x89PNG\r\n\x1A\n", false},
+    };
+    for (const auto& [head, expected] : cases)
+        EXPECT_EQ(vlm::isGnomeBackground(head), expected) << head.left(60).data();
+}
