@@ -1,5 +1,6 @@
-// The picture helper's photo decoders (WebP, TIFF, HEIC/HEIF/AVIF) and its Exif reading on any
-// bytes. (The program's reader of the helper's answer is fuzzed with the picture bytes.)
+// The picture helper's photo decoders (WebP, TIFF, HEIC/HEIF/AVIF, JPEG XL), its SVG renderer
+// and its Exif reading on any bytes. (The program's reader of the helper's answer is fuzzed with
+// the picture bytes.)
 #include "decoder/confine.h"
 #include "decoder/decoders.h"
 #include "fuzzsupport.h"
@@ -38,10 +39,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 static void fuzzOne(const QByteArray& input, FuzzedDataProvider&) {
     const decoder::Box box{QSize(320, 200)};
-    for (const auto decode : {decoder::decodeWebp, decoder::decodeTiff, decoder::decodeHeif}) {
+    for (const auto decode : {decoder::decodeWebp, decoder::decodeTiff, decoder::decodeHeif,
+                              decoder::decodeJxl, decoder::decodeSvg}) {
         const QImage image = decode(input, box);
         fuzz::check(image.isNull() || QRect(QPoint(), box.size).contains(image.rect()),
-                    "a photo larger than its box");
+                    "a picture larger than its box");
     }
     const int orientation = decoder::exifOrientation(input);
     fuzz::check(orientation >= 1 && orientation <= 8, "an orientation outside 1 to 8");

@@ -1,12 +1,14 @@
-// Picture bytes: a collection's files (sniffed, then decoded behind the size checks), the
-// wallpaper bitmap's header, and the picture helper's untrusted output.
+// Picture bytes: a collection's files (sniffed, then decoded behind the size checks), GNOME
+// background files, the wallpaper bitmap's header, and the picture helper's untrusted output.
 #include "common/decodewire.h"
 #include "fuzzsupport.h"
 #include "platform/decodedpicturereader.h"
 #include "platform/picturekind.h"
 #include "platform/pictureloader.h"
 #include "wallpaper/bitmapheader.h"
+#include "wallpaper/gnomebackground.h"
 
+#include <QDir>
 #include <QGuiApplication>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
@@ -31,6 +33,15 @@ static void fuzzOne(const QByteArray& input, FuzzedDataProvider& data) {
     fuzz::check(qint64{image.width()} * image.height() <= kMaxPicturePixels, "picture too large");
 
     readBitmapHeader(path);
+
+    fuzz::check(isGnomeBackground(input) ==
+                    isGnomeBackground(input.left(kGnomeBackgroundSniffBytes)),
+                "a background file told by bytes past the sniffing window");
+    const GnomeBackgroundChoice choice =
+        chooseGnomeBackgroundPicture(input, path, {QSize(1920, 1080), QSize(1280, 1024)});
+    fuzz::check(choice.picture.isEmpty() != choice.problem.isEmpty() &&
+                    (choice.picture.isEmpty() || QDir::isAbsolutePath(choice.picture)),
+                "a background file gave no picture without a reason, or a relative one");
 
     // The helper's answer is taken the same however the pipe splits it.
     DecodedPictureReader atOnce(decodewire::kDrawing), pieces(decodewire::kDrawing);
