@@ -39,8 +39,23 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 static void fuzzOne(const QByteArray& input, FuzzedDataProvider&) {
     const decoder::Box box{QSize(320, 200)};
-    for (const auto decode : {decoder::decodeWebp, decoder::decodeTiff, decoder::decodeHeif,
-                              decoder::decodeJxl, decoder::decodeSvg}) {
+    const auto png = [](const QByteArray& data, const decoder::Box& box) {
+        return decoder::decodeWithQt(data, box, "png");
+    };
+    const auto gif = [](const QByteArray& data, const decoder::Box& box) {
+        return decoder::decodeWithQt(data, box, "gif");
+    };
+    const auto bmp = [](const QByteArray& data, const decoder::Box& box) {
+        return decoder::decodeWithQt(data, box, "bmp");
+    };
+    const auto ico = [](const QByteArray& data, const decoder::Box& box) {
+        return decoder::decodeWithQt(data, box, "ico");
+    };
+    using Decode = QImage (*)(const QByteArray&, const decoder::Box&);
+    for (const Decode decode :
+         {Decode(decoder::decodeWebp), Decode(decoder::decodeTiff), Decode(decoder::decodeHeif),
+          Decode(decoder::decodeJpeg), Decode(png), Decode(gif), Decode(bmp), Decode(ico),
+          Decode(decoder::decodeJxl), Decode(decoder::decodeSvg)}) {
         const QImage image = decode(input, box);
         fuzz::check(image.isNull() || QRect(QPoint(), box.size).contains(image.rect()),
                     "a picture larger than its box");

@@ -35,15 +35,23 @@ QImage decodeWebp(const QByteArray& data, const Box& box);
 QImage decodeTiff(const QByteArray& data, const Box& box);
 // HEIC, HEIF and AVIF: the primary picture.
 QImage decodeHeif(const QByteArray& data, const Box& box);
+// JPEG: libjpeg-turbo for colour photographs, decoded at the smallest scale the box allows;
+// Qt's reader for the rest. Both upright by the Exif orientation.
+QImage decodeJpeg(const QByteArray& data, const Box& box);
+// BMP, PNG, GIF, ICO with Qt's reader for `format`, named explicitly (no plugin guesses a kind).
+QImage decodeWithQt(const QByteArray& data, const Box& box, const char* format);
 // JPEG XL: the first frame.
 QImage decodeJxl(const QByteArray& data, const Box& box);
 
 // Shared by the photo decoders (raster.cpp).
+// Why a decoder gave up on a picture it could have read, as opposed to a broken file. The
+// process decodes one picture, so the last refusal is the picture's.
+enum class Refusal { None, TooLarge, Limit };
+void noteRefusal(Refusal refusal);
+Refusal refusal();
 // Whether a photo of this size may be decoded at all: checked before pixels are allocated. A
-// refusal is remembered for pictureWasTooLarge().
+// refusal is noted as TooLarge.
 bool rasterSizeAllowed(qint64 width, qint64 height);
-// Whether a size check refused the picture in this process (which decodes one picture).
-bool pictureWasTooLarge();
 // The orientation stored in an Exif block (1 to 8; 1 when absent or unreadable), which may
 // start with "Exif\0\0" or directly with its TIFF header.
 int exifOrientation(const QByteArray& exif);

@@ -14,8 +14,10 @@ double scaleFor(double width, double height, const Box& box) {
     return box.cover ? std::max(across, down) : std::min(across, down);
 }
 
-int side(double value) {
-    return static_cast<int>(std::clamp(std::ceil(value - 1e-6), 1.0, 1e9));
+// Rounded up when covering, so that the picture still covers; down when fitting, as Qt does.
+int side(double value, const Box& box) {
+    const double rounded = box.cover ? std::ceil(value - 1e-6) : std::floor(value + 1e-6);
+    return static_cast<int>(std::clamp(rounded, 1.0, 1e9));
 }
 
 } // namespace
@@ -33,8 +35,8 @@ QSize drawingSize(double naturalWidth, double naturalHeight, const Box& box) {
     const double pixels = naturalWidth * scale * naturalHeight * scale;
     if (pixels > double(limits.maxPixels))
         scale *= std::sqrt(double(limits.maxPixels) / pixels);
-    return {std::min(side(naturalWidth * scale), int(limits.maxSide)),
-            std::min(side(naturalHeight * scale), int(limits.maxSide))};
+    return {std::min(side(naturalWidth * scale, box), int(limits.maxSide)),
+            std::min(side(naturalHeight * scale, box), int(limits.maxSide))};
 }
 
 QSize photoSize(QSize natural, const Box& box) {
@@ -43,8 +45,8 @@ QSize photoSize(QSize natural, const Box& box) {
     const double scale = scaleFor(natural.width(), natural.height(), box);
     if (scale >= 1)
         return natural;
-    return {std::min(side(natural.width() * scale), natural.width()),
-            std::min(side(natural.height() * scale), natural.height())};
+    return {std::min(side(natural.width() * scale, box), natural.width()),
+            std::min(side(natural.height() * scale, box), natural.height())};
 }
 
 } // namespace vlm::decoder

@@ -8,8 +8,16 @@
 namespace vlm::decoder {
 
 namespace {
-bool refusedAsTooLarge = false;
+Refusal lastRefusal = Refusal::None;
 } // namespace
+
+void noteRefusal(Refusal refusal) {
+    lastRefusal = refusal;
+}
+
+Refusal refusal() {
+    return lastRefusal;
+}
 
 bool rasterSizeAllowed(qint64 width, qint64 height) {
     const auto& limits = decodewire::kRaster;
@@ -17,12 +25,8 @@ bool rasterSizeAllowed(qint64 width, qint64 height) {
                          height <= limits.maxSide &&
                          quint64(width) * quint64(height) <= limits.maxPixels;
     if (!allowed && width > 0 && height > 0)
-        refusedAsTooLarge = true;
+        noteRefusal(Refusal::TooLarge);
     return allowed;
-}
-
-bool pictureWasTooLarge() {
-    return refusedAsTooLarge;
 }
 
 int exifOrientation(const QByteArray& exif) {

@@ -26,8 +26,10 @@ QByteArray inflatedWithinCap(const QByteArray& data) {
     const qint64 cap = decodewire::kDrawing.maxInputBytes;
     QByteArray out;
     for (int status = Z_OK; status != Z_STREAM_END;) {
-        if (out.size() >= cap)
+        if (out.size() >= cap) {
+            noteRefusal(Refusal::TooLarge);
             return {};
+        }
         const qsizetype done = out.size();
         out.resize(qMin<qint64>(cap, qMax<qint64>(64 * 1024, done * 2)));
         stream.next_out = reinterpret_cast<Bytef*>(out.data() + done);

@@ -61,7 +61,6 @@ void killHelper(QProcess& process) {
     if (pid > 0)
         ::kill(-static_cast<pid_t>(pid), SIGKILL);
     process.kill();
-    process.waitForFinished(1000);
 }
 
 void reportHelperMessages(const QByteArray& text) {

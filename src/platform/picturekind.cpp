@@ -1,7 +1,9 @@
 #include "platform/picturekind.h"
 
+#include <QXmlStreamReader>
 #include <QtEndian>
 #include <array>
+#include <zlib.h>
 
 namespace vlm {
 
@@ -56,9 +58,49 @@ bool isWebp(QByteArrayView head) {
     return head.size() >= 12 && head.startsWith("RIFF") && head.sliced(8, 4) == "WEBP";
 }
 
+// Classic TIFF (42) and BigTIFF (43), either byte order.
 bool isTiff(QByteArrayView head) {
     return head.startsWith(QByteArrayView("II*\0", 4)) ||
-           head.startsWith(QByteArrayView("MM\0*", 4));
+           head.startsWith(QByteArrayView("MM\0*", 4)) ||
+           head.startsWith(QByteArrayView("II+\0", 4)) ||
+           head.startsWith(QByteArrayView("MM\0+", 4));
+}
+
+// A bare codestream, or the container's signature box.
+bool isJxl(QByteArrayView head) {
+    return head.startsWith("\xFF\x0A") ||
+           head.startsWith(QByteArrayView("\0\0\0\x0CJXL \r\n\x87\n", 12));
+}
+
+bool hasSvgRoot(QByteArrayView text) {
+    QXmlStreamReader xml(QByteArray::fromRawData(text.data(), text.size()));
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement)
+            return xml.name() == u"svg";
+    }
+    return false;
+}
+
+// The start of what a gzip stream inflates to, as far as head holds it.
+QByteArray inflatedStart(QByteArrayView head) {
+    QByteArray out(kPictureSniffBytes, Qt::Uninitialized);
+    z_stream stream{};
+    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
+        return {};
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(head.data()));
+    stream.avail_in = uInt(head.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = uInt(out.size());
+    // What came out before any error counts: only the root element is looked at.
+    inflate(&stream, Z_SYNC_FLUSH);
+    out.truncate(out.size() - qsizetype(stream.avail_out));
+    inflateEnd(&stream);
+    return out;
+}
+
+// An XML document whose root element is <svg>, or such a document compressed with gzip (SVGZ).
+bool isSvg(QByteArrayView head) {
+    return head.startsWith("\x1F\x8B") ? hasSvgRoot(inflatedStart(head)) : hasSvgRoot(head);
 }
 
 // An ISO base media file whose leading `ftyp` box names one of brands, as its major brand or
@@ -105,6 +147,8 @@ constexpr std::array kRows{
     PictureKindRow{Tiff, isTiff, "tif tiff", HelperRaster, "tiff"},
     PictureKindRow{Avif, isAvif, "avif", HelperRaster, "heif"},
     PictureKindRow{Heif, isHeif, "heic heif", HelperRaster, "heif"},
+    PictureKindRow{Jxl, isJxl, "jxl", HelperRaster, "jxl"},
+    PictureKindRow{Svg, isSvg, "svg svgz", HelperDrawing, "svg"},
 };
 
 } // namespace
@@ -128,12 +172,25 @@ PictureKind sniffPictureKind(QByteArrayView head) {
     return Unknown;
 }
 
-QStringList pictureNamePatterns() {
+namespace {
+
+QStringList namePatterns(bool contentChecked) {
     QStringList patterns;
     for (const PictureKindRow& row : kRows)
-        for (const QString& extension : QString::fromLatin1(row.extensions).split(u' '))
-            patterns.append(QStringLiteral("*.") + extension);
+        if ((row.decoder == BackgroundFile) == contentChecked)
+            for (const QString& extension : QString::fromLatin1(row.extensions).split(u' '))
+                patterns.append(QStringLiteral("*.") + extension);
     return patterns;
+}
+
+} // namespace
+
+QStringList pictureNamePatterns() {
+    return namePatterns(false);
+}
+
+QStringList contentCheckedNamePatterns() {
+    return namePatterns(true);
 }
 
 } // namespace vlm

@@ -1,4 +1,4 @@
-#include "wallpaper/gnomebackground.h"
+#include "platform/gnomebackground.h"
 
 #include <QDir>
 #include <QFileInfo>
