@@ -53,7 +53,7 @@ BENCHMARK_CAPTURE(BM_DecodeJpeg4K, cover1080p, QSize(1920, 1080))->Unit(benchmar
 // A picture through the helper process, as the program asks for it.
 QImage decodeInHelper(const QString& helper, const QString& path, QSize box) {
     vlm::HelperPictureSource source(helper);
-    const vlm::PictureJobPtr job = source.decode({path, box, true});
+    const vlm::PictureJobPtr job = source.decode({path, box, true, {}});
     QImage image;
     QEventLoop loop;
     QObject::connect(job.get(), &vlm::PictureJob::finished, &loop,

@@ -1,6 +1,7 @@
 #include "common/decodewire.h"
 #include "platform/decodedpicturereader.h"
 #include "platform/decodehelper.h"
+#include "platform/gnomebackground.h"
 #include "platform/picturekind.h"
 #include "platform/picturesource.h"
 
@@ -9,6 +10,7 @@
 #include <QProcess>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -45,10 +47,32 @@ OpenedPicture refused(PictureProblem problem, QString detail) {
     return {nullptr, nullptr, problem, std::move(detail)};
 }
 
+OpenedPicture openPicture(const QString& path, QSize screens, bool namedByBackground = false);
+
+// The picture a GNOME background file names for these screens, opened as any picture; the
+// background file is read whole, up to its cap, from its open descriptor.
+OpenedPicture openNamedPicture(int fd, const QString& path, QSize screens) {
+    QByteArray xml(kGnomeBackgroundMaxBytes + 1, Qt::Uninitialized);
+    qsizetype got = 0;
+    for (ssize_t n = 1; n > 0 && got < xml.size(); got += n)
+        n = std::max<ssize_t>(0, ::pread(fd, xml.data() + got, std::size_t(xml.size() - got), got));
+    xml.truncate(got);
+    const GnomeBackgroundChoice choice = chooseGnomeBackgroundPicture(xml, path, {screens});
+    if (choice.picture.isEmpty())
+        return refused(xml.size() > kGnomeBackgroundMaxBytes ? PictureProblem::TooLarge
+                                                             : PictureProblem::Broken,
+                       choice.problem);
+    OpenedPicture named = openPicture(choice.picture, screens, true);
+    if (!named.file)
+        named.detail = QStringLiteral("%1 (the picture %2 names)").arg(named.detail, path);
+    return named;
+}
+
 // Runs on a worker thread: opening a file on a slow or hung medium must not hold the window.
 // The file is opened once and only that descriptor is used, so a file swapped in after the
-// checks (a named pipe that would hang a reader) is never what the helper gets.
-OpenedPicture openPicture(const QString& path) {
+// checks (a named pipe that would hang a reader) is never what the helper gets. A GNOME
+// background file stands for the picture it names for the screens, which must be no such file.
+OpenedPicture openPicture(const QString& path, QSize screens, bool namedByBackground) {
     if (path.isEmpty())
         return refused(PictureProblem::Missing, QStringLiteral("no file is named"));
     const int fd =
@@ -73,6 +97,11 @@ OpenedPicture openPicture(const QString& path) {
     if (!kind)
         return refused(PictureProblem::UnknownKind,
                        QStringLiteral("the file is not a picture of a kind the program shows"));
+    if (kind->decoder == PictureDecoder::BackgroundFile)
+        return namedByBackground
+                   ? refused(PictureProblem::Refused,
+                             QStringLiteral("a GNOME background file names another one"))
+                   : openNamedPicture(fd, path, screens);
     const auto* format = decodewire::formatFor(kind->format);
     if (status.st_size > format->maxInputBytes)
         return refused(PictureProblem::TooLarge,
@@ -117,7 +146,8 @@ public:
         : helper_(std::move(helper)), request_(std::move(request)) {
         connect(&opening_, &QFutureWatcher<OpenedPicture>::finished, this,
                 [this] { startHelper(opening_.result()); });
-        opening_.setFuture(QtConcurrent::run(openPicture, request_.path));
+        const QSize screens = request_.screens.isEmpty() ? request_.box : request_.screens;
+        opening_.setFuture(QtConcurrent::run(openPicture, request_.path, screens, false));
         timeout_.setSingleShot(true);
         connect(&timeout_, &QTimer::timeout, this, [this] {
             finish(failure(PictureProblem::Refused, QStringLiteral("the decoder took too long")));

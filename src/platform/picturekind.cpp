@@ -1,5 +1,7 @@
 #include "platform/picturekind.h"
 
+#include "platform/gnomebackground.h"
+
 #include <QXmlStreamReader>
 #include <QtEndian>
 #include <array>
@@ -149,6 +151,7 @@ constexpr std::array kRows{
     PictureKindRow{Heif, isHeif, "heic heif", HelperRaster, "heif"},
     PictureKindRow{Jxl, isJxl, "jxl", HelperRaster, "jxl"},
     PictureKindRow{Svg, isSvg, "svg svgz", HelperDrawing, "svg"},
+    PictureKindRow{GnomeBackground, isGnomeBackground, "xml", BackgroundFile, ""},
 };
 
 } // namespace

@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
+#include <QScreen>
 
 namespace vlm {
 
@@ -48,6 +50,13 @@ QString HelperPictureSource::findHelper(const QString& executableFolder) {
         return installed;
     const QString fromEnvironment = qEnvironmentVariable("VLM_DECODE_HELPER");
     return executable(fromEnvironment) ? fromEnvironment : QString();
+}
+
+QSize screensCoverSize() {
+    QSize largest;
+    for (const QScreen* screen : QGuiApplication::screens())
+        largest = largest.expandedTo(screen->size() * screen->devicePixelRatio());
+    return largest.isEmpty() ? QSize(1920, 1080) : largest;
 }
 
 QImage shippedPicture(const QString& path, QSize within) {

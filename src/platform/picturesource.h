@@ -18,6 +18,9 @@ struct PictureRequest {
     QString path;
     QSize box;          // in device pixels
     bool cover = false; // false: inside box (a preview); true: just covering it (the wallpaper)
+    // The widest and the tallest monitor, which pick one of the pictures a GNOME background
+    // file names, so that a preview shows the wallpaper's; empty: box.
+    QSize screens;
 };
 
 struct DecodedPicture {
@@ -70,6 +73,9 @@ public:
 private:
     QString helper_;
 };
+
+// The widest and the tallest monitor in device pixels: a picture this size covers each one.
+QSize screensCoverSize();
 
 // A picture the program ships (the placeholder), read in the program and shrunk to fit within
 // (when within is not empty); null when it is missing.

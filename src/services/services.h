@@ -36,4 +36,9 @@ struct Services {
     QSize (*wallpaperSize)() = nullptr;
 };
 
+// The size a wallpaper must cover, as services give it.
+inline QSize wallpaperCoverSize(const Services& services) {
+    return services.wallpaperSize ? services.wallpaperSize() : screensCoverSize();
+}
+
 } // namespace vlm

@@ -17,7 +17,7 @@ inline QString decodeHelper() {
 inline vlm::DecodedPicture decodeNow(const QString& helper, const QString& path, QSize box = {},
                                      bool cover = false) {
     vlm::HelperPictureSource source(helper);
-    const vlm::PictureJobPtr job = source.decode({path, box, cover});
+    const vlm::PictureJobPtr job = source.decode({path, box, cover, {}});
     std::optional<vlm::DecodedPicture> answer;
     QEventLoop loop;
     QObject::connect(job.get(), &vlm::PictureJob::finished, &loop,

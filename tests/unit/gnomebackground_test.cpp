@@ -1,6 +1,9 @@
 #include "platform/gnomebackground.h"
+#include "support/decodenow.h"
+#include "unit/picturebytes.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 using vlm::chooseGnomeBackgroundPicture;
@@ -83,4 +86,41 @@ TEST(GnomeBackground, IsRecognisedByItsRootElement) {
     };
     for (const auto& [head, expected] : cases)
         EXPECT_EQ(vlm::isGnomeBackground(head), expected) << head.left(60).data();
+}
+
+// Whatever its name, a background file stands for the picture it names for the screens, which
+// is opened as any entry of a collection.
+TEST(GnomeBackground, StandsForThePictureItNamesOpenedAsAnyEntry) {
+    const QString helper = vlmtest::decodeHelper();
+    if (helper.isEmpty())
+        GTEST_SKIP() << "VLM_DECODE_HELPER is not set (ctest sets it)";
+    QTemporaryDir dir;
+    for (const auto& [name, colour, size] : {std::tuple{u"small.png"_s, Qt::green, QSize(20, 10)},
+                                             {u"large.png"_s, Qt::red, QSize(40, 20)}}) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour);
+        vlmtest::writeBytes(dir.filePath(name), vlmtest::encoded(image, "png"));
+    }
+    vlmtest::writeBytes(dir.filePath(u"text.png"_s), "not a picture");
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath(u"fifo.png"_s)).constData(), 0600), 0);
+    const auto shown = [&](const QByteArray& names, QSize screens) {
+        vlmtest::writeBytes(dir.filePath(u"background.txt"_s),
+                            "<background><static><file>" + names + "</file></static></background>");
+        return vlmtest::decodeNow(helper, dir.filePath(u"background.txt"_s), screens);
+    };
+    const QByteArray sizes = "<size width='100' height='50'>small.png</size>"
+                             "<size width='400' height='200'>large.png</size>";
+    EXPECT_EQ(shown(sizes, QSize(300, 150)).image.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(shown(sizes, QSize(80, 40)).image.size(), QSize(20, 10));
+    using enum vlm::PictureProblem;
+    const std::pair<QByteArray, vlm::PictureProblem> cases[] = {
+        {"background.txt", Broken}, {"absent.png", Missing}, {"fifo.png", Unreadable},
+        {"text.png", UnknownKind},  {sizes.left(0), Broken},
+    };
+    for (const auto& [names, problem] : cases)
+        EXPECT_EQ(shown(names, QSize(300, 150)).problem, problem) << names.data();
+    // one that names another
+    vlmtest::writeBytes(dir.filePath(u"other.xml"_s),
+                        "<background><static><file>small.png</file></static></background>");
+    EXPECT_EQ(shown("other.xml", QSize(300, 150)).problem, Refused);
 }

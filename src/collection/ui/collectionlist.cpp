@@ -20,7 +20,8 @@ CollectionList::CollectionList(QObject* parent, const Services& services,
 void CollectionList::requestPreview(const QString& path) {
     // Only a picture of the preview's size stays in memory between changes; a change decodes
     // its own.
-    previewJob_ = services_.pictures.decode({path, ui_.Nahled->sharpPictureSize(), false});
+    previewJob_ = services_.pictures.decode(
+        {path, ui_.Nahled->sharpPictureSize(), false, wallpaperCoverSize(services_)});
     connect(previewJob_.get(), &PictureJob::finished, this, [this](const DecodedPicture& shown) {
         previewJob_.reset();
         previewProblem_ = shown.problem;

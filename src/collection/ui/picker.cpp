@@ -260,7 +260,8 @@ void Picker::File1_Click() {
     if (caret < 0)
         return;
     // The picture at the preview's size; the placeholder when it cannot be shown.
-    previewJob_ = services_.pictures.decode({pathOf(caret), ui_.Nahled2->sharpPictureSize()});
+    previewJob_ = services_.pictures.decode(
+        {pathOf(caret), ui_.Nahled2->sharpPictureSize(), false, wallpaperCoverSize(services_)});
     connect(previewJob_.get(), &PictureJob::finished, this, [this](const DecodedPicture& shown) {
         previewJob_.reset();
         ui_.Nahled2->setPicture(shown.image.isNull()

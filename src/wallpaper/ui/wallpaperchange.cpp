@@ -13,24 +13,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFutureWatcher>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace vlm {
-
-namespace {
-
-// The widest and the tallest monitor in device pixels: a picture this size covers each one.
-QSize screensCoverSize() {
-    QSize largest;
-    for (const QScreen* screen : QGuiApplication::screens())
-        largest = largest.expandedTo(screen->size() * screen->devicePixelRatio());
-    return largest.isEmpty() ? QSize(1920, 1080) : largest;
-}
-
-} // namespace
 
 WallpaperChange::WallpaperChange(QObject* parent, Services& services,
                                  const WallpaperChangeControls& ui, CollectionList& collection,
@@ -69,7 +55,7 @@ void WallpaperChange::startWaitingChange() {
         // The entry is taken now: choosing another one while its picture decodes does not
         // change what this change shows.
         const QString path = collection_.entry(current);
-        job_ = services_.pictures.decode({path, wallpaperSize(), true});
+        job_ = services_.pictures.decode({path, wallpaperSize(), true, {}});
         connect(job_.get(), &PictureJob::finished, this,
                 [this, current, path](const DecodedPicture& picture) {
                     pictureArrived(current, path, picture);
@@ -144,7 +130,7 @@ void WallpaperChange::dropChanges() {
 }
 
 QSize WallpaperChange::wallpaperSize() const {
-    return services_.wallpaperSize ? services_.wallpaperSize() : screensCoverSize();
+    return wallpaperCoverSize(services_);
 }
 
 } // namespace vlm
