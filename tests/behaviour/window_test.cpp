@@ -72,6 +72,24 @@ TEST(Window, APreviewChangedWhileHiddenShowsWhenTheWindowDoes) {
         EXPECT_EQ(box->pixmap().toImage().pixelColor(20, 15), colour);
     }
 }
+// An entry that cannot be shown keeps the placeholder; the preview's tooltip adds why.
+TEST(Window, ThePreviewsTooltipAddsWhyItsEntryCannotBeShown) {
+    FormFixture f;
+    vlmtest::writeBytes(f.path(u"text.jpg"_s), "not a picture");
+    f.store("lastfile",
+            f.collectionFile(u"c.vlk"_s, {f.path(u"absent.jpg"_s), f.path(u"text.jpg"_s),
+                                          f.solidPicture(u"red.bmp"_s)}));
+    f.load();
+    const QString own = u"kliknutím změníte tapetu ihned"_s;
+    const QString expected[] = {own + u"\nnelze zobrazit: soubor neexistuje"_s,
+                                own + u"\nnelze zobrazit: neznámý druh souboru"_s, own};
+    for (int index = 0; index < 3; ++index) {
+        f.form().collection().setListIndex(index);
+        EXPECT_FALSE(f.shownPreview("Nahled").isNull());
+        EXPECT_EQ(f.control<QWidget>("Nahled")->toolTip(), expected[index]);
+    }
+}
+
 TEST(Window, TheTrayMenusCountdownLineDoesNothingAndChangeNowChanges) {
     FormFixture f;
     f.form().menuItem("mnuZmenaTap")->trigger();

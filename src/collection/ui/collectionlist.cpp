@@ -24,10 +24,19 @@ void CollectionList::requestPreview(const QString& path) {
         {path, ui_.Nahled->sharpPictureSize(), false, wallpaperCoverSize(services_)});
     connect(previewJob_.get(), &PictureJob::finished, this, [this](const DecodedPicture& shown) {
         previewJob_.reset();
-        previewProblem_ = shown.problem;
+        setPreviewProblem(shown.problem);
         ui_.Nahled->setPicture(shown.image.isNull() ? placeholder() : shown.image);
         Q_EMIT previewShown();
     });
+}
+
+void CollectionList::setPreviewProblem(PictureProblem problem) {
+    // The tooltip keeps its own line; a second says why the entry shows the placeholder.
+    previewProblem_ = problem;
+    const QString own = ui_.Nahled->toolTip().section(u'\n', 0, 0);
+    ui_.Nahled->setToolTip(problem == PictureProblem::None
+                               ? own
+                               : own + QStringLiteral("\nnelze zobrazit: ") + problemText(problem));
 }
 
 QImage CollectionList::placeholder() const {
@@ -38,7 +47,7 @@ void CollectionList::Kolekce_Click() {
     const int index = ListIndex();
     const QString path = index >= 0 ? entry(index) : QString();
     previewJob_.reset();
-    previewProblem_ = PictureProblem::None;
+    setPreviewProblem(PictureProblem::None);
     if (path.isEmpty())
         ui_.Nahled->setPicture(QImage());
     else
@@ -181,11 +190,13 @@ std::optional<QString> CollectionList::unreadPlace() const {
 
 void CollectionList::showPlaceholder() {
     previewJob_.reset();
+    setPreviewProblem(PictureProblem::None);
     ui_.Nahled->setPicture(placeholder());
 }
 
 void CollectionList::clearPreview() {
     previewJob_.reset();
+    setPreviewProblem(PictureProblem::None);
     ui_.Nahled->setPicture(QImage());
 }
 

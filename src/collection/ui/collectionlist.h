@@ -88,6 +88,7 @@ Q_SIGNALS:
 
 private:
     void requestPreview(const QString& path);
+    void setPreviewProblem(PictureProblem problem);
     QImage placeholder() const;
     int addCounting(const QStringList& lines); // addEntries, counting up in Pocet
 
