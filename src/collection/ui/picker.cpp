@@ -3,6 +3,7 @@
 #include "collection/collectionfile.h"
 #include "collection/ui/collectionlist.h"
 #include "common/addbackslash.h"
+#include "platform/gnomebackground.h"
 #include "platform/picturekind.h"
 #include "platform/ui/twips.h"
 #include "platform/ui/widgets.h"
@@ -13,11 +14,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace vlm {
 namespace {
@@ -249,6 +253,40 @@ void Picker::setFile1Path(const QString& folder) {
     dir.setFilter(QDir::Files);
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
     ui_.File1->addItems(dir.entryList());
+    addBackgroundFiles(dir.entryList(contentCheckedNamePatterns(), QDir::Files));
+}
+
+void Picker::addBackgroundFiles(const QStringList& candidates) {
+    // Their names say nothing (most XML files are something else), so their first bytes are read
+    // away from the window; those that are background files join the list in their place.
+    const int listing = ++file1Listing_;
+    if (candidates.isEmpty())
+        return;
+    auto* found = new QFutureWatcher<QStringList>(this);
+    connect(found, &QFutureWatcher<QStringList>::finished, this, [this, found, listing] {
+        found->deleteLater();
+        if (listing != file1Listing_)
+            return; // the list shows another folder by now
+        const QSignalBlocker blocker(ui_.File1);
+        for (const QString& name : found->result()) {
+            int row = 0;
+            while (row < ui_.File1->count() &&
+                   ui_.File1->item(row)->text().compare(name, Qt::CaseInsensitive) < 0)
+                ++row;
+            ui_.File1->insertItem(row, name);
+        }
+    });
+    found->setFuture(QtConcurrent::run([folder = file1Path_, candidates] {
+        QStringList backgrounds;
+        for (const QString& name : candidates) {
+            QFile file(QDir(folder).filePath(name));
+            // Not opened at all unless a plain file: opening a named pipe would wait for ever.
+            if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly) &&
+                isGnomeBackground(file.read(kGnomeBackgroundSniffBytes)))
+                backgrounds.append(name);
+        }
+        return backgrounds;
+    }));
 }
 
 QString Picker::pathOf(int file1Index) const {

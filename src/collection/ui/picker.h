@@ -88,6 +88,8 @@ private:
     bool addToCollection(const QStringList& paths);
     void refuseLineBreaks(const QStringList& paths);
     QString pathOf(int file1Index) const;
+    // Adds, once read, those of the folder's files that are GNOME background files.
+    void addBackgroundFiles(const QStringList& candidates);
 
     Services& services_;
     CollectionList& collection_;
@@ -95,6 +97,7 @@ private:
     const PickerControls ui_;
     QString dir1Path_;
     QString file1Path_;
+    int file1Listing_ = 0; // counts the file list's fillings: a late answer is for an older one
     int folderChainLength_ = 0; // Dir1's first rows: the folder and its ancestors (open icon)
     QIcon openFolderIcon_;      // looked up in the icon theme when the panel is first shown
     QIcon closedFolderIcon_;
