@@ -6,7 +6,7 @@
 
 // What the picture helper (vlm-decode) writes to its standard output and the program accepts
 // back: 8 magic bytes, width and height as little-endian uint32, then the pixels, rows top to
-// bottom, nothing after. Drawings (wmf, emf) come as little-endian uint32 0xAARRGGBB (not
+// bottom, nothing after. Drawings (wmf, emf, svg) come as little-endian uint32 0xAARRGGBB (not
 // premultiplied); raster pictures (photographs and other pixel kinds) as R, G, B bytes with any
 // transparency already laid on white, as the wallpaper bitmap has it, so a 200-megapixel photo
 // takes 600 MB rather than 800 MB through the pipe and in the program.

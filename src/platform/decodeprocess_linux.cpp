@@ -110,6 +110,11 @@ OpenedPicture openPicture(const QString& path, QSize screens, bool namedByBackgr
     return {std::move(file), kind, PictureProblem::None, {}};
 }
 
+// librsvg takes seconds of CPU for the blurs of some of Debian's own wallpapers at a screen's
+// size: an SVG gets a photo's time, within a drawing's memory.
+constexpr HelperLimits kSvgLimits{kDrawingLimits.addressSpaceBytes, kPhotoLimits.cpuSeconds,
+                                  kPhotoLimits.timeout};
+
 // The requested size within what the helper may return, keeping its aspect.
 QSize helperBox(QSize box, const decodewire::Format& format) {
     const QSize largest(int(format.maxSide), int(format.maxSide));
@@ -172,7 +177,9 @@ private:
                                   QStringLiteral("the helper vlm-decode is missing")));
         const bool drawing = opened.kind->decoder == PictureDecoder::HelperDrawing;
         const auto& format = drawing ? decodewire::kDrawing : decodewire::kRaster;
-        const HelperLimits& limits = drawing ? kDrawingLimits : kPhotoLimits;
+        const HelperLimits& limits = opened.kind->kind == PictureKind::Svg ? kSvgLimits
+                                     : drawing                             ? kDrawingLimits
+                                                                           : kPhotoLimits;
         const QSize box = helperBox(request_.box, format);
         reader_.emplace(format);
         process_ = new QProcess;
