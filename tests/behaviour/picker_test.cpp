@@ -4,7 +4,6 @@
 
 #include <QDeadlineTimer>
 #include <QThreadPool>
-#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,7 +17,6 @@ TEST(Picker, OffersAnXmlFileOnlyWhenItIsABackgroundFile) {
     vlmtest::writeBytes(folder + u"/A.xml"_s, "<background><static/></background>");
     vlmtest::writeBytes(folder + u"/c.xml"_s, "<?xml version='1.0'?><config/>");
     vlmtest::writeBytes(folder + u"/d.XML"_s, "<!-- GNOME --><background/>");
-    ASSERT_EQ(mkfifo(QFile::encodeName(folder + u"/fifo.xml"_s).constData(), 0600), 0);
     auto* list = f.control<QListWidget>("File1");
     const auto listed = [&](int count) {
         for (QDeadlineTimer hang(10000); list->count() < count && !hang.hasExpired();)

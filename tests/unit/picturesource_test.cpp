@@ -109,6 +109,7 @@ TEST(PictureKind, IsToldByTheFirstBytesOnly) {
          {svg, "\xEF\xBB\xBF<?xml version='1.0'?><!DOCTYPE svg [<!ENTITY a 'b'>]>" + svg,
           // gzip: its header, then zlib's deflate data (a head: no trailer)
           QByteArray("\x1F\x8B\x08\0\0\0\0\0\0\x03", 10) + qCompress(svg).mid(6).chopped(4)}},
+        {GnomeBackground, {"\xEF\xBB\xBF<?xml version='1.0'?><!DOCTYPE background><background>"}},
         {Heif, {ftyp("heic", {"mif1", "heic"}), ftyp("mif1", {}), ftyp("msf1", {"hevc"})}},
         {Avif, {ftyp("avif", {"mif1", "miaf"}), ftyp("mp42", {"isom", "avis"})}},
         {Unknown,
@@ -116,6 +117,8 @@ TEST(PictureKind, IsToldByTheFirstBytesOnly) {
           QByteArray("\1\0\x0A\0\0\3", 6), QByteArray("\3\0\x09\0\0\3", 6), emf.left(43),
           emf.left(40) + "XEMF", QByteArray(), "B", "\x89PNG\r\n",
           QByteArray("RIFF\x10\0\0\0WAVEfmt ", 16), "<html><svg/></html>", "<svg",
+          "<backgrounds><background/></backgrounds>", "<g:background xmlns:g='urn:x'/>",
+          "<!--" + QByteArray(vlm::kPictureSniffBytes, ' ') + "--><background/>",
           ftyp("isom", {"mp41", "mp42"}), ftyp("heic", {}).replace(4, 4, "free")}},
     };
     for (const auto& [kind, heads] : cases)

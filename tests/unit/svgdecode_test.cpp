@@ -11,15 +11,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QImage twoByTwo(QRgb topLeft, QRgb topRight, QRgb bottomLeft, QRgb bottomRight) {
-    QImage image(2, 2, QImage::Format_ARGB32);
-    image.setPixel(0, 0, topLeft);
-    image.setPixel(1, 0, topRight);
-    image.setPixel(0, 1, bottomLeft);
-    image.setPixel(1, 1, bottomRight);
-    return image;
-}
-
 class SvgTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -34,9 +25,6 @@ protected:
         const QString path = dir_.filePath(u"drawing%1.svg"_s.arg(++files_));
         vlmtest::writeBytes(path, svg);
         return vlmtest::decodeNow(helper_, path, box, cover);
-    }
-    QImage decode(const QByteArray& svg, QSize box = QSize(300, 300)) {
-        return decodeFile(svg, box).image;
     }
 
     static QByteArray run(const QString& program, const QStringList& arguments,
@@ -66,10 +54,12 @@ protected:
 };
 
 TEST_F(SvgTest, DrawsFittedToTheBoxAsDebiansRendererDoes) {
-    const QImage expected = twoByTwo(0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00);
+    const QRgb quarterColours[] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00};
+    const QImage expected(reinterpret_cast<const uchar*>(quarterColours), 2, 2,
+                          QImage::Format_ARGB32);
     for (const QByteArray& svg : {quarters(), gzipped(quarters())})
         for (const QSize box : {QSize(300, 300), QSize(50, 100)}) {
-            const QImage image = decode(svg, box);
+            const QImage image = decodeFile(svg, box).image;
             ASSERT_EQ(image.size(), QSize(box.width(), box.width() / 2));
             EXPECT_LT(vlmtest::difference(image.scaled(2, 2), expected).largest, 24);
             // The wallpaper's drawing covers the screen, however narrow.
@@ -86,7 +76,7 @@ TEST_F(SvgTest, DrawsFittedToTheBoxAsDebiansRendererDoes) {
                                     png + "\"/>");
     const QImage reference = QImage::fromData(
         run(u"rsvg-convert"_s, {u"-w"_s, u"256"_s, u"-h"_s, u"128"_s}, svg), "png");
-    const QImage image = decode(svg, QSize(256, 256));
+    const QImage image = decodeFile(svg, QSize(256, 256)).image;
     ASSERT_EQ(image.size(), reference.size());
     EXPECT_LT(vlmtest::difference(image.convertToFormat(QImage::Format_ARGB32),
                                   reference.convertToFormat(QImage::Format_ARGB32))
@@ -98,12 +88,9 @@ TEST_F(SvgTest, DrawsFittedToTheBoxAsDebiansRendererDoes) {
 // whether the helper's confinement would let it be read or not.
 TEST_F(SvgTest, ReadsNothingButItself) {
     QTemporaryDir dir;
-    QImage red(8, 8, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    const QString redPath = dir.filePath(u"red.png"_s);
-    vlmtest::writeBytes(redPath, vlmtest::encoded(red, "png"));
+    const QByteArray path = dir.filePath(u"picture.png"_s).toUtf8();
+    vlmtest::writeBytes(QString::fromUtf8(path), vlmtest::encoded(vlmtest::pattern(8, 8), "png"));
     vlmtest::writeBytes(dir.filePath(u"text.txt"_s), "included");
-    const QByteArray path = redPath.toUtf8();
     const QByteArray svg =
         R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink"
  xmlns:xi="http://www.w3.org/2001/XInclude" width="64" height="32"><rect width="64"
@@ -113,7 +100,7 @@ TEST_F(SvgTest, ReadsNothingButItself) {
 <text x="48" y="20" font-size="30" fill="red"><xi:include parse="text" href=")" +
         dir.filePath(u"text.txt"_s).toUtf8() + R"("/></text></svg>)";
     const QImage inProcess = vlm::decoder::decodeSvg(svg, {QSize(64, 32)});
-    for (const QImage& image : {inProcess, decode(svg, QSize(64, 32))}) {
+    for (const QImage& image : {inProcess, decodeFile(svg, QSize(64, 32)).image}) {
         ASSERT_EQ(image.size(), QSize(64, 32));
         EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32).scaled(1, 1).pixel(0, 0),
                   qRgb(255, 255, 255));
@@ -122,13 +109,10 @@ TEST_F(SvgTest, ReadsNothingButItself) {
 
 TEST_F(SvgTest, HostileDrawingsGiveNothing) {
     QByteArray laughs = R"(<!DOCTYPE svg [<!ENTITY e0 "lollollollollollollollollollol">)";
-    QByteArray uses;
     for (int level = 1; level <= 12; ++level) {
         const QByteArray previous = QByteArray::number(level - 1);
         laughs += "<!ENTITY e" + QByteArray::number(level) + " \"" +
                   QByteArray("&e" + previous + ";").repeated(10) + "\">";
-        uses += "<g id=\"u" + QByteArray::number(level) + "\">" +
-                QByteArray("<use xlink:href=\"#u" + previous + "\"/>").repeated(10) + "</g>";
     }
     const QByteArray bomb =
         quarters("<!--" + QByteArray(vlm::decodewire::kDrawing.maxInputBytes, ' ') + "-->");
@@ -142,8 +126,6 @@ TEST_F(SvgTest, HostileDrawingsGiveNothing) {
         {quarters(QByteArray("<g>").repeated(100000) + QByteArray("</g>").repeated(100000)),
          "nested a hundred thousand deep"},
         {laughs + "]>" + quarters("<text>&e12;</text>"), "entities of a trillion laughs"},
-        // librsvg gives up past its count of uses, or the helper's time runs out
-        {quarters("<rect id=\"u0\" width=\"1\" height=\"1\"/>" + uses), "a trillion uses", None},
         {gzipped(bomb), "inflating past the cap", TooLarge},
         {gzipped(gzip), "compressed twice", UnknownKind},
         {gzip.left(gzip.size() / 2), "compressed and cut", None},
