@@ -41,8 +41,9 @@ set(CPACK_PACKAGE_CONTACT "Velmora <vlm@velmora.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop wallpaper changer on a timer")
 set(CPACK_PACKAGE_DESCRIPTION
     "Velmora changes the desktop wallpaper by itself from an ordered collection of pictures\n\
-(BMP, DIB, JPEG, GIF, ICO, WMF, EMF), in list order or at random, at an interval in\n\
-seconds, minutes or hours. It lives in the notification area. The interface is Czech.")
+(BMP, DIB, JPEG, PNG, GIF, ICO, WMF, EMF, WebP, TIFF, HEIC/HEIF, AVIF, JPEG XL, SVG, SVGZ\n\
+and GNOME background files), in list order or at random, at an interval in seconds,\n\
+minutes or hours. It lives in the notification area. The interface is Czech.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
