@@ -1,5 +1,8 @@
 #include "decoder/confine.h"
+#include "platform/bubblewrap.h"
+#include "platform/decodehelper.h"
 #include "unit/picturebytes.h"
+#include "unit/scratch.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -118,6 +121,16 @@ TEST(Confinement, DeniesWhatATakenOverDecoderWouldTryAndAllowsDecoding) {
     close(server);
 }
 
+// Helpers say what they like: a taken-over one must not move the terminal or fake a line.
+TEST(Confinement, HelperMessagesAreLoggedEscapedAndCut) {
+    const vlmtest::LoggedMessages logged("vlm.picture");
+    const QByteArray head = "\x1b]0;owned\x07\rfake \\x41 \xc2\x9b";
+    vlm::reportHelperMessages(head + QByteArray(1000, 'y') + "\nnext\n");
+    EXPECT_EQ(logged.messages, QStringList({u"\\x1b]0;owned\\x07\\x0dfake \\x5cx41 \\xc2\\x9b"_s +
+                                                QString(240 - head.size(), u'y') + u"..."_s,
+                                            u"next"_s}));
+}
+
 // The real picture helper, which ctest names.
 class ConfinedHelper : public ::testing::Test {
 protected:
@@ -195,6 +208,38 @@ TEST_F(ConfinedHelper, OnAnOlderKernelRendersOnlyUnderItsFilter) {
         EXPECT_EQ(process.readAllStandardOutput().isEmpty(), exitCode != 0) << what;
         EXPECT_EQ(process.readAllStandardError().count("not confined"), warnings) << what;
     }
+}
+
+// The program starts a helper with nothing of its own but the picture: not a library it was
+// told to preload, a secret in its environment or a descriptor without close-on-exec; and the
+// kernel's out-of-memory killer takes the helper first.
+TEST_F(ConfinedHelper, GetsNothingOfTheProgramsButThePicture) {
+    vlm::probeHelperSandbox();
+    const QTemporaryDir dir;
+    const QString drawing = dir.filePath(u"d.wmf"_s);
+    vlmtest::wmfBytes(drawing, 40, 10);
+    const int picture = open(QFile::encodeName(drawing), O_RDONLY | O_CLOEXEC);
+    const int planted = open("/dev/null", O_RDONLY);
+    const vlmtest::ScopedEnv preload("LD_PRELOAD", QByteArray("libvlm-spy.so"));
+    const vlmtest::ScopedEnv secret("VLM_TOKEN", QByteArray("secret"));
+    const auto run = [&](const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.setProgram(program);
+        process.setArguments(arguments);
+        vlm::prepareHelper(process, vlm::kDrawingLimits, picture);
+        process.start();
+        EXPECT_TRUE(process.waitForFinished()) << program.toStdString();
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().data();
+        return process.readAll();
+    };
+    // the helper refuses to decode with a descriptor it was not given
+    EXPECT_FALSE(run(path, {u"wmf"_s, u"40"_s, u"10"_s}).isEmpty());
+    const QByteArray shell = run(u"/bin/sh"_s, {u"-c"_s, u"cat /proc/self/oom_score_adj; env"_s});
+    EXPECT_TRUE(shell.startsWith("1000\n")) << shell.data();
+    EXPECT_TRUE(shell.contains("\nQT_QPA_PLATFORM=offscreen\n")) << shell.data();
+    EXPECT_FALSE(shell.contains("LD_PRELOAD") || shell.contains("VLM_TOKEN")) << shell.data();
+    close(planted);
+    close(picture);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "common/decodewire.h"
+#include "platform/bubblewrap.h"
 #include "platform/decodedpicturereader.h"
 #include "platform/decodeprocess.h"
 #include "platform/pictureloader.h"
@@ -134,7 +135,7 @@ TEST(DecodeHelper, RendersRealFilesAndSurvivesCorruptOnes) {
         // Not how fast: a sanitized helper on a busy machine may exceed the program's time-out.
         const QImage image =
             vlm::decodeInHelper({helperPath, QFileInfo(path).suffix().toLatin1(),
-                                         vlmtest::readBytes(path), box, std::chrono::seconds(30)});
+                                 vlmtest::readBytes(path), box, std::chrono::seconds(30)});
         // libUEMF's reference WMF has a "Bad record".
         const bool corrupted = path.contains(u"corrupted"_s) || path.endsWith(u"_ref.wmf"_s);
         valid += !corrupted;
@@ -196,6 +197,7 @@ TEST_F(FakeHelperTest, RunsInsideBubblewrapWhereThatWorks) {
     if (bwrap.isEmpty() || QProcess::execute(bwrap, {u"--unshare-all"_s, u"--ro-bind"_s, u"/"_s,
                                                      u"/"_s, u"/bin/true"_s}) != 0)
         GTEST_SKIP() << "bubblewrap is not installed or cannot make namespaces here";
+    vlm::probeHelperSandbox();
     // its own process namespace: its shell has one of the first few ids
     EXPECT_FALSE(loadWith("[ -e '" + QFile::encodeName(drawing_) + "' ] && exit 1\n" +
                           "[ $$ -lt 10 ] || exit 1\n" + kRedPixel)
