@@ -14,8 +14,9 @@ void probeHelperSandbox();
 // inside it: in a session and namespaces of its own (no network, no other processes to see or
 // signal, no further user namespaces), with the environment set on `process` and nothing of
 // bubblewrap's, and a read-only view of only the libraries, fonts and the program itself.
-// Elsewhere, and before the probe, `process` is left as it is: the helper confines itself
-// either way. Call after the program, its arguments, environment and child modifier are set.
+// Elsewhere, and on the window's thread before the probe, `process` is left as it is: the
+// helper confines itself either way. On another thread it probes first where nothing did.
+// Call after the program, its arguments, environment and child modifier are set.
 void startInBubblewrap(QProcess& process);
 
 } // namespace vlm

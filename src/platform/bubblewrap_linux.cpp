@@ -2,9 +2,11 @@
 #include "platform/bubblewrap.h"
 #include "platform/decodehelper.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThread>
 #include <atomic>
 #include <mutex>
 
@@ -85,6 +87,10 @@ void probeHelperSandbox() {
 }
 
 void startInBubblewrap(QProcess& process) {
+    // A worker thread may wait for the probe, should nobody have called it before.
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (app && QThread::currentThread() != app->thread())
+        probeHelperSandbox();
     const Sandbox sandbox = found.load();
     if (sandbox == Sandbox::Unknown || sandbox == Sandbox::None ||
         !QFileInfo::exists(process.program()))
