@@ -1,4 +1,5 @@
 #include "common/decodewire.h"
+#include "platform/bubblewrap.h"
 #include "platform/decodedpicturereader.h"
 #include "platform/decodehelper.h"
 #include "platform/picturekind.h"
@@ -49,6 +50,7 @@ OpenedPicture refused(PictureProblem problem, QString detail) {
 // The file is opened once and only that descriptor is used, so a file swapped in after the
 // checks (a named pipe that would hang a reader) is never what the helper gets.
 OpenedPicture openPicture(const QString& path) {
+    probeHelperSandbox(); // once, here: it starts a process and waits for it
     if (path.isEmpty())
         return refused(PictureProblem::Missing, QStringLiteral("no file is named"));
     const int fd =
