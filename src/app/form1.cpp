@@ -246,7 +246,7 @@ void Form1::makeAccessible(const ControlSpec& spec, QWidget* widget) {
         widget->setAccessibleName(name);
     if (*spec.tooltip)
         access_->describeByToolTip(widget);
-    if (spec.kind == ControlKind::ComboBox)
+    if (spec.kind == ControlKind::ComboBox || spec.kind == ControlKind::DriveList)
         ControlAccess::nameChoiceBox(static_cast<QComboBox*>(widget));
     if (spec.flags & kCommand)
         access_->addCommand(static_cast<ClickableLabel*>(widget), spec.kind == ControlKind::Image

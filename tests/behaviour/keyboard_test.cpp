@@ -1,8 +1,8 @@
 // The window from the keyboard alone and as a screen reader sees it.
 #include "app/hideicon.h"
 #include "app/hovereffects.h"
-#include "desktop/ui/tray.h"
 #include "collection/ui/collectionlist.h"
+#include "desktop/ui/tray.h"
 #include "support/fakes.h"
 
 #include <QAccessible>
@@ -98,10 +98,11 @@ TEST_F(KeyboardTest, EnterAndSpaceRunTheCommandsAndTheListTakesEnterAndDelete) {
 
 TEST_F(KeyboardTest, AReaderHearsNamesDescriptionsRolesAndActions) {
     EXPECT_EQ(reader(f.control<QWidget>("Text1"))->text(QAccessible::Name), f.text("Label13"));
-    for (const auto& [name, spoken] : {std::pair("Combo1", u"vyberte jednotky času"_s),
-                                       std::pair("Kolekce", u"soubory v kolekci"_s),
-                                       std::pair("Nahled", u"kliknutím změníte tapetu ihned"_s),
-                                       std::pair("Label22", u"nahrát kolekci"_s)})
+    for (const auto& [name, spoken] :
+         {std::pair("Combo1", u"vyberte jednotky času"_s),
+          std::pair("Kolekce", u"soubory v kolekci"_s),
+          std::pair("Nahled", u"kliknutím změníte tapetu ihned"_s),
+          std::pair("Label3", u"najít nové verze"_s), std::pair("Drive1", u"disk"_s)})
         EXPECT_EQ(reader(f.control<QWidget>(name))->text(QAccessible::Name), spoken) << name;
     EXPECT_EQ(reader(f.control<QWidget>("Label22"))->role(), QAccessible::Link);
     QAccessibleInterface* preview = reader(f.control<QWidget>("Nahled"));

@@ -23,10 +23,11 @@ public:
         : QAccessibleWidget(label, role) {}
 
     QString text(QAccessible::Text t) const override {
-        QString text = QAccessibleWidget::text(t);
-        if (t == QAccessible::Name && text.isEmpty())
-            text = label()->text();
-        return text;
+        // Named by its own caption: the default would take a surrounding frame's caption.
+        if (t == QAccessible::Name)
+            return widget()->accessibleName().isEmpty() ? label()->text()
+                                                        : widget()->accessibleName();
+        return QAccessibleWidget::text(t);
     }
     QStringList actionNames() const override {
         QStringList names = QAccessibleWidget::actionNames();
@@ -50,7 +51,7 @@ private:
     ClickableLabel* label() const { return static_cast<ClickableLabel*>(widget()); }
 };
 
-// An editable combo box named by its accessible name, its text as the value.
+// A combo box named by its accessible name, its text as the value.
 class AccessibleChoiceBox final : public QAccessibleWidget {
 public:
     explicit AccessibleChoiceBox(QComboBox* combo)

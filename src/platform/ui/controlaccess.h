@@ -30,8 +30,8 @@ public:
     // The control's accessible description is its tooltip, now and whenever the tooltip
     // changes (item views do not fall back to the tooltip themselves).
     void describeByToolTip(QWidget* control);
-    // An editable combo box named by its accessible name: on Linux Qt would name it by its
-    // own text, so a reader would speak the value twice and never say what it is for.
+    // A combo box named by its accessible name: on Linux Qt would name it by its own text, so
+    // a reader would speak the value twice and never say what it is for.
     static void nameChoiceBox(QComboBox* combo);
 
     // The control the focus frame surrounds, if any.
