@@ -5,6 +5,8 @@
 #include "version.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <cstdio>
 
 namespace {
@@ -54,8 +56,15 @@ int main(int argc, char** argv) {
         display ? std::make_unique<QApplication>(argc, argv)
                 : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vlm"));
-    if (command.request == vlm::LaunchRequest::Uninstall && !display)
-        return vlm::uninstallWithoutDisplay();
+    if (display) {
+        // The window speaks Czech; so do Qt's own dialogs and buttons (file dialogs, Yes/No).
+        auto* qtCzech = new QTranslator(app.get());
+        if (qtCzech->load(QStringLiteral("qtbase_cs"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(qtCzech);
+    }
+    if (command.request == vlm::LaunchRequest::Uninstall)
+        return vlm::uninstallProgram(*app, display);
 
     vlm::ApplicationService service;
     if (command.request != vlm::LaunchRequest::Uninstall) {

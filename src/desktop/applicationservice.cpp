@@ -46,6 +46,11 @@ void ApplicationService::Quit() {
     post(&Handlers::quit);
 }
 
+void ApplicationService::QuitWithoutSaving() {
+    if (quitWithoutSaving_)
+        quitWithoutSaving_();
+}
+
 void ApplicationService::Activate(const QVariantMap&) {
     ShowSettings();
 }

@@ -37,6 +37,10 @@ public:
 
     void setHandlers(Handlers handlers) { handlers_ = std::move(handlers); }
     void setStatusSource(std::function<Status()> source) { status_ = std::move(source); }
+    // Runs at once, not through the queue: the uninstall must not wait for a question.
+    void setQuitWithoutSaving(std::function<void()> handler) {
+        quitWithoutSaving_ = std::move(handler);
+    }
     RequestQueue& queue() { return queue_; }
 
     QString CollectionFile() const { return status().collectionFile; }
@@ -48,6 +52,7 @@ public Q_SLOTS:
     void ChangeNow();
     void ShowSettings();
     void Quit();
+    void QuitWithoutSaving();
 
     // org.freedesktop.Application
     void Activate(const QVariantMap& platformData);
@@ -62,6 +67,7 @@ private:
     RequestQueue queue_;
     Handlers handlers_;
     std::function<Status()> status_;
+    std::function<void()> quitWithoutSaving_;
 };
 
 // Names on the session bus, all from the application id.

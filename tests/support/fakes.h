@@ -108,6 +108,11 @@ public:
         writes.emplace_back(valueName, data);
         return true;
     }
+    bool RemoveRunValue(const QString& valueName) override {
+        removals.push_back(valueName);
+        return true;
+    }
+    std::vector<QString> removals;
     std::vector<std::pair<QString, QString>> writes;
 };
 
