@@ -86,6 +86,7 @@ TEST_F(KeyboardTest, EnterAndSpaceRunTheCommandsAndTheListTakesEnterAndDelete) {
     EXPECT_EQ(f.form().collection().entries(), QStringList{f.path(u"a.bmp"_s)});
     focus("Nahled");
     press(Qt::Key_Space);
+    f.settle();
     EXPECT_EQ(f.backend.paths.size(), 1u) << "the preview changes the wallpaper";
     f.messages.answers = {vlm::kAnswerNo};
     focus("Image3");
@@ -111,6 +112,7 @@ TEST_F(KeyboardTest, AReaderHearsNamesDescriptionsRolesAndActions) {
     f.form().collection().addEntries({f.solidPicture(u"a.bmp"_s)});
     f.form().collection().setListIndex(0);
     preview->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    f.settle();
     EXPECT_EQ(f.backend.paths.size(), 1u);
     // The description is the tooltip as it stands, also after hovering changed it.
     f.form().hover().Kolekce_MouseMove();
