@@ -9,6 +9,7 @@
 #include "collection/ui/commands.h"
 #include "collection/ui/picker.h"
 #include "desktop/ui/tray.h"
+#include "desktop/ui/traymenu.h"
 #include "desktop/ui/updatelinks.h"
 #include "favorites/ui/favorites.h"
 #include "platform/ui/widgets.h"
@@ -169,7 +170,7 @@ Form1::Form1(Services services, QWidget* parent)
     timer1_.setInterval(100);
 
     buildControls();
-    buildTrayMenu();
+    trayMenu_ = createTrayMenu(this);
     buildOwners();
     wireEvents();
 }
@@ -205,6 +206,7 @@ void Form1::buildOwners() {
                                                .AktCas = control<QLabel>("AktCas"),
                                                .Label5 = control<QLabel>("Label5"),
                                                .mnuZmenaTap = menuItem("mnuZmenaTap"),
+                                               .mnuPause = menuItem("mnuPause"),
                                            });
     picker_ = std::make_unique<Picker>(this, services_,
                                        PickerControls{
@@ -312,30 +314,6 @@ void Form1::buildControls() {
             widget->setEnabled(false);
         if (spec.flags & kHidden)
             widget->setVisible(false);
-    }
-}
-
-void Form1::buildTrayMenu() {
-    trayMenu_ = new QMenu(QStringLiteral("trayMENU"), this);
-    trayMenu_->setObjectName(QStringLiteral("mnuTray"));
-    struct Item {
-        const char* name;
-        const char* caption;
-    };
-    const Item items[] = {
-        {"mnuNastaveni", "&Zobrazit nastavení"},
-        {"mnuChangeNow", "Z&měnit tapetu ihned"},
-        {"mnuSep001", "-"},
-        {"mnuZmenaTap", "změna tapety za XX:XX:XX"},
-        {"mnuSep002", "-"},
-        {"mnuBar_Quit", "&Ukončit aplikaci Velmora"},
-    };
-    for (const Item& item : items) {
-        // A separator is a plain line: with a caption some styles draw the "-" beside it.
-        QAction* action = qstrcmp(item.caption, "-") == 0
-                              ? trayMenu_->addSeparator()
-                              : trayMenu_->addAction(text(item.caption));
-        action->setObjectName(text(item.name));
     }
 }
 

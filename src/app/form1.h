@@ -84,7 +84,6 @@ protected:
 private:
     [[noreturn]] static void missingControl(const char* name);
     void buildControls();
-    void buildTrayMenu();
     void buildOwners();
     void wireEvents();
     void centreOnScreen();

@@ -10,6 +10,8 @@
 #include "platform/terminationsignals.h"
 #include "platform/ui/qtfiledialogs.h"
 #include "platform/ui/qtmessagebox.h"
+#include "platform/ui/widgets.h"
+#include "schedule/ui/schedule.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -25,6 +27,20 @@ public:
         return vlm::SetRunValue(valueName, data);
     }
 };
+
+// Where no copy ran, the pause requests decide the pause at start; the others start as always.
+PauseAtStart pauseAtStart(LaunchRequest request) {
+    switch (request) {
+    case LaunchRequest::Pause:
+        return PauseAtStart::Paused;
+    case LaunchRequest::Resume:
+        return PauseAtStart::Resumed;
+    case LaunchRequest::TogglePause:
+        return PauseAtStart::Toggled;
+    default:
+        return PauseAtStart::AsStored;
+    }
+}
 
 } // namespace
 
@@ -66,6 +82,8 @@ int runWindow(QApplication& app, ApplicationService& service, LaunchRequest requ
                                       .schedule = form.schedule(),
                                       .showSettings = [&form] { form.mnuNastaveni_Click(); },
                                       .quit = [&form] { form.quit().quitRequested(); },
+                                      .list = form.control<EntryList>("Kolekce"),
+                                      .tick = &form.Timer1(),
                                   });
     // Logging off may end the program without closing the window: keep the options then too.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
@@ -83,6 +101,7 @@ int runWindow(QApplication& app, ApplicationService& service, LaunchRequest requ
     // option says.
     if (request == LaunchRequest::Show)
         service.ShowSettings();
+    form.schedule().setPauseAtStart(pauseAtStart(request));
     form.Form_Load();
     if (form.uninstalled() || ending)
         return 0;

@@ -149,6 +149,7 @@ public:
         return *form_;
     }
     void load() { form().Form_Load(); }
+    void restart() { form_.reset(); } // the next form() is a new program on the same store
     void tick() { form().schedule().Timer1_Timer(); } // the 100 ms tick at the clock's time
 
     QString programFolder() const { return path(QStringLiteral("program")); }
