@@ -203,6 +203,7 @@ void Form1::buildOwners() {
                                                .Combo1 = control<QComboBox>("Combo1"),
                                                .Text2 = control<QLineEdit>("Text2"),
                                                .DalsiZmena = control<QLabel>("DalsiZmena"),
+                                               .Label4 = control<QLabel>("Label4"),
                                                .AktCas = control<QLabel>("AktCas"),
                                                .Label5 = control<QLabel>("Label5"),
                                                .mnuZmenaTap = menuItem("mnuZmenaTap"),

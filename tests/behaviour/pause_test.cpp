@@ -43,6 +43,7 @@ TEST(Pause, HoldsTheTimeLeftOverADueChangeAndResumesFromIt) {
     EXPECT_EQ(f.texts({"DalsiZmena", "Label5"}), (QStringList{u"pozastaveno"_s, u"00:04:00"_s}));
     EXPECT_EQ(f.stored({"paused", "pausedleft"}), (QStringList{u"1"_s, u"240"_s}));
     EXPECT_EQ(f.pauseItem()->text(), u"Pokračovat ve &střídání"_s);
+    EXPECT_TRUE(f.control<QLabel>("Label4")->isHidden()) << "\"což je za\" makes room";
     f.tickAt(QTime(10, 5, 0)); // due, but paused
     f.tickAt(QTime(10, 7, 0));
     EXPECT_EQ(f.backend.paths.size(), 1u);
@@ -61,6 +62,7 @@ TEST(Pause, HoldsTheTimeLeftOverADueChangeAndResumesFromIt) {
     f.pauseItem()->trigger();
     EXPECT_EQ(f.stored("paused"), u"0"_s);
     EXPECT_EQ(f.pauseItem()->text(), u"Pozastavit &střídání"_s);
+    EXPECT_FALSE(f.control<QLabel>("Label4")->isHidden());
     EXPECT_EQ(f.form().schedule().nextChangeText(), u"10:32:00"_s);
     f.tickAt(QTime(10, 31, 0));
     EXPECT_EQ(f.text("Label5"), u"00:01:00"_s);

@@ -127,6 +127,7 @@ void Schedule::setPaused(bool paused, int secondsLeft) {
                                 {QStringLiteral("pausedleft"), QString::number(secondsLeft)}});
     ui_.mnuPause->setText(paused ? QStringLiteral("Pokračovat ve &střídání")
                                  : QStringLiteral("Pozastavit &střídání"));
+    ui_.Label4->setVisible(!paused);
     if (paused) {
         ui_.DalsiZmena->setText(QStringLiteral("pozastaveno"));
         ui_.Label5->setText(renderDuration(secondsLeft));

@@ -21,6 +21,7 @@ struct ScheduleControls {
     QComboBox* Combo1;
     QLineEdit* Text2;
     QLabel* DalsiZmena;
+    QLabel* Label4; // "což je za": hidden while paused, DalsiZmena's text takes its place
     QLabel* AktCas;
     QLabel* Label5;
     QAction* mnuZmenaTap;
