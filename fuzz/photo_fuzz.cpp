@@ -1,8 +1,8 @@
 // The picture helper's photo decoders (WebP, TIFF, HEIC/HEIF/AVIF) and its Exif reading on any
 // bytes. (The program's reader of the helper's answer is fuzzed with the picture bytes.)
-#include "fuzzsupport.h"
 #include "decoder/confine.h"
 #include "decoder/decoders.h"
+#include "fuzzsupport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,10 +37,25 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 static void fuzzOne(const QByteArray& input, FuzzedDataProvider&) {
-    const QSize box(320, 200);
-    for (const auto decode : {decoder::decodeWebp, decoder::decodeTiff, decoder::decodeHeif}) {
+    const decoder::Box box{QSize(320, 200)};
+    const auto png = [](const QByteArray& data, const decoder::Box& box) {
+        return decoder::decodeWithQt(data, box, "png");
+    };
+    const auto gif = [](const QByteArray& data, const decoder::Box& box) {
+        return decoder::decodeWithQt(data, box, "gif");
+    };
+    const auto bmp = [](const QByteArray& data, const decoder::Box& box) {
+        return decoder::decodeWithQt(data, box, "bmp");
+    };
+    const auto ico = [](const QByteArray& data, const decoder::Box& box) {
+        return decoder::decodeWithQt(data, box, "ico");
+    };
+    using Decode = QImage (*)(const QByteArray&, const decoder::Box&);
+    for (const Decode decode :
+         {Decode(decoder::decodeWebp), Decode(decoder::decodeTiff), Decode(decoder::decodeHeif),
+          Decode(decoder::decodeJpeg), Decode(png), Decode(gif), Decode(bmp), Decode(ico)}) {
         const QImage image = decode(input, box);
-        fuzz::check(image.isNull() || QRect(QPoint(), box).contains(image.rect()),
+        fuzz::check(image.isNull() || QRect(QPoint(), box.size).contains(image.rect()),
                     "a photo larger than its box");
     }
     const int orientation = decoder::exifOrientation(input);

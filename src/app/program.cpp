@@ -15,7 +15,6 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QScreen>
 
 namespace vlm {
 namespace {
@@ -55,11 +54,7 @@ int uninstallWithoutDisplay() {
 }
 
 int runWindow(QApplication& app, ApplicationService& service, LaunchRequest request) {
-    PictureLoader::limitDecoderMemory();
     const ProgramFacts facts = detectProgramFacts(request == LaunchRequest::Uninstall);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize screenSize =
-        screen ? screen->size() * screen->devicePixelRatio() : QSize(1920, 1080);
 
     QtMessageBox messages;
     IniSettingsStore settings(IniSettingsStore::defaultPath());
@@ -68,8 +63,7 @@ int runWindow(QApplication& app, ApplicationService& service, LaunchRequest requ
     MersenneRandom random;
     const std::unique_ptr<WallpaperBackend> wallpaper =
         createWallpaperBackend(QProcessEnvironment::systemEnvironment());
-    const PictureLoader pictures(PictureLoader::findDecodeHelper(facts.executableFolder),
-                                 screenSize);
+    HelperPictureSource pictures(HelperPictureSource::findHelper(facts.executableFolder));
     SessionAutostart autostart;
 
     Form1 form({messages, settings, dialogs, clock, random, *wallpaper, autostart, pictures, facts,

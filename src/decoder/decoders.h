@@ -6,32 +6,55 @@
 
 namespace vlm::decoder {
 
-// The largest size with the aspect of natural that fits inside box, at least 1 x 1;
-// an invalid size when natural has no positive, finite width and height.
-QSize fitInside(double naturalWidth, double naturalHeight, QSize box);
+// The size a picture is wanted at. A preview wants it inside `size`; the wallpaper wants the
+// smallest size at which it still covers `size` (the widest and the tallest monitor), so the
+// desktop never enlarges it. A photo is never enlarged: one already no larger comes as it is. A
+// drawing has no pixel size of its own and is drawn at exactly the fitting or covering size.
+struct Box {
+    QSize size;
+    bool cover = false;
+};
 
-// Each returns a null image when the decoder rejects the data. Drawing is fitted to box.
-QImage renderWmf(const QByteArray& data, QSize box);
+// A drawing of this natural size (any unit) drawn for box, within the drawing limits of
+// decodewire.h; an invalid size when natural has no positive, finite width and height.
+QSize drawingSize(double naturalWidth, double naturalHeight, const Box& box);
+// A photo of this size, shrunk for box (aspect kept), or its own size when it needs no
+// shrinking.
+QSize photoSize(QSize natural, const Box& box);
+
+// Each returns a null image when the decoder rejects the data.
+QImage renderWmf(const QByteArray& data, const Box& box);
 // Needs a QGuiApplication (text in the drawing uses the font database).
-QImage renderEmf(const QByteArray& data, QSize box);
+QImage renderEmf(const QByteArray& data, const Box& box);
 
-// Photos: the first picture of the file, upright, at its own size or scaled down to fit box.
-QImage decodeWebp(const QByteArray& data, QSize box);
-QImage decodeTiff(const QByteArray& data, QSize box);
+// Photos: the first picture of the file, upright, at its own size or shrunk for box.
+QImage decodeWebp(const QByteArray& data, const Box& box);
+QImage decodeTiff(const QByteArray& data, const Box& box);
 // HEIC, HEIF and AVIF: the primary picture.
-QImage decodeHeif(const QByteArray& data, QSize box);
+QImage decodeHeif(const QByteArray& data, const Box& box);
+// JPEG: libjpeg-turbo for colour photographs, decoded at the smallest scale the box allows;
+// Qt's reader for the rest. Both upright by the Exif orientation.
+QImage decodeJpeg(const QByteArray& data, const Box& box);
+// BMP, PNG, GIF, ICO with Qt's reader for `format`, named explicitly (no plugin guesses a kind).
+QImage decodeWithQt(const QByteArray& data, const Box& box, const char* format);
 
 // Shared by the photo decoders (raster.cpp).
-// Whether a photo of this size may be decoded at all: checked before pixels are allocated.
+// Why a decoder gave up on a picture it could have read, as opposed to a broken file. The
+// process decodes one picture, so the last refusal is the picture's.
+enum class Refusal { None, TooLarge, Limit };
+void noteRefusal(Refusal refusal);
+Refusal refusal();
+// Whether a photo of this size may be decoded at all: checked before pixels are allocated. A
+// refusal is noted as TooLarge.
 bool rasterSizeAllowed(qint64 width, qint64 height);
 // The orientation stored in an Exif block (1 to 8; 1 when absent or unreadable), which may
 // start with "Exif\0\0" or directly with its TIFF header.
 int exifOrientation(const QByteArray& exif);
-// Whether a stored picture of this size is scaled down to fit box once upright. Such a
+// Whether a stored picture of this size is scaled down for box once upright. Such a
 // picture is best decoded to 4 bytes a pixel (RGBX8888 when opaque): the scaler takes that
 // without a converted copy, which at 200 megapixels would be 800 MB.
-bool shrinksToFit(QSize stored, int orientation, QSize box);
-// image as stored, turned upright by its Exif/TIFF orientation, and scaled down to fit box.
-QImage uprightWithin(QImage image, int orientation, QSize box);
+bool shrinksToFit(QSize stored, int orientation, const Box& box);
+// image as stored, turned upright by its Exif/TIFF orientation, and shrunk for box.
+QImage uprightWithin(QImage image, int orientation, const Box& box);
 
 } // namespace vlm::decoder

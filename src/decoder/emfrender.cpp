@@ -32,7 +32,7 @@ QByteArray emfToSvg(const QByteArray& data) {
 
 } // namespace
 
-QImage renderEmf(const QByteArray& data, QSize box) {
+QImage renderEmf(const QByteArray& data, const Box& box) {
     const QByteArray svg = emfToSvg(data);
     if (svg.isEmpty())
         return {};
@@ -42,7 +42,7 @@ QImage renderEmf(const QByteArray& data, QSize box) {
     QSizeF natural = renderer.viewBoxF().size();
     if (natural.isEmpty())
         natural = renderer.defaultSize();
-    const QSize size = fitInside(natural.width(), natural.height(), box);
+    const QSize size = drawingSize(natural.width(), natural.height(), box);
     if (!size.isValid())
         return {};
 

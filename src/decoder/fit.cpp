@@ -1,3 +1,4 @@
+#include "common/decodewire.h"
 #include "decoder/decoders.h"
 
 #include <algorithm>
@@ -5,15 +6,47 @@
 
 namespace vlm::decoder {
 
-QSize fitInside(double naturalWidth, double naturalHeight, QSize box) {
+namespace {
+
+double scaleFor(double width, double height, const Box& box) {
+    const double across = box.size.width() / width;
+    const double down = box.size.height() / height;
+    return box.cover ? std::max(across, down) : std::min(across, down);
+}
+
+// Rounded up when covering, so that the picture still covers; down when fitting, as Qt does.
+int side(double value, const Box& box) {
+    const double rounded = box.cover ? std::ceil(value - 1e-6) : std::floor(value + 1e-6);
+    return static_cast<int>(std::clamp(rounded, 1.0, 1e9));
+}
+
+} // namespace
+
+QSize drawingSize(double naturalWidth, double naturalHeight, const Box& box) {
     if (!(naturalWidth > 0 && naturalHeight > 0) || !std::isfinite(naturalWidth) ||
-        !std::isfinite(naturalHeight) || box.isEmpty())
+        !std::isfinite(naturalHeight) || box.size.isEmpty())
         return {};
-    const double scale = std::min(box.width() / naturalWidth, box.height() / naturalHeight);
-    const auto side = [](double v, int limit) {
-        return std::clamp(static_cast<int>(std::lround(v)), 1, limit);
-    };
-    return {side(naturalWidth * scale, box.width()), side(naturalHeight * scale, box.height())};
+    double scale = scaleFor(naturalWidth, naturalHeight, box);
+    // A very long, thin drawing covering a screen would be huge: it stays within the limits.
+    const auto& limits = decodewire::kDrawing;
+    const double largest = std::max(naturalWidth, naturalHeight) * scale;
+    if (largest > limits.maxSide)
+        scale *= limits.maxSide / largest;
+    const double pixels = naturalWidth * scale * naturalHeight * scale;
+    if (pixels > double(limits.maxPixels))
+        scale *= std::sqrt(double(limits.maxPixels) / pixels);
+    return {std::min(side(naturalWidth * scale, box), int(limits.maxSide)),
+            std::min(side(naturalHeight * scale, box), int(limits.maxSide))};
+}
+
+QSize photoSize(QSize natural, const Box& box) {
+    if (natural.isEmpty() || box.size.isEmpty())
+        return natural;
+    const double scale = scaleFor(natural.width(), natural.height(), box);
+    if (scale >= 1)
+        return natural;
+    return {std::min(side(natural.width() * scale, box), natural.width()),
+            std::min(side(natural.height() * scale, box), natural.height())};
 }
 
 } // namespace vlm::decoder

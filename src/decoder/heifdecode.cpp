@@ -14,7 +14,7 @@ void releaseImage(void* image) {
 
 } // namespace
 
-QImage decodeHeif(const QByteArray& data, QSize box) {
+QImage decodeHeif(const QByteArray& data, const Box& box) {
     heif_context* context = heif_context_alloc();
     if (!context)
         return {};

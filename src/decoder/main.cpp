@@ -1,17 +1,19 @@
 // vlm-decode, the picture helper: decodes one picture read from standard input and writes it
-// to standard output in the bounded pixel format of common/decodewire.h. Drawings (WMF, EMF)
-// are fitted inside the box; photos (WebP, TIFF, HEIC/HEIF/AVIF) come upright, at their own
-// size or scaled down to fit the box. The decoders are C libraries with a record of memory
-// faults on crafted files, so the program runs them here, in a process it starts under
-// resource limits.
+// to standard output in the bounded pixel format of common/decodewire.h, at the size the
+// program asks for (inside a preview, or just covering the screen). Photographs come upright.
+// Every picture a user names decodes here, never in the program: the decoders are C libraries
+// with a record of memory faults on crafted files, and a picture may be made to exhaust
+// whatever decodes it. The program starts this process under resource limits, hands it the
+// opened file as standard input, and reads the reason for a failure from its exit status.
 //
-// Usage: vlm-decode wmf|emf|webp|tiff|heif WIDTH HEIGHT < picture > pixels
+// Usage: vlm-decode KIND within|cover WIDTH HEIGHT < picture > pixels
 
 #include "common/decodewire.h"
 #include "decoder/confine.h"
 #include "decoder/decoders.h"
 
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QtEndian>
 #include <cstdio>
 #include <cstring>
@@ -24,25 +26,24 @@ namespace {
 namespace wire = vlm::decodewire;
 namespace decoders = vlm::decoder;
 
-enum ExitCode {
-    kOk = 0,
-    kRenderFailed = 1,
-    kBadArguments = 2,
-    kBadInput = 3,
-    kWriteFailed = 4,
-    kNotConfined = 5,
-};
-
 struct Kind {
     std::string_view name;
-    QImage (*decode)(const QByteArray& data, QSize box);
+    QImage (*decode)(const QByteArray& data, const decoders::Box& box);
     bool needsFonts; // text in the drawing uses the font database, which needs a GUI application
 };
 
+template <const char* format>
+QImage decodeWithQt(const QByteArray& data, const decoders::Box& box) {
+    return decoders::decodeWithQt(data, box, format);
+}
+constexpr char kPng[] = "png", kGif[] = "gif", kBmp[] = "bmp", kIco[] = "ico";
+
 constexpr Kind kKinds[] = {
     {"wmf", decoders::renderWmf, false},   {"emf", decoders::renderEmf, true},
-    {"webp", decoders::decodeWebp, false}, {"tiff", decoders::decodeTiff, false},
-    {"heif", decoders::decodeHeif, false},
+    {"jpeg", decoders::decodeJpeg, false}, {"png", decodeWithQt<kPng>, false},
+    {"gif", decodeWithQt<kGif>, false},    {"bmp", decodeWithQt<kBmp>, false},
+    {"ico", decodeWithQt<kIco>, false},    {"webp", decoders::decodeWebp, false},
+    {"tiff", decoders::decodeTiff, false}, {"heif", decoders::decodeHeif, false},
 };
 
 const Kind* findKind(std::string_view name) {
@@ -61,19 +62,32 @@ bool parseSide(const char* text, const wire::Format& format, int& side) {
     return true;
 }
 
-// Reads all of standard input; fails when it holds more than the decoders are given.
-bool readInput(QByteArray& input, qint64 maxBytes) {
+// Reads all of standard input: the picture's file, or a pipe. An input larger than the decoders
+// are given is refused as too large, an unreadable one as broken.
+wire::HelperExit readInput(QByteArray& input, qint64 maxBytes) {
     std::vector<char> chunk(64 * 1024);
     for (;;) {
         const size_t n = std::fread(chunk.data(), 1, chunk.size(), stdin);
         if (n > 0) {
             if (input.size() + static_cast<qint64>(n) > maxBytes)
-                return false;
+                return wire::kTooLarge;
             input.append(chunk.data(), static_cast<qsizetype>(n));
         }
         if (n < chunk.size())
-            return !std::ferror(stdin);
+            return std::ferror(stdin) || input.isEmpty() ? wire::kBroken : wire::kDecoded;
     }
+}
+
+wire::HelperExit failureExit() {
+    switch (decoders::refusal()) {
+    case decoders::Refusal::TooLarge:
+        return wire::kTooLarge;
+    case decoders::Refusal::Limit:
+        return wire::kRefused;
+    case decoders::Refusal::None:
+        break;
+    }
+    return wire::kBroken;
 }
 
 bool writeAll(const void* data, size_t size) {
@@ -130,36 +144,37 @@ bool writePixels(const QImage& image, const wire::Format& format) {
 int main(int argc, char** argv) {
     int width = 0;
     int height = 0;
-    const Kind* kind = argc == 4 ? findKind(argv[1]) : nullptr;
+    const Kind* kind = argc == 5 ? findKind(argv[1]) : nullptr;
     const wire::Format* format = kind ? wire::formatFor(kind->name) : nullptr;
-    // A drawing fills its box, so the box itself is under the pixel cap; a photo only shrinks
-    // into its box and is checked against the cap before it is decoded.
-    if (!format || !parseSide(argv[2], *format, width) || !parseSide(argv[3], *format, height) ||
-        (format == &wire::kDrawing && quint64(width) * quint64(height) > format->maxPixels)) {
-        std::fputs("usage: vlm-decode wmf|emf|webp|tiff|heif WIDTH HEIGHT < picture > pixels\n",
-                   stderr);
-        return kBadArguments;
+    const std::string_view fit = argc == 5 ? argv[2] : "";
+    if (!format || (fit != "within" && fit != "cover") || !parseSide(argv[3], *format, width) ||
+        !parseSide(argv[4], *format, height)) {
+        std::fputs("usage: vlm-decode KIND within|cover WIDTH HEIGHT < picture > pixels\n", stderr);
+        return wire::kBadArguments;
     }
     // The decoders see only input that arrives after this, in a process that can no longer
     // reach the user's files, the network or other programs.
     if (vlm::decoder::confineDecoding() == vlm::decoder::Confinement::Failed) {
         std::fputs("vlm-decode: the system-call filter could not be installed\n", stderr);
-        return kNotConfined;
+        return wire::kNotConfined;
     }
     QByteArray input;
-    if (!readInput(input, format->maxInputBytes) || input.isEmpty()) {
+    if (const wire::HelperExit read = readInput(input, format->maxInputBytes); read != 0) {
         std::fputs("vlm-decode: the input is empty, unreadable or too large\n", stderr);
-        return kBadInput;
+        return read;
     }
+    // Qt's readers refuse, by default, pictures past 128 MB; the size checks above them allow a
+    // 200-megapixel photograph at 8 bytes a pixel (a 16-bit PNG with alpha, as Qt decodes it).
+    QImageReader::setAllocationLimit(int(format->maxPixels * 8 / (1024 * 1024)) + 1);
     std::optional<QGuiApplication> app;
     if (kind->needsFonts) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app.emplace(argc, argv);
     }
-    const QImage image = kind->decode(input, QSize(width, height));
+    const QImage image = kind->decode(input, {QSize(width, height), fit == "cover"});
     if (image.isNull()) {
         std::fputs("vlm-decode: the picture could not be decoded\n", stderr);
-        return kRenderFailed;
+        return failureExit();
     }
-    return writePixels(image, *format) ? kOk : kWriteFailed;
+    return writePixels(image, *format) ? wire::kDecoded : wire::kWriteFailed;
 }

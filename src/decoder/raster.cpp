@@ -7,10 +7,26 @@
 
 namespace vlm::decoder {
 
+namespace {
+Refusal lastRefusal = Refusal::None;
+} // namespace
+
+void noteRefusal(Refusal refusal) {
+    lastRefusal = refusal;
+}
+
+Refusal refusal() {
+    return lastRefusal;
+}
+
 bool rasterSizeAllowed(qint64 width, qint64 height) {
     const auto& limits = decodewire::kRaster;
-    return width > 0 && height > 0 && width <= limits.maxSide && height <= limits.maxSide &&
-           quint64(width) * quint64(height) <= limits.maxPixels;
+    const bool allowed = width > 0 && height > 0 && width <= limits.maxSide &&
+                         height <= limits.maxSide &&
+                         quint64(width) * quint64(height) <= limits.maxPixels;
+    if (!allowed && width > 0 && height > 0)
+        noteRefusal(Refusal::TooLarge);
+    return allowed;
 }
 
 int exifOrientation(const QByteArray& exif) {
@@ -32,22 +48,21 @@ int exifOrientation(const QByteArray& exif) {
 namespace {
 
 // The box for the stored picture: a quarter turn swaps its sides.
-QSize storedBox(int orientation, QSize box) {
-    return orientation >= 5 && orientation <= 8 ? box.transposed() : box;
+Box storedBox(int orientation, const Box& box) {
+    return orientation >= 5 && orientation <= 8 ? Box{box.size.transposed(), box.cover} : box;
 }
 
 } // namespace
 
-bool shrinksToFit(QSize stored, int orientation, QSize box) {
-    const QSize fitBox = storedBox(orientation, box);
-    return stored.width() > fitBox.width() || stored.height() > fitBox.height();
+bool shrinksToFit(QSize stored, int orientation, const Box& box) {
+    return photoSize(stored, storedBox(orientation, box)) != stored;
 }
 
-QImage uprightWithin(QImage image, int orientation, QSize box) {
+QImage uprightWithin(QImage image, int orientation, const Box& box) {
     // Scaled first, so only the smaller picture is turned.
-    if (shrinksToFit(image.size(), orientation, box))
-        image = image.scaled(storedBox(orientation, box), Qt::KeepAspectRatio,
-                             Qt::SmoothTransformation);
+    const QSize scaled = photoSize(image.size(), storedBox(orientation, box));
+    if (scaled != image.size())
+        image = image.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // Orientations 2 to 8: a mirror, then (from 5 on) a quarter turn clockwise.
     static constexpr struct {
         bool horizontal, vertical;

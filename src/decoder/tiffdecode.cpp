@@ -60,7 +60,7 @@ int ignoreMessage(TIFF*, void*, const char*, const char*, va_list) {
 
 } // namespace
 
-QImage decodeTiff(const QByteArray& data, QSize box) {
+QImage decodeTiff(const QByteArray& data, const Box& box) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options)
         return {};

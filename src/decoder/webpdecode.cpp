@@ -55,7 +55,7 @@ QImage decodeFirstFrame(const WebPData& webp, int width, int height) {
 
 } // namespace
 
-QImage decodeWebp(const QByteArray& data, QSize box) {
+QImage decodeWebp(const QByteArray& data, const Box& box) {
     const WebPData webp{reinterpret_cast<const uint8_t*>(data.constData()),
                         std::size_t(data.size())};
     WebPDemuxer* demuxer = WebPDemux(&webp);

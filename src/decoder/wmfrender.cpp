@@ -51,7 +51,7 @@ private:
 
 } // namespace
 
-QImage renderWmf(const QByteArray& data, QSize box) {
+QImage renderWmf(const QByteArray& data, const Box& box) {
     WmfSession session;
     wmfAPI* api = session.api();
     if (!api)
@@ -73,7 +73,7 @@ QImage renderWmf(const QByteArray& data, QSize box) {
     unsigned int naturalHeight = 0;
     if (wmf_display_size(api, &naturalWidth, &naturalHeight, kDpi, kDpi) != wmf_E_None)
         return {};
-    const QSize size = fitInside(naturalWidth, naturalHeight, box);
+    const QSize size = drawingSize(naturalWidth, naturalHeight, box);
     if (!size.isValid())
         return {};
 

@@ -16,9 +16,10 @@ struct HelperLimits {
     std::chrono::milliseconds timeout;
 };
 // Room for the Qt libraries, fonts and a few copies of an 8K drawing, nothing near the
-// machine's memory.
+// machine's memory. Nothing waits on the helper, so the wall-clock limit only ends one that
+// hangs.
 inline constexpr HelperLimits kDrawingLimits{rlim_t{1536} * 1024 * 1024, 5,
-                                             std::chrono::seconds(3)};
+                                             std::chrono::seconds(10)};
 // A photo needs its file, the decoder's pixels and a copy of those to turn or scale it: up to
 // 0.8 + 0.8 + 0.8 GB at 200 megapixels, besides the libraries. A 48-megapixel HEIC takes 5 to
 // 7 s of CPU on a slow, busy machine, one of 200 megapixels four times that.

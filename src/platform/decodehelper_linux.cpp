@@ -1,7 +1,6 @@
-#include "platform/decodehelper.h"
-
 #include "common/logging.h"
 #include "platform/bubblewrap.h"
+#include "platform/decodehelper.h"
 
 #include <QProcess>
 #include <QSet>
@@ -62,7 +61,6 @@ void killHelper(QProcess& process) {
     if (pid > 0)
         ::kill(-static_cast<pid_t>(pid), SIGKILL);
     process.kill();
-    process.waitForFinished(1000);
 }
 
 void reportHelperMessages(const QByteArray& text) {

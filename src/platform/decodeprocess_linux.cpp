@@ -1,90 +1,223 @@
-#include "common/logging.h"
 #include "common/decodewire.h"
-#include "platform/decodehelper.h"
 #include "platform/decodedpicturereader.h"
-#include "platform/decodeprocess.h"
+#include "platform/decodehelper.h"
+#include "platform/picturekind.h"
+#include "platform/picturesource.h"
 
-#include <QDeadlineTimer>
-#include <QEventLoop>
+#include <QFile>
+#include <QFutureWatcher>
 #include <QProcess>
-#include <QScopeGuard>
-#include <QSet>
 #include <QTimer>
-#include <csignal>
-#include <string_view>
-#include <sys/prctl.h>
-#include <sys/resource.h>
+#include <QtConcurrent/QtConcurrentRun>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vlm {
 
 namespace {
 
-int remainingMs(const QDeadlineTimer& deadline) {
-    return static_cast<int>(qMax<qint64>(0, deadline.remainingTime()));
+// An open file that closes when the last copy of it goes, also when nobody took the result of
+// the thread that opened it.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() { ::close(fd_); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+struct OpenedPicture {
+    std::shared_ptr<Descriptor> file;
+    const PictureKindRow* kind = nullptr;
+    PictureProblem problem = PictureProblem::None;
+    QString detail;
+};
+
+OpenedPicture refused(PictureProblem problem, QString detail) {
+    return {nullptr, nullptr, problem, std::move(detail)};
 }
+
+// Runs on a worker thread: opening a file on a slow or hung medium must not hold the window.
+// The file is opened once and only that descriptor is used, so a file swapped in after the
+// checks (a named pipe that would hang a reader) is never what the helper gets.
+OpenedPicture openPicture(const QString& path) {
+    if (path.isEmpty())
+        return refused(PictureProblem::Missing, QStringLiteral("no file is named"));
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        const int error = errno;
+        const QString why = QString::fromLocal8Bit(std::strerror(error));
+        return error == ENOENT || error == ENOTDIR
+                   ? refused(PictureProblem::Missing, QStringLiteral("the file does not exist"))
+                   : refused(PictureProblem::Unreadable,
+                             QStringLiteral("the file cannot be opened: ") + why);
+    }
+    auto file = std::make_shared<Descriptor>(fd);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return refused(PictureProblem::Unreadable, QStringLiteral("it is not a file"));
+    char head[kPictureSniffBytes];
+    const ssize_t read = ::pread(fd, head, sizeof head, 0);
+    if (read < 0)
+        return refused(PictureProblem::Unreadable, QStringLiteral("the file cannot be read"));
+    const PictureKindRow* kind = pictureKindRow(sniffPictureKind(QByteArrayView(head, read)));
+    if (!kind)
+        return refused(PictureProblem::UnknownKind,
+                       QStringLiteral("the file is not a picture of a kind the program shows"));
+    const auto* format = decodewire::formatFor(kind->format);
+    if (status.st_size > format->maxInputBytes)
+        return refused(PictureProblem::TooLarge,
+                       QStringLiteral("the file is larger than the decoder takes (%1 MiB)")
+                           .arg(format->maxInputBytes / (1024 * 1024)));
+    return {std::move(file), kind, PictureProblem::None, {}};
+}
+
+// The requested size within what the helper may return, keeping its aspect.
+QSize helperBox(QSize box, const decodewire::Format& format) {
+    const QSize largest(int(format.maxSide), int(format.maxSide));
+    return box.isEmpty() ? largest : box.boundedTo(largest);
+}
+
+DecodedPicture failure(PictureProblem problem, QString detail) {
+    return {QImage(), problem, std::move(detail)};
+}
+
+DecodedPicture fromExit(int exitCode, QProcess::ExitStatus status, DecodedPictureReader& reader) {
+    if (status != QProcess::NormalExit)
+        return failure(PictureProblem::Refused,
+                       QStringLiteral("the decoder was stopped by a limit or its filter"));
+    switch (exitCode) {
+    case decodewire::kDecoded:
+        if (QImage image = reader.finish(); !image.isNull())
+            return {std::move(image), PictureProblem::None, {}};
+        return failure(PictureProblem::Refused, QStringLiteral("the decoder's answer is broken"));
+    case decodewire::kBroken:
+        return failure(PictureProblem::Broken, QStringLiteral("the picture is broken"));
+    case decodewire::kTooLarge:
+        return failure(PictureProblem::TooLarge,
+                       QStringLiteral("the picture is larger than the program shows"));
+    default:
+        return failure(PictureProblem::Refused,
+                       QStringLiteral("the decoder refused the picture (status %1)").arg(exitCode));
+    }
+}
+
+class HelperPictureJob final : public PictureJob {
+public:
+    HelperPictureJob(QString helper, PictureRequest request)
+        : helper_(std::move(helper)), request_(std::move(request)) {
+        connect(&opening_, &QFutureWatcher<OpenedPicture>::finished, this,
+                [this] { startHelper(opening_.result()); });
+        opening_.setFuture(QtConcurrent::run(openPicture, request_.path));
+        timeout_.setSingleShot(true);
+        connect(&timeout_, &QTimer::timeout, this, [this] {
+            finish(failure(PictureProblem::Refused, QStringLiteral("the decoder took too long")));
+        });
+    }
+
+    ~HelperPictureJob() override { stopHelper(); }
+
+    void cancel() override {
+        done_ = true;
+        opening_.disconnect(this);
+        timeout_.stop();
+        stopHelper();
+    }
+
+private:
+    void startHelper(OpenedPicture opened) {
+        if (!opened.file)
+            return finish(failure(opened.problem, opened.detail));
+        if (helper_.isEmpty())
+            return finish(failure(PictureProblem::UnknownKind,
+                                  QStringLiteral("the helper vlm-decode is missing")));
+        const bool drawing = opened.kind->decoder == PictureDecoder::HelperDrawing;
+        const auto& format = drawing ? decodewire::kDrawing : decodewire::kRaster;
+        const HelperLimits& limits = drawing ? kDrawingLimits : kPhotoLimits;
+        const QSize box = helperBox(request_.box, format);
+        reader_.emplace(format);
+        process_ = new QProcess;
+        process_->setProgram(helper_);
+        process_->setArguments({QString::fromLatin1(opened.kind->format),
+                                request_.cover ? QStringLiteral("cover") : QStringLiteral("within"),
+                                QString::number(box.width()), QString::number(box.height())});
+        prepareHelper(*process_, limits, opened.file->fd());
+        // The output is taken as it comes, so a helper that floods the pipe or answers nonsense
+        // is stopped.
+        connect(process_, &QProcess::readyReadStandardOutput, this, [this] {
+            if (!reader_->append(process_->readAllStandardOutput()))
+                finish(failure(PictureProblem::Refused,
+                               QStringLiteral("the decoder's answer is broken")));
+        });
+        connect(process_, &QProcess::readyReadStandardError, this, [this] {
+            constexpr qsizetype kMostMessageBytes = 4096; // the rest is read and dropped
+            messages_ += process_->readAllStandardError();
+            messages_.truncate(kMostMessageBytes);
+        });
+        connect(process_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus how) {
+            if (!reader_->append(process_->readAllStandardOutput()))
+                return finish(failure(PictureProblem::Refused,
+                                      QStringLiteral("the decoder's answer is broken")));
+            messages_ += process_->readAllStandardError();
+            finish(fromExit(code, how, *reader_));
+        });
+        connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart)
+                finish(failure(PictureProblem::Refused,
+                               QStringLiteral("the helper vlm-decode could not start")));
+        });
+        timeout_.start(limits.timeout);
+        process_->start(QIODevice::ReadOnly);
+    }
+
+    void finish(DecodedPicture picture) {
+        if (done_)
+            return;
+        done_ = true;
+        timeout_.stop();
+        stopHelper();
+        reportHelperMessages(messages_);
+        Q_EMIT finished(picture);
+    }
+
+    // A helper still running is killed, and its process object lives on until the system has
+    // reaped it, so that nothing here waits.
+    void stopHelper() {
+        if (!process_)
+            return;
+        QProcess* process = std::exchange(process_, nullptr);
+        process->disconnect(this);
+        if (process->state() == QProcess::NotRunning) {
+            process->deleteLater();
+            return;
+        }
+        connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        killHelper(*process);
+    }
+
+    QString helper_;
+    PictureRequest request_;
+    QFutureWatcher<OpenedPicture> opening_;
+    QTimer timeout_;
+    QProcess* process_ = nullptr;
+    std::optional<DecodedPictureReader> reader_;
+    QByteArray messages_;
+    bool done_ = false;
+};
 
 } // namespace
 
-QImage decodeInHelper(const DecodeJob& job) {
-    const decodewire::Format* format = decodewire::formatFor(
-        std::string_view(job.kind.constData(), std::size_t(job.kind.size())));
-    if (!format || job.helper.isEmpty() || job.box.isEmpty() || job.data.isEmpty() ||
-        job.data.size() > format->maxInputBytes)
-        return {};
-    const HelperLimits& limits = format == &decodewire::kRaster ? kPhotoLimits : kDrawingLimits;
-
-    const QDeadlineTimer deadline(job.timeout.value_or(limits.timeout));
-    QProcess process;
-    process.setProgram(job.helper);
-    process.setArguments({QString::fromLatin1(job.kind), QString::number(job.box.width()),
-                          QString::number(job.box.height())});
-    prepareHelper(process, limits, -1);
-    process.start(QIODevice::ReadWrite);
-    if (!process.waitForStarted(remainingMs(deadline))) {
-        killHelper(process);
-        return {};
-    }
-    process.write(job.data);
-    process.closeWriteChannel();
-
-    // The helper is awaited in an event loop so that timers (the clock) keep running and the
-    // window keeps painting; the user's input waits until the picture is there. The output is
-    // taken as it comes, so a helper that floods the pipe or answers nonsense is stopped.
-    QEventLoop loop;
-    DecodedPictureReader output(*format);
-    bool invalid = false;
-    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
-        if (!output.append(process.readAllStandardOutput())) {
-            invalid = true;
-            loop.quit();
-        }
-    });
-    // A few lines are kept; the rest is read and dropped, so a chatty helper never blocks.
-    constexpr qsizetype kMostMessageBytes = 4096;
-    QByteArray messages;
-    QObject::connect(&process, &QProcess::readyReadStandardError, &loop, [&] {
-        messages += process.readAllStandardError();
-        messages.truncate(kMostMessageBytes);
-    });
-    const auto reportMessages = qScopeGuard([&] {
-        messages += process.readAllStandardError();
-        messages.truncate(kMostMessageBytes);
-        reportHelperMessages(messages);
-    });
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(remainingMs(deadline), &loop, &QEventLoop::quit);
-    if (process.state() != QProcess::NotRunning)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-
-    if (invalid || process.state() != QProcess::NotRunning) {
-        killHelper(process);
-        return {};
-    }
-    if (!output.append(process.readAllStandardOutput()) ||
-        process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return {};
-    return output.finish();
+PictureJobPtr HelperPictureSource::decode(const PictureRequest& request) {
+    return PictureJobPtr(new HelperPictureJob(helper_, request));
 }
 
 } // namespace vlm

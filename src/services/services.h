@@ -4,7 +4,7 @@
 #include "platform/clock.h"
 #include "platform/filedialogs.h"
 #include "platform/messagebox.h"
-#include "platform/pictureloader.h"
+#include "platform/picturesource.h"
 #include "platform/programfacts.h"
 #include "platform/randomsource.h"
 #include "platform/settingsstore.h"
@@ -24,13 +24,16 @@ struct Services {
     RandomSource& random;
     WallpaperBackend& wallpaper;
     AutostartStore& autostart;
-    const PictureLoader& pictures;
+    PictureSource& pictures;
     ProgramFacts facts;
     QLocale locale;
     // Whether a tray can show the icon; null asks the platform.
     bool (*trayAvailable)() = nullptr;
     // Whether the volume with this root can be opened; null asks the system.
     bool (*volumeUsable)(const QString& root) = nullptr;
+    // The size, in device pixels, that a wallpaper must cover (the widest and the tallest
+    // monitor); null asks the screens.
+    QSize (*wallpaperSize)() = nullptr;
 };
 
 } // namespace vlm

@@ -19,7 +19,7 @@ protected:
     CollectionCommands& commands() { return form().commands(); }
     Picker& picker() { return form().picker(); }
     bool enabled(const char* name) { return control<QLabel>(name)->isEnabled(); }
-    bool previewShown() { return control<ImageBox>("Nahled")->hasPicture(); }
+    bool previewShown() { return !shownPreview("Nahled").isNull(); }
     QWidget* panel() { return control<QWidget>("NewOrAdd"); }
     QString pics() { return path(u"pics"_s); }
     QString pic(const char* name) { return pics() + u'/' + QString::fromLatin1(name); }
@@ -370,12 +370,19 @@ TEST_F(PickerTest, ClicksPreviewTheCaretFileOrThePlaceholder) {
     picker().pointAt(pics());
     auto* preview = control<ImageBox>("Nahled2");
     vlmtest::clickRow(file1(), 1); // b.bmp
+    settle();
     EXPECT_EQ(preview->picture().pixelColor(0, 0), QColor(Qt::red));
     solidPicture(pic("b.bmp"), Qt::green);
     vlmtest::clickRow(file1(), 1);
+    settle();
     EXPECT_EQ(preview->picture().pixelColor(0, 0), QColor(Qt::green));
     vlmtest::clickRow(file1(), 0); // a.jpg holds no picture
-    EXPECT_EQ(preview->picture().size(), QImage(facts.placeholderPicturePath()).size());
+    settle();
+    EXPECT_EQ(preview->picture().size(),
+              QImage(facts.placeholderPicturePath())
+                  .size()
+                  .scaled(preview->sharpPictureSize(), Qt::KeepAspectRatio)
+                  .boundedTo(QImage(facts.placeholderPicturePath()).size()));
 }
 
 TEST_F(PickerTest, UnusableDrivesAndFoldersLeaveThePickerWhereItWas) {

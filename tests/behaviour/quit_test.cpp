@@ -70,7 +70,10 @@ TEST(Quit, OptionsThatCannotBeStoredAreLoggedWhileTheWindowGoesOn) {
     vlmtest::writeBytes(settingsFolder, {});
 
     f.form().change().Zmenit_Click();
+
+    f.settle();
     f.form().change().Zmenit_Click();
+    f.settle();
     f.form().quit().mnuBar_Quit_Click();
     EXPECT_FALSE(f.form().isVisible());
     EXPECT_EQ(f.messages.shown.size(), 1u) << "only the question to quit";

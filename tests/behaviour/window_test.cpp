@@ -80,6 +80,7 @@ TEST(Window, TheTrayMenusCountdownLineDoesNothingAndChangeNowChanges) {
     f.form().collection().addEntries({f.solidPicture(u"a.bmp"_s)});
     f.form().collection().setListIndex(0);
     f.form().menuItem("mnuChangeNow")->trigger();
+    f.settle();
     EXPECT_EQ(f.backend.paths.size(), 1u);
 }
 

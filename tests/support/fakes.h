@@ -8,14 +8,18 @@
 #include "schedule/ui/schedule.h"
 #include "services/services.h"
 #include "support/testfiles.h"
+#include "wallpaper/ui/wallpaperchange.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
@@ -148,9 +152,33 @@ public:
                               pictures, facts, locale, [] { return true; }, nullptr});
         return *form_;
     }
-    void load() { form().Form_Load(); }
+    void load() {
+        form().Form_Load();
+        settle();
+    }
     void restart() { form_.reset(); } // the next form() is a new program on the same store
-    void tick() { form().schedule().Timer1_Timer(); } // the 100 ms tick at the clock's time
+    void tick() { // the 100 ms tick at the clock's time, and the change it may start
+        form().schedule().Timer1_Timer();
+        settle();
+    }
+    // Runs the event loop until no change and no preview waits for its picture. The real tick
+    // stays still meanwhile: the test's clock is the one that moves.
+    void settle() {
+        const QSignalBlocker still(form().Timer1());
+        const auto busy = [this] {
+            return form().change().busy() || control<vlm::ImageBox>("Nahled")->busy() ||
+                   control<vlm::ImageBox>("Nahled2")->busy();
+        };
+        for (QDeadlineTimer hang(30000); busy() && !hang.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_FALSE(busy()) << "a picture did not arrive within 30 s";
+    }
+    // The picture a preview shows once the window is seen.
+    QImage shownPreview(const char* name) {
+        form().show();
+        settle();
+        return control<vlm::ImageBox>(name)->picture();
+    }
 
     QString programFolder() const { return path(QStringLiteral("program")); }
     QString path(const QString& name) const { return folder.path() + u'/' + name; }
@@ -237,7 +265,7 @@ public:
     RecordingBackend backend;
     FakeAutostart autostart;
     vlm::IniSettingsStore settings{path(QStringLiteral("config/vlm.ini"))};
-    vlm::PictureLoader pictures{QString(), QSize(640, 480)};
+    vlm::HelperPictureSource pictures{qEnvironmentVariable("VLM_DECODE_HELPER")};
     vlm::ProgramFacts facts;
     QLocale locale = QLocale::c();
 

@@ -1,5 +1,3 @@
-#include "platform/pictureloader.h"
-
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
@@ -7,7 +5,6 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    vlm::PictureLoader::limitDecoderMemory();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

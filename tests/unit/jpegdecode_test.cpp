@@ -1,5 +1,4 @@
-#include "platform/jpegdecode.h"
-#include "platform/pictureloader.h"
+#include "decoder/jpegdecode.h"
 #include "unit/picturebytes.h"
 
 #include <QBuffer>
@@ -66,7 +65,7 @@ std::optional<QImage> decode(
     QBuffer device;
     device.setData(bytes);
     device.open(QIODevice::ReadOnly);
-    return vlm::decodeColourJpeg(device, acceptable);
+    return vlm::decoder::decodeColourJpeg(device, acceptable);
 }
 
 } // namespace
@@ -82,7 +81,6 @@ TEST(JpegDecode, EveryKindAndOrientationLoadsAsQtsReaderDoes) {
     for (int y = 0; y < 117; ++y)
         for (int x = 0; x < 203; ++x)
             source.setPixel(x, y, qRgb(x + 40, y * 2 + (x * y) % 9, 240 - x));
-    const vlm::PictureLoader loader(QString(), QSize(1920, 1080));
     for (const JpegKind& kind : kKinds) {
         const QByteArray plain = encodeJpeg(source, kind);
         for (quint16 orientation = 1; orientation <= 8; ++orientation) {
@@ -93,12 +91,13 @@ TEST(JpegDecode, EveryKindAndOrientationLoadsAsQtsReaderDoes) {
             const QImage reference = reader.read();
             ASSERT_EQ(reference.size(), orientation >= 5 ? QSize(117, 203) : QSize(203, 117));
 
-            const QImage loaded = loader.load(path);
+            const QImage loaded = vlm::decoder::decodeJpeg(vlmtest::readBytes(path), {});
             ASSERT_EQ(loaded.size(), reference.size());
             const vlmtest::Difference fromReference = difference(loaded, reference);
             EXPECT_TRUE(fromReference.mean < 1.5 && fromReference.largest <= 12);
 
-            const QImage preview = loader.load(path, QSize(60, 60));
+            const QImage preview =
+                vlm::decoder::decodeJpeg(vlmtest::readBytes(path), {QSize(60, 60)});
             const QSize fitted = reference.size().scaled(60, 60, Qt::KeepAspectRatio);
             ASSERT_EQ(preview.size(), fitted);
             const QImage smooth =
@@ -106,7 +105,7 @@ TEST(JpegDecode, EveryKindAndOrientationLoadsAsQtsReaderDoes) {
             EXPECT_LT(difference(preview, smooth).mean, 6.0);
         }
         vlmtest::writeBytes(path, plain);
-        const QImage loaded = loader.load(path);
+        const QImage loaded = vlm::decoder::decodeJpeg(plain, {});
         EXPECT_TRUE(kind.colourSpace == JCS_GRAYSCALE || difference(loaded, source).mean < 4.0)
             << kind.name;
         const bool colour = kind.colourSpace == JCS_YCbCr;

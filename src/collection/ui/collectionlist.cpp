@@ -17,26 +17,31 @@ CollectionList::CollectionList(QObject* parent, const Services& services,
     connect(kolekceClick_, &ListBoxClick::clicked, this, [this] { Kolekce_Click(); });
 }
 
-QImage CollectionList::loadOrPlaceholder(const QString& path) const {
-    // Only a picture of the preview's size stays in memory between changes; the change reads
-    // the whole picture from the file itself.
-    QImage picture = services_.pictures.load(path, ui_.Nahled->sharpPictureSize());
-    return picture.isNull() ? placeholder() : picture;
+void CollectionList::requestPreview(const QString& path) {
+    // Only a picture of the preview's size stays in memory between changes; a change decodes
+    // its own.
+    previewJob_ = services_.pictures.decode({path, ui_.Nahled->sharpPictureSize(), false});
+    connect(previewJob_.get(), &PictureJob::finished, this, [this](const DecodedPicture& shown) {
+        previewJob_.reset();
+        previewProblem_ = shown.problem;
+        ui_.Nahled->setPicture(shown.image.isNull() ? placeholder() : shown.image);
+        Q_EMIT previewShown();
+    });
 }
 
 QImage CollectionList::placeholder() const {
-    // Read like any picture (by its content, explicit decoders only); null when it is missing.
-    return services_.pictures.load(services_.facts.placeholderPicturePath(),
-                                   ui_.Nahled->sharpPictureSize());
+    return shippedPicture(services_.facts.placeholderPicturePath(), ui_.Nahled->sharpPictureSize());
 }
 
 void CollectionList::Kolekce_Click() {
     const int index = ListIndex();
     const QString path = index >= 0 ? entry(index) : QString();
+    previewJob_.reset();
+    previewProblem_ = PictureProblem::None;
     if (path.isEmpty())
         ui_.Nahled->setPicture(QImage());
     else
-        ui_.Nahled->setPictureWhenSeen([this, path] { return loadOrPlaceholder(path); });
+        ui_.Nahled->setPictureWhenSeen([this, path] { requestPreview(path); });
     ui_.AktPozice->setText(QString::number(index + 1));
     ui_.Label35->setText(path);
 }
@@ -122,8 +127,11 @@ void CollectionList::clear() {
     // Emptying the list shows no entry: the position and path labels keep their texts. The
     // place kept for an unread file goes with it: a new list has its own.
     unreadIndex_.reset();
-    const QSignalBlocker quiet(ui_.Kolekce);
-    ui_.Kolekce->clear();
+    {
+        const QSignalBlocker quiet(ui_.Kolekce);
+        ui_.Kolekce->clear();
+    }
+    Q_EMIT cleared();
 }
 
 void CollectionList::removeEntry(int index) {
@@ -171,10 +179,12 @@ std::optional<QString> CollectionList::unreadPlace() const {
 }
 
 void CollectionList::showPlaceholder() {
+    previewJob_.reset();
     ui_.Nahled->setPicture(placeholder());
 }
 
 void CollectionList::clearPreview() {
+    previewJob_.reset();
     ui_.Nahled->setPicture(QImage());
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/picturesource.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -75,8 +77,17 @@ public:
     void rememberUnreadPlace(const QString& storedIndex) { unreadIndex_ = storedIndex; }
     std::optional<QString> unreadPlace() const;
 
+    // The last preview's problem: why its entry cannot be shown (None while it loads).
+    PictureProblem previewProblem() const { return previewProblem_; }
+
+Q_SIGNALS:
+    // The list was emptied to take another collection (or none).
+    void cleared();
+    // The preview's picture arrived, or its entry turned out not to be showable.
+    void previewShown();
+
 private:
-    QImage loadOrPlaceholder(const QString& path) const;
+    void requestPreview(const QString& path);
     QImage placeholder() const;
     int addCounting(const QStringList& lines); // addEntries, counting up in Pocet
 
@@ -84,6 +95,8 @@ private:
     const CollectionListControls ui_;
     ListBoxClick* kolekceClick_;
     std::optional<QString> unreadIndex_;
+    PictureJobPtr previewJob_; // a newer preview cancels the one under way
+    PictureProblem previewProblem_ = PictureProblem::None;
 };
 
 } // namespace vlm

@@ -259,10 +259,16 @@ void Picker::File1_Click() {
     const int caret = ui_.File1->currentRow();
     if (caret < 0)
         return;
-    QImage picture = services_.pictures.load(pathOf(caret));
-    if (picture.isNull())
-        picture = QImage(services_.facts.placeholderPicturePath()); // stays empty without it
-    ui_.Nahled2->setPicture(picture);
+    // The picture at the preview's size; the placeholder when it cannot be shown.
+    previewJob_ = services_.pictures.decode({pathOf(caret), ui_.Nahled2->sharpPictureSize()});
+    connect(previewJob_.get(), &PictureJob::finished, this, [this](const DecodedPicture& shown) {
+        previewJob_.reset();
+        ui_.Nahled2->setPicture(shown.image.isNull()
+                                    ? shippedPicture(services_.facts.placeholderPicturePath(),
+                                                     ui_.Nahled2->sharpPictureSize())
+                                    : shown.image);
+    });
+    ui_.Nahled2->setBusy(true);
 }
 
 void Picker::File1_DblClick() {

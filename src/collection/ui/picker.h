@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/picturesource.h"
+
 #include <QHash>
 #include <QIcon>
 #include <QObject>
@@ -100,6 +102,7 @@ private:
     bool recoveringDrive_ = false;
     std::function<void()> loadFavourites_;
     std::function<void()> saveFavourites_;
+    PictureJobPtr previewJob_; // the caret's file; a newer one cancels it
 };
 
 // The file list's pattern, matched without regard to case.

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace vlm {
 
@@ -26,32 +27,30 @@ ImageBox::ImageBox(QWidget* parent) : ClickableLabel(parent) {
 
 void ImageBox::setPicture(const QImage& picture) {
     pending_ = nullptr;
+    setBusy(false);
     picture_ = picture;
     refreshPixmap();
 }
 
-void ImageBox::setPictureWhenSeen(std::function<QImage()> make) {
-    if (isVisible()) {
-        setPicture(make());
+void ImageBox::setPictureWhenSeen(std::function<void()> request) {
+    pending_ = nullptr;
+    if (!isVisible()) {
+        pending_ = std::move(request);
         return;
     }
-    picture_ = QImage();
-    pending_ = std::move(make);
-    pixmapStale_ = true;
+    setBusy(true);
+    request();
 }
 
-const QImage& ImageBox::picture() const {
-    makePendingPicture();
-    return picture_;
-}
-
-void ImageBox::makePendingPicture() const {
-    if (!pending_)
+void ImageBox::setBusy(bool busy) {
+    if (busy == busy_)
         return;
-    // Taken out first: making it may run the event loop (a picture the helper decodes).
-    const std::function<QImage()> make = std::move(pending_);
-    pending_ = nullptr;
-    picture_ = make();
+    busy_ = busy;
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+    update();
 }
 
 QSize ImageBox::sharpPictureSize() const {
@@ -75,9 +74,21 @@ void ImageBox::resizeEvent(QResizeEvent* event) {
 
 void ImageBox::showEvent(QShowEvent* event) {
     ClickableLabel::showEvent(event);
-    makePendingPicture();
     if (pixmapStale_)
         refreshPixmap();
+    if (pending_) {
+        setBusy(true);
+        std::exchange(pending_, nullptr)();
+    }
+}
+
+void ImageBox::paintEvent(QPaintEvent* event) {
+    ClickableLabel::paintEvent(event);
+    if (!busy_)
+        return;
+    // Work under way: the picture in place is veiled until the new one arrives.
+    QPainter painter(this);
+    painter.fillRect(contentsRect(), QColor(255, 255, 255, 128));
 }
 
 void ImageBox::refreshPixmap() {

@@ -39,12 +39,17 @@ class ImageBox : public ClickableLabel {
 public:
     explicit ImageBox(QWidget* parent = nullptr);
 
+    // Shows picture, and ends the look of work under way.
     void setPicture(const QImage& picture);
-    // The picture make() gives, made now when the box is visible, else when it shows or
-    // picture() is asked for: a preview in the tray decodes nothing at all.
-    void setPictureWhenSeen(std::function<QImage()> make);
-    const QImage& picture() const;
-    bool hasPicture() const { return !picture().isNull(); }
+    // Asks for a picture with request(): now when the box is visible, else when it shows, so a
+    // preview in the tray decodes nothing at all. From then on the box looks busy until
+    // setPicture() comes.
+    void setPictureWhenSeen(std::function<void()> request);
+    const QImage& picture() const { return picture_; }
+    bool hasPicture() const { return !picture_.isNull(); }
+    // Work under way: the picture in place is veiled, the pointer busy, until setPicture().
+    void setBusy(bool busy);
+    bool busy() const { return busy_; }
     // The size of picture worth keeping for this box: twice its size in device pixels, so the
     // stretched picture stays sharp. A larger picture only costs memory.
     QSize sharpPictureSize() const;
@@ -56,14 +61,14 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void refreshPixmap();
 
-    void makePendingPicture() const;
-
-    mutable QImage picture_;
-    mutable std::function<QImage()> pending_; // makes picture_ when it is first needed
+    QImage picture_;
+    std::function<void()> pending_; // asks for the picture once the box shows
+    bool busy_ = false;
     bool stretch_ = false;
     bool pixmapStale_ = false; // the picture changed while the box was hidden
 };

@@ -1,8 +1,10 @@
-#include "platform/pictureloader.h"
+#include "common/picturecomplete.h"
 #include "wallpaper/backends/coverimage.h"
 #include "wallpaper/backends/x11rootbackend.h"
 
+#include <QFile>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QScreen>
 #include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
@@ -220,10 +222,15 @@ void X11RootBackend::finishJob(quint64 sequence, const Result& result) {
 }
 
 X11RootBackend::Result X11RootBackend::render(const Worker& worker, const Job& job) {
-    // Without a picture in memory the bitmap on disk is read with the same checks as any
-    // picture of a collection (it may have been replaced by anything).
-    const QImage picture =
-        job.picture.isNull() ? PictureLoader(QString(), QSize()).load(job.path) : job.picture;
+    // Without a picture in memory the program's own bitmap is read from disk, as a BMP only,
+    // whole (a cut one changes nothing), within Qt's allocation limit, on this worker thread.
+    QImage picture = job.picture;
+    if (QFile file(job.path);
+        picture.isNull() && file.open(QIODevice::ReadOnly) && hasAllItsData(file, "bmp")) {
+        QImageReader reader(&file, "bmp");
+        reader.setAutoDetectImageFormat(false);
+        picture = reader.read();
+    }
     if (picture.isNull())
         return {false, QStringLiteral("picture"),
                 QStringLiteral("cannot read the picture %1").arg(job.path)};

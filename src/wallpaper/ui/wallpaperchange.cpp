@@ -12,9 +12,25 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFutureWatcher>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace vlm {
+
+namespace {
+
+// The widest and the tallest monitor in device pixels: a picture this size covers each one.
+QSize screensCoverSize() {
+    QSize largest;
+    for (const QScreen* screen : QGuiApplication::screens())
+        largest = largest.expandedTo(screen->size() * screen->devicePixelRatio());
+    return largest.isEmpty() ? QSize(1920, 1080) : largest;
+}
+
+} // namespace
 
 WallpaperChange::WallpaperChange(QObject* parent, Services& services,
                                  const WallpaperChangeControls& ui, CollectionList& collection,
@@ -22,77 +38,113 @@ WallpaperChange::WallpaperChange(QObject* parent, Services& services,
     : QObject(parent), services_(services), collection_(collection), schedule_(schedule), ui_(ui) {
     connect(ui_.Nahled, &ImageBox::clicked, this, [this] { Nahled_Click(); });
     connect(ui_.mnuChangeNow, &QAction::triggered, this, [this] { mnuChangeNow_Click(); });
+    connect(&collection_, &CollectionList::cleared, this, &WallpaperChange::dropChanges);
     schedule_.setChangeHandler([this] { Zmenit_Click(); });
-    retry_.setSingleShot(true);
-    retry_.setInterval(100);
-    connect(&retry_, &QTimer::timeout, this, [this] {
-        if (changeWaiting_)
-            Zmenit_Click();
-    });
 }
 
 void WallpaperChange::Zmenit_Click() {
-    // A metafile renders while timers run. A change started then (by the tick) would apply a
-    // preview that is not there yet, or start another load inside the one under way; it waits
-    // for the load, and requests made meanwhile become that one change.
-    if (services_.pictures.busy()) {
-        changeWaiting_ = true;
-        if (!retry_.isActive())
-            retry_.start();
-        return;
-    }
-    changeWaiting_ = false;
-
-    // Every step stands alone: a failed step is skipped and the next one runs.
+    // The next change is scheduled at once, so the tick does not ask again while this one's
+    // picture decodes.
     schedule_.ScheduleNextChange();
-
-    if (applyCurrentEntry())
-        ui_.PosledniZmena->setText(renderHms(services_.clock.now().time()));
-
-    const int count = collection_.ListCount();
-    const int current = collection_.ListIndex();
-    if (current == count - 1) {
-        if (count == 0)
-            return; // an empty collection has nothing to advance, store or describe
-        collection_.setListIndex(0);
-    } else if (!ui_.Check3->isChecked()) {
-        collection_.setListIndex(current + 1);
-    } else {
-        collection_.setListIndex(RandomIndex(count - 1, 0, services_.random,
-                                             secondsSinceMidnight(services_.clock.now())));
-    }
-
-    services_.settings.saveAll(
-        {{QStringLiteral("lastfile"), collection_.collectionFile()},
-         {QStringLiteral("index"), QString::number(collection_.ListIndex())}});
-
-    ui_.Label17->setText(bitmapInfoLine(readBitmapHeader(services_.facts.wallpaperBitmapPath())));
+    ++waiting_;
+    if (!running_)
+        startWaitingChange();
 }
 
-bool WallpaperChange::applyCurrentEntry() {
-    const int current = collection_.ListIndex();
-    if (current < 0)
-        return false; // an empty list, or no entry chosen: the wallpaper stays
-    // The whole picture, read now and freed once it is applied; the preview keeps only a small
-    // one. What the preview shows is the file as it was when it loaded.
-    const QString path = collection_.entry(current);
-    QString whyNot;
-    const QImage picture = services_.pictures.load(path, {}, &whyNot);
-    if (picture.isNull()) {
+void WallpaperChange::startWaitingChange() {
+    while (waiting_ > 0 && !running_) {
+        --waiting_;
+        const int count = collection_.ListCount();
+        if (count == 0) {
+            waiting_ = 0; // an empty collection has nothing to show, advance, store or describe
+            Q_EMIT changeFinished();
+            return;
+        }
+        const int current = collection_.ListIndex();
+        if (current < 0) {   // no entry chosen: the wallpaper stays, the list moves on
+            moveOn(current); // which starts the next waiting change
+            return;
+        }
+        running_ = true;
+        // The entry is taken now: choosing another one while its picture decodes does not
+        // change what this change shows.
+        const QString path = collection_.entry(current);
+        job_ = services_.pictures.decode({path, wallpaperSize(), true});
+        connect(job_.get(), &PictureJob::finished, this,
+                [this, current, path](const DecodedPicture& picture) {
+                    pictureArrived(current, path, picture);
+                });
+    }
+}
+
+void WallpaperChange::pictureArrived(int entry, const QString& path,
+                                     const DecodedPicture& picture) {
+    job_.reset();
+    if (picture.image.isNull()) {
         // A placeholder card is no wallpaper: the one in place stays.
         if (!reported_.contains(path)) {
             reported_.insert(path);
             qCWarning(pictureLog).noquote()
-                << QStringLiteral("cannot show %1 as the wallpaper: %2").arg(path, whyNot);
+                << QStringLiteral("cannot show %1 as the wallpaper: %2").arg(path, picture.detail);
         }
-        return false;
+        moveOn(entry);
+        return;
     }
+    // The bitmap is written on a worker thread; the desktop gets it once it is on disk. When it
+    // cannot be written, every backend applies the one already there, so the desktop and
+    // Label17 agree.
     const QString bitmap = services_.facts.wallpaperBitmapPath();
-    // When the bitmap cannot be written, every backend applies the one already on disk, so the
-    // desktop and Label17 agree.
-    const bool written = saveWindowsBitmap(picture, bitmap);
+    auto* writing = new QFutureWatcher<bool>(this);
+    const int generation = generation_;
+    connect(writing, &QFutureWatcher<bool>::finished, this,
+            [this, writing, generation, entry, bitmap, image = picture.image] {
+                writing->deleteLater();
+                if (generation != generation_)
+                    return;
+                applyBitmap(bitmap, image, writing->result());
+                moveOn(entry);
+            });
+    writing->setFuture(QtConcurrent::run(
+        [image = picture.image, bitmap] { return saveWindowsBitmap(image, bitmap); }));
+}
+
+void WallpaperChange::applyBitmap(const QString& bitmap, const QImage& picture, bool written) {
     services_.wallpaper.apply(bitmap, written ? picture : QImage());
-    return true;
+    ui_.PosledniZmena->setText(renderHms(services_.clock.now().time()));
+}
+
+void WallpaperChange::moveOn(int from) {
+    const int count = collection_.ListCount();
+    if (count > 0) {
+        // From the entry this change showed, whatever was chosen meanwhile. An entry that was
+        // deleted meanwhile counts as the last.
+        if (from >= count - 1)
+            collection_.setListIndex(0);
+        else if (!ui_.Check3->isChecked())
+            collection_.setListIndex(from + 1);
+        else
+            collection_.setListIndex(RandomIndex(count - 1, 0, services_.random,
+                                                 secondsSinceMidnight(services_.clock.now())));
+        services_.settings.saveAll(
+            {{QStringLiteral("lastfile"), collection_.collectionFile()},
+             {QStringLiteral("index"), QString::number(collection_.ListIndex())}});
+        ui_.Label17->setText(
+            bitmapInfoLine(readBitmapHeader(services_.facts.wallpaperBitmapPath())));
+    }
+    running_ = false;
+    Q_EMIT changeFinished();
+    startWaitingChange();
+}
+
+void WallpaperChange::dropChanges() {
+    ++generation_;
+    waiting_ = 0;
+    job_.reset();
+    running_ = false;
+}
+
+QSize WallpaperChange::wallpaperSize() const {
+    return services_.wallpaperSize ? services_.wallpaperSize() : screensCoverSize();
 }
 
 } // namespace vlm

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/picturesource.h"
+
 #include <QObject>
 #include <QSet>
 #include <QString>
-#include <QTimer>
 
 class QAction;
 class QCheckBox;
@@ -26,8 +27,10 @@ struct WallpaperChangeControls {
     QAction* mnuChangeNow;
 };
 
-// One wallpaper change: applies the current entry's picture, then moves the collection on. An
-// entry that cannot be shown leaves the wallpaper as it is and is reported once.
+// Wallpaper changes: each applies the current entry's picture, then moves the collection on. A
+// change asks for its picture and returns; the steps after it run when the picture arrives.
+// Changes asked for meanwhile wait their turn, so "next, next" shows two pictures. An entry
+// that cannot be shown leaves the wallpaper as it is and is reported once.
 class WallpaperChange : public QObject {
     Q_OBJECT
 public:
@@ -39,16 +42,30 @@ public:
     void Nahled_Click() { Zmenit_Click(); }
     void mnuChangeNow_Click() { Zmenit_Click(); }
 
+    // Whether a change is under way or waiting.
+    bool busy() const { return running_ || waiting_ > 0; }
+
+Q_SIGNALS:
+    // A change has taken all its steps (also one whose picture could not be shown).
+    void changeFinished();
+
 private:
-    // Writes the current entry's picture as the bitmap and applies it; false when there is no
-    // entry or its picture cannot be shown, and nothing was applied.
-    bool applyCurrentEntry();
+    void startWaitingChange();
+    void pictureArrived(int entry, const QString& path, const DecodedPicture& picture);
+    void applyBitmap(const QString& bitmap, const QImage& picture, bool written);
+    // The last steps: the next entry after `from`, the stored place, Label17.
+    void moveOn(int from);
+    // Drops the waiting changes and the later steps of the running one: another collection
+    // was opened, whose place stands.
+    void dropChanges();
+    QSize wallpaperSize() const;
 
     Services& services_;
     QSet<QString> reported_; // entries already reported as not showable
-    // A change asked for while a picture loads runs once the load is over.
-    bool changeWaiting_ = false;
-    QTimer retry_;
+    int waiting_ = 0;        // changes asked for that have not started
+    bool running_ = false;
+    int generation_ = 0; // counts dropChanges(): a step of a dropped change does nothing
+    PictureJobPtr job_;  // the running change's picture
     CollectionList& collection_;
     Schedule& schedule_;
     const WallpaperChangeControls ui_;

@@ -1,6 +1,4 @@
-#include "platform/jpegdecode.h"
-
-#include "platform/largeimage.h"
+#include "decoder/jpegdecode.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -9,7 +7,7 @@
 // after jpeglib.h, which it needs
 #include <jerror.h>
 
-namespace vlm {
+namespace vlm::decoder {
 namespace {
 
 // libjpeg reports errors by calling error_exit, which must not return: it jumps back to the
@@ -165,11 +163,9 @@ bool readPixels(Decompressor& d, QImage& image, QImage& strip,
     return true;
 }
 
-// The smallest libjpeg scale (eighths) that still covers the upright size fitted within box.
-unsigned int eighthsFor(QSize upright, QSize box) {
-    if (box.isEmpty())
-        return 8;
-    const QSize fitted = upright.scaled(box, Qt::KeepAspectRatio).boundedTo(upright);
+// The smallest libjpeg scale (eighths) that still covers the upright size wanted for box.
+unsigned int eighthsFor(QSize upright, const Box& box) {
+    const QSize fitted = photoSize(upright, box);
     for (unsigned int eighths = 1; eighths < 8; ++eighths)
         if (qint64{upright.width()} * eighths >= qint64{fitted.width()} * 8 &&
             qint64{upright.height()} * eighths >= qint64{fitted.height()} * 8)
@@ -201,10 +197,10 @@ std::optional<QImage> decodeColourJpeg(QIODevice& device, bool (*acceptable)(QSi
     // The fast transform's rounding is invisible at wallpaper sizes. Chroma keeps its smooth
     // upsampling: plain upsampling saves little and leaves coloured fringes at sharp edges.
     d.info.dct_method = JDCT_IFAST;
-    if (!scaleTo(d, eighthsFor(transformedSize(natural, request.transformation), request.within)))
+    if (!scaleTo(d, eighthsFor(transformedSize(natural, request.transformation), request.box)))
         return QImage();
     const QSize decoded(int(d.info.output_width), int(d.info.output_height));
-    QImage image = newLargeImage(transformedSize(decoded, request.transformation));
+    QImage image(transformedSize(decoded, request.transformation), QImage::Format_RGB32);
     const bool turned = request.transformation != QImageIOHandler::TransformationNone;
     QImage strip = turned ? QImage(decoded.width(), int(kBatch), QImage::Format_RGB32) : QImage();
     if (image.isNull() || (turned && strip.isNull()) ||
@@ -220,4 +216,4 @@ std::optional<QImage> decodeColourJpeg(QIODevice& device, bool (*acceptable)(QSi
     return image;
 }
 
-} // namespace vlm
+} // namespace vlm::decoder

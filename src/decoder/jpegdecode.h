@@ -1,19 +1,21 @@
 #pragma once
 
+#include "decoder/decoders.h"
+
 #include <QIODevice>
 #include <QImage>
 #include <QImageIOHandler>
 #include <QSize>
 #include <optional>
 
-namespace vlm {
+namespace vlm::decoder {
 
 struct JpegRequest {
     // Turns the picture upright while its rows arrive, with no second copy of it.
     QImageIOHandler::Transformations transformation = QImageIOHandler::TransformationNone;
-    // Empty: the whole picture. Otherwise libjpeg decodes at the smallest of its scales 1/8 to
-    // 8/8 that still covers the upright picture fitted inside this size (never enlarged).
-    QSize within;
+    // libjpeg decodes at the smallest of its scales 1/8 to 8/8 that still covers the upright
+    // picture at the size wanted for this box; an empty box: the whole picture.
+    Box box;
 };
 
 // Decodes a colour JPEG (three components, YCbCr or RGB) from device straight into the rows
@@ -30,4 +32,4 @@ std::optional<QImage> decodeColourJpeg(QIODevice& device, bool (*acceptable)(QSi
 // The size a picture of size takes after transformation.
 QSize transformedSize(QSize size, QImageIOHandler::Transformations transformation);
 
-} // namespace vlm
+} // namespace vlm::decoder

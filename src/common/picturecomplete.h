@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/picturekind.h"
-
+#include <QByteArrayView>
 #include <QIODevice>
 
 namespace vlm {
@@ -10,6 +9,6 @@ namespace vlm {
 // files into a partial picture padded with whatever the buffer held; a truncated file is a
 // failed load instead. Other kinds are left to their decoders (a truncated JPEG fails there).
 // Reads from the start of device and leaves it at the start.
-bool hasAllItsData(QIODevice& device, PictureKind kind);
+bool hasAllItsData(QIODevice& device, QByteArrayView format);
 
 } // namespace vlm

@@ -1,4 +1,4 @@
-#include "platform/picturecomplete.h"
+#include "common/picturecomplete.h"
 
 #include <QtEndian>
 #include <cstdlib>
@@ -68,11 +68,11 @@ bool gifComplete(QIODevice& device) {
 
 } // namespace
 
-bool hasAllItsData(QIODevice& device, PictureKind kind) {
+bool hasAllItsData(QIODevice& device, QByteArrayView format) {
     bool complete = true;
-    if (kind == PictureKind::Bmp)
+    if (format == "bmp")
         complete = bmpComplete(device);
-    else if (kind == PictureKind::Gif)
+    else if (format == "gif")
         complete = gifComplete(device);
     device.seek(0);
     return complete;
