@@ -246,6 +246,7 @@ void Form1::buildOwners() {
                                               .Label17 = control<QLabel>("Label17"),
                                               .Check3 = control<QCheckBox>("Check3"),
                                               .mnuChangeNow = menuItem("mnuChangeNow"),
+                                              .mnuPrevious = menuItem("mnuPrevious"),
                                           },
                                           *collection_, *schedule_);
     options_ = std::make_unique<Options>(this, services_,

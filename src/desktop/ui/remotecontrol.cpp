@@ -15,7 +15,7 @@ void connectRemoteControl(ApplicationService& service, const RemoteControlTarget
     Schedule& schedule = targets.schedule;
     service.setHandlers({
         .changeNow = [&change] { change.mnuChangeNow_Click(); },
-        .previous = {},
+        .previous = [&change] { change.mnuPrevious_Click(); },
         .pause = [&schedule] { schedule.Pause(); },
         .resume = [&schedule] { schedule.Resume(); },
         .togglePause = [&schedule] { schedule.mnuPause_Click(); },
@@ -34,6 +34,7 @@ void connectRemoteControl(ApplicationService& service, const RemoteControlTarget
 
     const auto note = [&service] { service.noteStatusChange(); };
     QObject::connect(&schedule, &Schedule::statusChanged, &service, note);
+    QObject::connect(&change, &WallpaperChange::changeFinished, &service, note);
     QObject::connect(targets.tick, &QTimer::timeout, &service, note);
     const QAbstractItemModel* entries = targets.list->model();
     QObject::connect(entries, &QAbstractItemModel::rowsInserted, &service, note);

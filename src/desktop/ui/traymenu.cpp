@@ -14,6 +14,7 @@ QMenu* createTrayMenu(QWidget* parent) {
     const Item items[] = {
         {"mnuNastaveni", "&Zobrazit nastavení"},
         {"mnuChangeNow", "Z&měnit tapetu ihned"},
+        {"mnuPrevious", "&Předchozí tapeta"},
         {"mnuPause", "Pozastavit &střídání"},
         {"mnuSep001", "-"},
         {"mnuZmenaTap", "změna tapety za XX:XX:XX"},

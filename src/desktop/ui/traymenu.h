@@ -6,7 +6,7 @@ class QWidget;
 namespace vlm {
 
 // The tray icon's menu mnuTray, its items named as the owners look them up: mnuNastaveni,
-// mnuChangeNow, mnuPause, the countdown line mnuZmenaTap and mnuBar_Quit. Each
+// mnuChangeNow, mnuPrevious, mnuPause, the countdown line mnuZmenaTap and mnuBar_Quit. Each
 // access key is used once.
 QMenu* createTrayMenu(QWidget* parent);
 
