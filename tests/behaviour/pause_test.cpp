@@ -127,7 +127,8 @@ TEST(Previous, ShowsThePicturesBackInOrderAsAChangeDoesAndLeavesTheCollectionsPl
     EXPECT_EQ(f.backend.pictures[3].pixelColor(0, 0), QColor(Qt::green));
     EXPECT_EQ(f.backend.pictures[4].pixelColor(0, 0), QColor(Qt::red));
     EXPECT_EQ(QImage(f.facts.wallpaperBitmapPath()).pixelColor(0, 0), QColor(Qt::red));
-    EXPECT_EQ(f.texts({"PosledniZmena", "DalsiZmena"}), (QStringList{u"10:02:00"_s, u"10:07:00"_s}));
+    EXPECT_EQ(f.texts({"PosledniZmena", "DalsiZmena"}),
+              (QStringList{u"10:02:00"_s, u"10:07:00"_s}));
     EXPECT_EQ(f.form().collection().ListIndex(), 0);
     EXPECT_EQ(f.stored("index"), u"0"_s);
 
