@@ -73,7 +73,8 @@ constexpr std::array kControls = {
     ControlSpec{"AktCas", L, nullptr, 720, 5880, 780, 240, "00:00:00", "", 8.25, kDarkBlue, kBold},
     ControlSpec{"Label20", L, nullptr, 1560, 5880, 2475, 225, "a další změna tapety proběhne v ",
                 "", 0, kDefaultColour, 0},
-    ControlSpec{"DalsiZmena", L, nullptr, 4040, 5880, 780, 240, "00:00:00", "", 8.25, kDarkBlue,
+    // Wider than designed, up to Label5: paused, it says "pozastaveno" in place of Label4.
+    ControlSpec{"DalsiZmena", L, nullptr, 4040, 5880, 1650, 240, "00:00:00", "", 8.25, kDarkBlue,
                 kBold},
     ControlSpec{"Label4", L, nullptr, 4920, 5880, 690, 225, "což je za", "", 0, kDefaultColour, 0},
     ControlSpec{"Label5", L, nullptr, 5730, 5880, 780, 240, "00:00:00", "", 8.25, kDarkBlue, kBold},

@@ -12,6 +12,7 @@
 #include "collection/ui/commands.h"
 #include "collection/ui/picker.h"
 #include "desktop/ui/tray.h"
+#include "desktop/ui/traymenu.h"
 #include "desktop/ui/updatelinks.h"
 #include "favorites/ui/favorites.h"
 #include "platform/ui/controlaccess.h"
@@ -74,7 +75,7 @@ Form1::Form1(Services services, QWidget* parent)
 
     access_ = new ControlAccess(this);
     buildControls();
-    buildTrayMenu();
+    trayMenu_ = createTrayMenu(this);
     buildOwners();
     wireEvents();
 }
@@ -107,9 +108,11 @@ void Form1::buildOwners() {
                                                .Combo1 = control<QComboBox>("Combo1"),
                                                .Text2 = control<QLineEdit>("Text2"),
                                                .DalsiZmena = control<QLabel>("DalsiZmena"),
+                                               .Label4 = control<QLabel>("Label4"),
                                                .AktCas = control<QLabel>("AktCas"),
                                                .Label5 = control<QLabel>("Label5"),
                                                .mnuZmenaTap = menuItem("mnuZmenaTap"),
+                                               .mnuPause = menuItem("mnuPause"),
                                            });
     picker_ = std::make_unique<Picker>(this, services_,
                                        PickerControls{
@@ -148,6 +151,7 @@ void Form1::buildOwners() {
                                               .Label17 = control<QLabel>("Label17"),
                                               .Check3 = control<QCheckBox>("Check3"),
                                               .mnuChangeNow = menuItem("mnuChangeNow"),
+                                              .mnuPrevious = menuItem("mnuPrevious"),
                                           },
                                           *collection_, *schedule_);
     options_ = std::make_unique<Options>(this, services_,
@@ -252,30 +256,6 @@ void Form1::makeAccessible(const ControlSpec& spec, QWidget* widget) {
         access_->addCommand(static_cast<ClickableLabel*>(widget), spec.kind == ControlKind::Image
                                                                       ? CommandRole::Button
                                                                       : CommandRole::Link);
-}
-
-void Form1::buildTrayMenu() {
-    trayMenu_ = new QMenu(QStringLiteral("trayMENU"), this);
-    trayMenu_->setObjectName(QStringLiteral("mnuTray"));
-    struct Item {
-        const char* name;
-        const char* caption;
-    };
-    const Item items[] = {
-        {"mnuNastaveni", "&Zobrazit nastavení"},
-        {"mnuChangeNow", "Z&měnit tapetu ihned"},
-        {"mnuSep001", "-"},
-        {"mnuZmenaTap", "změna tapety za XX:XX:XX"},
-        {"mnuSep002", "-"},
-        {"mnuBar_Quit", "&Ukončit aplikaci Velmora"},
-    };
-    for (const Item& item : items) {
-        // A separator is a plain line: with a caption some styles draw the "-" beside it.
-        QAction* action = qstrcmp(item.caption, "-") == 0
-                              ? trayMenu_->addSeparator()
-                              : trayMenu_->addAction(text(item.caption));
-        action->setObjectName(text(item.name));
-    }
 }
 
 QAction* Form1::menuItem(const char* name) const {

@@ -91,7 +91,6 @@ private:
     [[noreturn]] static void missingControl(const char* name);
     void buildControls();
     void makeAccessible(const ControlSpec& spec, QWidget* widget);
-    void buildTrayMenu();
     void buildOwners();
     void wireEvents();
     void centreOnScreen();

@@ -13,6 +13,8 @@
 #include "platform/terminationsignals.h"
 #include "platform/ui/qtfiledialogs.h"
 #include "platform/ui/qtmessagebox.h"
+#include "platform/ui/widgets.h"
+#include "schedule/ui/schedule.h"
 #include "wallpaper/backends/wallpaperreset.h"
 
 #include <QApplication>
@@ -33,6 +35,20 @@ public:
         return vlm::RemoveRunValue(valueName);
     }
 };
+
+// Where no copy ran, the pause requests decide the pause at start; the others start as always.
+PauseAtStart pauseAtStart(LaunchRequest request) {
+    switch (request) {
+    case LaunchRequest::Pause:
+        return PauseAtStart::Paused;
+    case LaunchRequest::Resume:
+        return PauseAtStart::Resumed;
+    case LaunchRequest::TogglePause:
+        return PauseAtStart::Toggled;
+    default:
+        return PauseAtStart::AsStored;
+    }
+}
 
 } // namespace
 
@@ -102,6 +118,8 @@ int runWindow(QApplication& app, ApplicationService& service, LaunchRequest requ
                                       .schedule = form.schedule(),
                                       .showSettings = [&form] { form.mnuNastaveni_Click(); },
                                       .quit = [&form] { form.quit().quitRequested(); },
+                                      .list = form.control<EntryList>("Kolekce"),
+                                      .tick = &form.Timer1(),
                                   });
     bool ending = false;
     // The uninstall command line removes the program's files: end at once, even under a
@@ -126,6 +144,7 @@ int runWindow(QApplication& app, ApplicationService& service, LaunchRequest requ
     // option says.
     if (request == LaunchRequest::Show)
         service.ShowSettings();
+    form.schedule().setPauseAtStart(pauseAtStart(request));
     form.Form_Load();
     if (form.uninstalled() || ending)
         return 0;

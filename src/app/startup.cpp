@@ -66,6 +66,7 @@ void Startup::Form_Load() {
     setComboText(ui_.Combo1, currentUnitName(option("jednotky")));
     ui_.PosledniZmena->setText(option("lastCh"));
     ui_.DalsiZmena->setText(option("nextCh"));
+    form_.schedule().restorePause();
 
     if (collection.collectionFile().isEmpty())
         greetFirstStart();
@@ -149,7 +150,8 @@ void Startup::reopenCollection() {
     if (index && *index >= 0 && *index < collection.ListCount())
         collection.setListIndex(*index);
     collection.Kolekce_Click();
-    form_.change().Nahled_Click();
+    if (!form_.schedule().paused()) // a paused program keeps the wallpaper it had
+        form_.change().Nahled_Click();
 }
 
 } // namespace vlm

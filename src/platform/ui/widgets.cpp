@@ -34,7 +34,8 @@ void ImageBox::setPicture(const QImage& picture) {
 
 void ImageBox::setPictureWhenSeen(std::function<void()> request) {
     pending_ = nullptr;
-    if (!isVisible()) { // nothing is under way until the box shows
+    if (!isVisible()) {
+        // Nothing is under way until the box shows: a request it replaced is not awaited.
         setBusy(false);
         pending_ = std::move(request);
         return;
