@@ -11,8 +11,9 @@
 set -euo pipefail
 
 # What the program itself needs at run time besides the libraries it links: libwmf draws text
-# with the URW Type 1 fonts, and "Comic Sans MS" is stood in for by Comic Neue.
-runtime=(fonts-urw-base35 fonts-comic-neue)
+# with the URW Type 1 fonts, "Comic Sans MS" is stood in for by Comic Neue, and Qt's own
+# dialogs and buttons read Czech with Qt's translations.
+runtime=(fonts-urw-base35 fonts-comic-neue qt6-translations-l10n)
 build=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-svg-dev libqt6svg6 libxcb1-dev

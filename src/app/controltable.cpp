@@ -37,11 +37,11 @@ constexpr std::array kControls = {
     ControlSpec{"Label21", L, nullptr, 480, 770, 2055, 285, "vytvořit novou kolekci",
                 "vytvořit novou kolekci, ve které budou definovány obrázky a fotografie, které "
                 "se budou používat jako tapety",
-                9.75, kBlue, kBold},
+                9.75, kBlue, kBold | kCommand},
     ControlSpec{"Label23", L, nullptr, 3720, 770, 1260, 285, "uložit kolekci",
-                "uložit změny v kolekci do souboru", 9.75, kBlue, kBold},
+                "uložit změny v kolekci do souboru", 9.75, kBlue, kBold | kCommand},
     ControlSpec{"Label22", L, nullptr, 6120, 770, 1350, 285, "nahrát kolekci",
-                "nahrát kolekci ze souboru", 9.75, kBlue, kBold},
+                "nahrát kolekci ze souboru", 9.75, kBlue, kBold | kCommand},
 
     // Collection band.
     ControlSpec{"Label34", L, nullptr, 120, 1170, 2145, 240, "aktuálně otevřená kolekce:", "", 8.25,
@@ -59,20 +59,22 @@ constexpr std::array kControls = {
                 "soubory v kolekci", 0, kDefaultColour, 0},
     ControlSpec{"Label17", L, nullptr, 4800, 1800, 3135, 195, "pc_info", "", 6.75, kBlack, 0},
     ControlSpec{"Nahled", ControlKind::Image, nullptr, 4800, 2040, 3135, 2895, "",
-                "kliknutím změníte tapetu ihned", 0, kDefaultColour, kStretch | kBorder},
+                "kliknutím změníte tapetu ihned", 0, kDefaultColour, kStretch | kBorder | kCommand},
     ControlSpec{"Label14", L, nullptr, 4800, 4920, 2625, 195,
                 "klepnutím na náhled změníte tapetu ihned", "", 6.75, kDefaultColour, 0},
     ControlSpec{"Label26", L, nullptr, 120, 5400, 1515, 225, "přidat další soubory", "", 0, kBlue,
-                kDisabled},
+                kDisabled | kCommand},
     ControlSpec{"Label24", L, nullptr, 2880, 5400, 1800, 225, "smazat vybraný záznam",
-                "vymaže aktuálně zvolený soubor z kolekce", 0, kRed, kRightAligned | kDisabled},
+                "vymaže aktuálně zvolený soubor z kolekce", 0, kRed,
+                kRightAligned | kDisabled | kCommand},
 
     // Clock band.
     ControlSpec{"Label36", L, nullptr, 120, 5880, 525, 225, "nyní je", "", 0, kDefaultColour, 0},
     ControlSpec{"AktCas", L, nullptr, 720, 5880, 780, 240, "00:00:00", "", 8.25, kDarkBlue, kBold},
     ControlSpec{"Label20", L, nullptr, 1560, 5880, 2475, 225, "a další změna tapety proběhne v ",
                 "", 0, kDefaultColour, 0},
-    ControlSpec{"DalsiZmena", L, nullptr, 4040, 5880, 780, 240, "00:00:00", "", 8.25, kDarkBlue,
+    // Wider than designed, up to Label5: paused, it says "pozastaveno" in place of Label4.
+    ControlSpec{"DalsiZmena", L, nullptr, 4040, 5880, 1650, 240, "00:00:00", "", 8.25, kDarkBlue,
                 kBold},
     ControlSpec{"Label4", L, nullptr, 4920, 5880, 690, 225, "což je za", "", 0, kDefaultColour, 0},
     ControlSpec{"Label5", L, nullptr, 5730, 5880, 780, 240, "00:00:00", "", 8.25, kDarkBlue, kBold},
@@ -83,7 +85,7 @@ constexpr std::array kControls = {
     ControlSpec{"Label13", L, "Frame1", 120, 240, 4080, 225,
                 "tapeta na pozadí plochy se bude automaticky měnit za", "", 0, kDefaultColour, 0},
     ControlSpec{"Text1", ControlKind::TextBox, "Frame1", 4320, 240, 375, 285, "30",
-                "zde zadejte číselnou hodnotu", 0, kDefaultColour, 0},
+                "zde zadejte číselnou hodnotu", 0, kDefaultColour, 0, "Label13"},
     ControlSpec{"Combo1", ControlKind::ComboBox, "Frame1", 4800, 240, 1335, 345, "minut",
                 "vyberte jednotky času", 0, kDefaultColour, 0},
     ControlSpec{"Check1", ControlKind::CheckBox, "Frame1", 120, 480, 3375, 225,
@@ -98,18 +100,19 @@ constexpr std::array kControls = {
                 "okno s nastavením aplikace nebude po spuštění aplikace zobrazováno", 0,
                 kDefaultColour, kChecked},
     ControlSpec{"Label3", L, "Frame1", 4980, 960, 1245, 225, "najít nové verze",
-                "na internetu vyhledá nové verze aplikace Velmora", 0, kBlue, kRightAligned},
+                "na internetu vyhledá nové verze aplikace Velmora", 0, kBlue,
+                kRightAligned | kCommand},
 
     // Icons and footer.
     ControlSpec{"Image9", ControlKind::Image, nullptr, 6720, 6840, 480, 480, ":/vlm/hide.png",
                 "schovat okno aplikace (aktivace = dvojkliknutí na ikonku aplikace v sysTray)", 0,
-                kDefaultColour, 0},
+                kDefaultColour, kCommand},
     ControlSpec{"Image3", ControlKind::Image, nullptr, 7440, 6840, 480, 480, ":/vlm/quit.bmp",
-                "Ukončit aplikaci", 0, kDefaultColour, 0},
+                "Ukončit aplikaci", 0, kDefaultColour, kCommand},
     ControlSpec{"Label37", L, nullptr, 120, 7440, 4515, 225,
                 "© Velmora – tvůrci aplikace, všechna práva vyhrazena", "", 0, kDefaultColour, 0},
     ControlSpec{"Label38", L, nullptr, 6195, 7440, 1710, 225, "www.velmora.example",
-                "odkaz na web aplikace", 0, kBlue, kRightAligned},
+                "odkaz na web aplikace", 0, kBlue, kRightAligned | kCommand},
 
     // Hidden helpers that hold state.
     ControlSpec{"Text2", ControlKind::TextBox, nullptr, 4680, 0, 735, 330, "", "", 0,
@@ -124,7 +127,7 @@ constexpr std::array kControls = {
 
     // The file picker panel and its children.
     ControlSpec{"NewOrAdd", ControlKind::Panel, nullptr, 8280, 1800, 5055, 7695, "", "", 0,
-                kDefaultColour, kHidden},
+                kDefaultColour, kHidden, nullptr, "přidat soubory do kolekce"},
     ControlSpec{"Image5", ControlKind::Image, "NewOrAdd", 120, 120, 585, 480, ":/vlm/picker.png",
                 "", 0, kDefaultColour, kStretch},
     ControlSpec{"Label28", L, "NewOrAdd", 840, 240, 3000, 345, "přidat soubory do kolekce", "", 12,
@@ -134,13 +137,13 @@ constexpr std::array kControls = {
     ControlSpec{"Favorite", ControlKind::ListBox, "NewOrAdd", 120, 840, 4815, 930, "",
                 "oblíbená umístění", 0, kDefaultColour, kSorted},
     ControlSpec{"Label31", L, "NewOrAdd", 120, 1800, 3105, 270,
-                "přidat aktuální složku k oblíbeným", "", 9.75, kBlue, 0},
+                "přidat aktuální složku k oblíbeným", "", 9.75, kBlue, kCommand},
     ControlSpec{"Label32", L, "NewOrAdd", 3480, 1800, 1410, 270, "smazat umístění", "", 9.75, kRed,
-                kRightAligned},
+                kRightAligned | kCommand},
     ControlSpec{"Drive1", ControlKind::DriveList, "NewOrAdd", 120, 2160, 4815, 345, "", "", 0,
-                kDefaultColour, 0},
+                kDefaultColour, 0, nullptr, "disk"},
     ControlSpec{"Dir1", ControlKind::FolderList, "NewOrAdd", 120, 2640, 4815, 2895, "", "", 0,
-                kDefaultColour, 0},
+                kDefaultColour, 0, nullptr, "složky"},
     ControlSpec{"File1", ControlKind::FileList, "NewOrAdd", 120, 5640, 2895, 1605, "",
                 "vyberte kliknutím soubor nebo i více souborů pomocí klávesy SHIFT nebo CTRL nebo "
                 "dvojklikněte pro vložení aktuálního souboru",
@@ -148,9 +151,9 @@ constexpr std::array kControls = {
     ControlSpec{"Nahled2", ControlKind::Image, "NewOrAdd", 3120, 5640, 1815, 1695, "",
                 "náhled obrázku", 0, kDefaultColour, kStretch | kBorder},
     ControlSpec{"Label30", L, "NewOrAdd", 120, 7320, 2265, 285, "Přidat výběr do kolekce", "", 9.75,
-                kBlue, kBold},
+                kBlue, kBold | kCommand},
     ControlSpec{"Label29", L, "NewOrAdd", 4320, 7320, 630, 285, "Storno", "Návrat zpět", 9.75, kRed,
-                kBold | kRightAligned},
+                kBold | kRightAligned | kCommand},
 };
 
 } // namespace

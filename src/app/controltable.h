@@ -29,6 +29,9 @@ enum ControlFlag : unsigned {
     kSorted = 1u << 5,
     kChecked = 1u << 6,
     kBold = 1u << 7,
+    // A click runs a command: the control takes focus by Tab, runs with Enter or Space and
+    // presents itself to screen readers as a link (labels) or a button (pictures).
+    kCommand = 1u << 8,
 };
 
 inline constexpr QRgb kDefaultColour = 0x00000000; // alpha 0: the system colour
@@ -47,6 +50,10 @@ struct ControlSpec {
     double fontPoints; // 0: the window font
     QRgb colour;       // text colour (kDefaultColour: the system's)
     unsigned flags;
+    // What a screen reader calls a control without a caption of its own: the caption of the
+    // control named in labelledBy (the label beside it), else spokenName, else the tooltip.
+    const char* labelledBy = nullptr;
+    const char* spokenName = nullptr;
 };
 
 std::span<const ControlSpec> form1Controls();

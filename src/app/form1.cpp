@@ -1,7 +1,10 @@
 #include "app/form1.h"
 
+#include "app/controlbuilder.h"
 #include "app/controltable.h"
+#include "app/hideicon.h"
 #include "app/hovereffects.h"
+#include "app/keyboard.h"
 #include "app/options.h"
 #include "app/quit.h"
 #include "app/startup.h"
@@ -9,8 +12,10 @@
 #include "collection/ui/commands.h"
 #include "collection/ui/picker.h"
 #include "desktop/ui/tray.h"
+#include "desktop/ui/traymenu.h"
 #include "desktop/ui/updatelinks.h"
 #include "favorites/ui/favorites.h"
+#include "platform/ui/controlaccess.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
 #include "schedule/ui/tickpace.h"
@@ -37,106 +42,6 @@ namespace {
 
 QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
-}
-
-QFont controlFont(const QFont& windowFont, const ControlSpec& spec) {
-    QFont font = windowFont;
-    if (spec.fontPoints > 0)
-        font.setPointSizeF(spec.fontPoints);
-    font.setBold((spec.flags & kBold) != 0);
-    return font;
-}
-
-void setTextColour(QWidget* widget, QRgb colour) {
-    if (qAlpha(colour) == 0)
-        return;
-    // The disabled group keeps the style's colours, so a disabled link looks disabled.
-    QPalette palette = widget->palette();
-    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
-        for (const QPalette::ColorRole role :
-             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            palette.setColor(group, role, QColor::fromRgb(colour));
-    widget->setPalette(palette);
-}
-
-QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
-    switch (spec.kind) {
-    case ControlKind::Label: {
-        auto* label = new ClickableLabel(text(spec.caption), parent);
-        label->setTextFormat(Qt::PlainText);
-        label->setAlignment((spec.flags & kRightAligned ? Qt::AlignRight : Qt::AlignLeft) |
-                            Qt::AlignTop);
-        return label;
-    }
-    case ControlKind::Image: {
-        auto* image = new ImageBox(parent);
-        image->setStretch((spec.flags & kStretch) != 0);
-        image->setBorder((spec.flags & kBorder) != 0);
-        if (*spec.caption)
-            image->setPicture(QImage(text(spec.caption)));
-        return image;
-    }
-    case ControlKind::ListBox:
-        // A plain list box holds its entries as strings (the collection's 32,767 paths cost no
-        // item objects). A sorted one is kept in order by its owner (addSorted): Qt would sort
-        // by code point, not alphabetically for the user's language.
-        if (!(spec.flags & kSorted))
-            return new EntryList(parent);
-        [[fallthrough]];
-    case ControlKind::FolderList: {
-        auto* list = new QListWidget(parent);
-        list->setUniformItemSizes(true);
-        return list;
-    }
-    case ControlKind::FileList: {
-        auto* list = new QListWidget(parent);
-        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        list->setUniformItemSizes(true);
-        return list;
-    }
-    case ControlKind::TextBox: {
-        auto* edit = new QLineEdit(text(spec.caption), parent);
-        edit->setValidator(new MaxLengthValidator(3, edit));
-        return edit;
-    }
-    case ControlKind::ComboBox: {
-        auto* combo = new QComboBox(parent);
-        combo->setEditable(true);
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->addItems(
-            {QStringLiteral("sekund"), QStringLiteral("minut"), QStringLiteral("hodin")});
-        setComboText(combo, text(spec.caption));
-        // Only a pick from the list chooses an item. Typed text stays as typed: no completion,
-        // and Enter or leaving the box does not turn a matching text into a choice.
-        combo->setCompleter(nullptr);
-        QObject::disconnect(combo->lineEdit(), &QLineEdit::returnPressed, combo, nullptr);
-        QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
-        return combo;
-    }
-    case ControlKind::DriveList:
-        return new QComboBox(parent);
-    case ControlKind::CheckBox: {
-        auto* check = new QCheckBox(text(spec.caption), parent);
-        check->setChecked((spec.flags & kChecked) != 0);
-        return check;
-    }
-    case ControlKind::Frame: {
-        auto* frame = new QGroupBox(text(spec.caption), parent);
-        frame->setFlat(true);
-        return frame;
-    }
-    case ControlKind::Panel: {
-        auto* panel = new QFrame(parent);
-        panel->setAutoFillBackground(true);
-        QPalette palette = panel->palette();
-        palette.setColor(QPalette::Window, QColor(255, 255, 192));
-        panel->setPalette(palette);
-        return panel;
-    }
-    case ControlKind::Line:
-        return new LineControl(parent, QColor::fromRgb(spec.colour));
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -168,8 +73,9 @@ Form1::Form1(Services services, QWidget* parent)
     timer1_.setObjectName(QStringLiteral("Timer1"));
     timer1_.setInterval(100);
 
+    access_ = new ControlAccess(this);
     buildControls();
-    buildTrayMenu();
+    trayMenu_ = createTrayMenu(this);
     buildOwners();
     wireEvents();
 }
@@ -202,9 +108,11 @@ void Form1::buildOwners() {
                                                .Combo1 = control<QComboBox>("Combo1"),
                                                .Text2 = control<QLineEdit>("Text2"),
                                                .DalsiZmena = control<QLabel>("DalsiZmena"),
+                                               .Label4 = control<QLabel>("Label4"),
                                                .AktCas = control<QLabel>("AktCas"),
                                                .Label5 = control<QLabel>("Label5"),
                                                .mnuZmenaTap = menuItem("mnuZmenaTap"),
+                                               .mnuPause = menuItem("mnuPause"),
                                            });
     picker_ = std::make_unique<Picker>(this, services_,
                                        PickerControls{
@@ -243,6 +151,7 @@ void Form1::buildOwners() {
                                               .Label17 = control<QLabel>("Label17"),
                                               .Check3 = control<QCheckBox>("Check3"),
                                               .mnuChangeNow = menuItem("mnuChangeNow"),
+                                              .mnuPrevious = menuItem("mnuPrevious"),
                                           },
                                           *collection_, *schedule_);
     options_ = std::make_unique<Options>(this, services_,
@@ -278,6 +187,16 @@ void Form1::buildOwners() {
                                                  .Favorite = control<QListWidget>("Favorite"),
                                                  .SouborKolekce = control<QLabel>("SouborKolekce"),
                                              });
+    keyboard_ = std::make_unique<KeyboardAccess>(this,
+                                                 KeyboardControls{
+                                                     .Kolekce = control<EntryList>("Kolekce"),
+                                                     .Label24 = control<ClickableLabel>("Label24"),
+                                                     .NewOrAdd = control<QFrame>("NewOrAdd"),
+                                                     .File1 = control<QListWidget>("File1"),
+                                                 },
+                                                 *access_, *collection_, *picker_);
+    hideIcon_ =
+        std::make_unique<HideIcon>(this, services_.messages, *tray_, control<ImageBox>("Image9"));
     startup_ =
         std::make_unique<Startup>(*this, StartupControls{
                                              .AktPozice = control<QLabel>("AktPozice"),
@@ -305,9 +224,7 @@ void Form1::buildControls() {
         widget->setFont(controlFont(font(), spec));
         if (*spec.tooltip)
             widget->setToolTip(text(spec.tooltip));
-        // Captions name themselves to screen readers; pictures are named by their tooltips.
-        if (spec.kind == ControlKind::Image && *spec.tooltip)
-            widget->setAccessibleName(text(spec.tooltip));
+        makeAccessible(spec, widget);
         if (spec.flags & kDisabled)
             widget->setEnabled(false);
         if (spec.flags & kHidden)
@@ -315,28 +232,30 @@ void Form1::buildControls() {
     }
 }
 
-void Form1::buildTrayMenu() {
-    trayMenu_ = new QMenu(QStringLiteral("trayMENU"), this);
-    trayMenu_->setObjectName(QStringLiteral("mnuTray"));
-    struct Item {
-        const char* name;
-        const char* caption;
-    };
-    const Item items[] = {
-        {"mnuNastaveni", "&Zobrazit nastavení"},
-        {"mnuChangeNow", "Z&měnit tapetu ihned"},
-        {"mnuSep001", "-"},
-        {"mnuZmenaTap", "změna tapety za XX:XX:XX"},
-        {"mnuSep002", "-"},
-        {"mnuBar_Quit", "&Ukončit aplikaci Velmora"},
-    };
-    for (const Item& item : items) {
-        // A separator is a plain line: with a caption some styles draw the "-" beside it.
-        QAction* action = qstrcmp(item.caption, "-") == 0
-                              ? trayMenu_->addSeparator()
-                              : trayMenu_->addAction(text(item.caption));
-        action->setObjectName(text(item.name));
+void Form1::makeAccessible(const ControlSpec& spec, QWidget* widget) {
+    // Labels, check boxes and the frame are named by their captions. Other controls by the
+    // label beside them, else by a name of their own, else by their tooltip's design text.
+    QString name;
+    if (spec.labelledBy) {
+        auto* label = control<QLabel>(spec.labelledBy);
+        label->setBuddy(widget);
+        name = label->text();
+    } else if (spec.spokenName) {
+        name = text(spec.spokenName);
+    } else if (spec.kind != ControlKind::Label && spec.kind != ControlKind::CheckBox &&
+               spec.kind != ControlKind::Frame) {
+        name = text(spec.tooltip);
     }
+    if (!name.isEmpty())
+        widget->setAccessibleName(name);
+    if (*spec.tooltip)
+        access_->describeByToolTip(widget);
+    if (spec.kind == ControlKind::ComboBox || spec.kind == ControlKind::DriveList)
+        ControlAccess::nameChoiceBox(static_cast<QComboBox*>(widget));
+    if (spec.flags & kCommand)
+        access_->addCommand(static_cast<ClickableLabel*>(widget), spec.kind == ControlKind::Image
+                                                                      ? CommandRole::Button
+                                                                      : CommandRole::Link);
 }
 
 QAction* Form1::menuItem(const char* name) const {
@@ -372,8 +291,16 @@ void Form1::mnuNastaveni_Click() {
 }
 
 void Form1::Image9_Click() {
-    if (tray_->canHideWindow())
+    if (hideIcon_->canHide())
         hide();
+}
+
+bool Form1::focusNextPrevChild(bool next) {
+    if (QWidget* inPanel = keyboard_->nextInPanel(next)) {
+        inPanel->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
+    return QWidget::focusNextPrevChild(next);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -14,11 +14,15 @@ namespace vlm {
 
 class CollectionList;
 class CollectionCommands;
+class ControlAccess;
+class HideIcon;
+class KeyboardAccess;
 class Favorites;
 class Picker;
 class Schedule;
 class WallpaperChange;
 class HoverEffects;
+struct ControlSpec;
 class Options;
 class Quit;
 class Startup;
@@ -74,17 +78,19 @@ public:
     // the front.
     void mnuNastaveni_Click();
     // Hide to the tray; the timer and the tray icon stay. Without a tray to bring it back the
-    // window stays on screen.
+    // window stays on screen, and the icon says why.
     void Image9_Click();
+    HideIcon& hideIcon() { return *hideIcon_; }
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     [[noreturn]] static void missingControl(const char* name);
     void buildControls();
-    void buildTrayMenu();
+    void makeAccessible(const ControlSpec& spec, QWidget* widget);
     void buildOwners();
     void wireEvents();
     void centreOnScreen();
@@ -92,6 +98,7 @@ private:
     Services services_;
     QTimer timer1_;
     QMenu* trayMenu_ = nullptr;
+    ControlAccess* access_ = nullptr;
     std::unique_ptr<CollectionList> collection_;
     std::unique_ptr<Schedule> schedule_;
     std::unique_ptr<Picker> picker_;
@@ -105,6 +112,8 @@ private:
     std::unique_ptr<UpdateLinks> links_;
     std::unique_ptr<Startup> startup_;
     std::unique_ptr<TickPace> tickPace_;
+    std::unique_ptr<KeyboardAccess> keyboard_;
+    std::unique_ptr<HideIcon> hideIcon_;
     bool hiddenAtStart_ = false;
     bool uninstalled_ = false;
     bool startupDone_ = false;

@@ -5,6 +5,8 @@
 #include "version.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <cstdio>
 
 namespace {
@@ -18,11 +20,25 @@ QString methodFor(vlm::LaunchRequest request) {
     switch (request) {
     case vlm::LaunchRequest::ChangeNow:
         return QStringLiteral("ChangeNow");
+    case vlm::LaunchRequest::Previous:
+        return QStringLiteral("Previous");
+    case vlm::LaunchRequest::Pause:
+        return QStringLiteral("Pause");
+    case vlm::LaunchRequest::Resume:
+        return QStringLiteral("Resume");
     case vlm::LaunchRequest::Quit:
         return QStringLiteral("Quit");
     default:
         return QStringLiteral("ShowSettings");
     }
+}
+
+bool askRunningCopy(vlm::LaunchRequest request) {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    // The running copy toggles, so two quick toggles never read the same state.
+    if (request == vlm::LaunchRequest::TogglePause)
+        return vlm::activateRunningCopyAction(bus, QStringLiteral("pause-or-resume"));
+    return vlm::callRunningCopy(bus, methodFor(request));
 }
 
 } // namespace
@@ -54,16 +70,21 @@ int main(int argc, char** argv) {
         display ? std::make_unique<QApplication>(argc, argv)
                 : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vlm"));
-    if (command.request == vlm::LaunchRequest::Uninstall && !display)
-        return vlm::uninstallWithoutDisplay();
+    if (display) {
+        // The window speaks Czech; so do Qt's own dialogs and buttons (file dialogs, Yes/No).
+        auto* qtCzech = new QTranslator(app.get());
+        if (qtCzech->load(QStringLiteral("qtbase_cs"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(qtCzech);
+    }
+    if (command.request == vlm::LaunchRequest::Uninstall)
+        return vlm::uninstallProgram(*app, display);
 
     vlm::ApplicationService service;
     if (command.request != vlm::LaunchRequest::Uninstall) {
         switch (vlm::claimInstance(QDBusConnection::sessionBus(), service)) {
         case vlm::InstanceRole::Running:
-            return vlm::callRunningCopy(QDBusConnection::sessionBus(), methodFor(command.request))
-                       ? 0
-                       : 1;
+            return askRunningCopy(command.request) ? 0 : 1;
         case vlm::InstanceRole::NoBus:
             if (command.request == vlm::LaunchRequest::Quit) {
                 print(stderr, QStringLiteral("vlm: bez sběrnice sezení (D-Bus) nelze běžící "

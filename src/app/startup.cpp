@@ -1,9 +1,11 @@
 #include "app/startup.h"
 
 #include "app/form1.h"
+#include "app/hideicon.h"
 #include "app/options.h"
 #include "app/uninstall.h"
 #include "collection/ui/collectionlist.h"
+#include "collection/ui/commands.h"
 #include "collection/ui/picker.h"
 #include "common/numbers.h"
 #include "desktop/ui/tray.h"
@@ -37,7 +39,9 @@ void Startup::Form_Load() {
     collection.setCollectionFile(QString());
     collection.setCount(QString());
     ui_.AktPozice->setText(QString());
-    form_.picker().pointAt(services.facts.executableFolder);
+    // The picker starts where the collection dialogs do: the user's pictures for an installed
+    // program, its own folder for a portable copy.
+    form_.picker().pointAt(form_.commands().collectionsFolder());
 
     ui_.verze->setText(QStringLiteral("verze: %1.%2.%3a")
                            .arg(services.facts.versionMajor)
@@ -45,11 +49,13 @@ void Startup::Form_Load() {
                            .arg(services.facts.versionRevision));
 
     form_.tray().CreateTray_Click();
+    form_.hideIcon().refresh();
 
     form_.options().restore();
-    if (ui_.Check2->isChecked()) {
+    // Without a tray the window stays; the hide icon's tooltip already says why.
+    if (ui_.Check2->isChecked() && form_.tray().canHideWindow()) {
         form_.Image9_Click();
-        form_.hiddenAtStart_ = form_.tray().canHideWindow();
+        form_.hiddenAtStart_ = true;
     }
     form_.options().applyAutostart();
 
@@ -60,6 +66,7 @@ void Startup::Form_Load() {
     setComboText(ui_.Combo1, currentUnitName(option("jednotky")));
     ui_.PosledniZmena->setText(option("lastCh"));
     ui_.DalsiZmena->setText(option("nextCh"));
+    form_.schedule().restorePause();
 
     if (collection.collectionFile().isEmpty())
         greetFirstStart();
@@ -143,7 +150,8 @@ void Startup::reopenCollection() {
     if (index && *index >= 0 && *index < collection.ListCount())
         collection.setListIndex(*index);
     collection.Kolekce_Click();
-    form_.change().Nahled_Click();
+    if (!form_.schedule().paused()) // a paused program keeps the wallpaper it had
+        form_.change().Nahled_Click();
 }
 
 } // namespace vlm

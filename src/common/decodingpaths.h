@@ -6,6 +6,11 @@
 
 namespace vlm {
 
+// Set in the decoding helper's environment when bubblewrap starts it: its view of the file
+// system then holds only what decoding reads, also where the kernel offers no Landlock.
+inline constexpr char kHelperSandboxVariable[] = "VLM_DECODE_SANDBOX";
+inline constexpr char kHelperSandboxBubblewrap[] = "bubblewrap";
+
 // The folders and files the decoding helper reads: libraries (also those loaded late, such as
 // Qt's platform and image plugins) with the linker's cache, locales, fonts and fontconfig's
 // configuration and caches. The helper's Landlock rules and its bubblewrap view are made from

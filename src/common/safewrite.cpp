@@ -1,8 +1,20 @@
 #include "common/safewrite.h"
 
 #include <QSaveFile>
+#include <atomic>
 
 namespace vlm {
+namespace {
+std::atomic_bool filesStopped{false};
+} // namespace
+
+void stopWritingFiles() {
+    filesStopped = true;
+}
+
+bool writingFilesStopped() {
+    return filesStopped;
+}
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
     return writeFileAtomically(
@@ -12,6 +24,11 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 
 bool writeFileAtomically(const QString& path, qint64 size,
                          const std::function<bool(QIODevice&)>& write, QString* error) {
+    if (writingFilesStopped()) {
+        if (error)
+            *error = QStringLiteral("the program was uninstalled");
+        return false;
+    }
     QSaveFile file(path);
     auto fail = [&](const QString& reason) {
         file.cancelWriting();

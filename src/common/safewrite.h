@@ -7,6 +7,11 @@
 
 namespace vlm {
 
+// From now on the program writes no file (every write fails): its files were removed for good
+// by the uninstall command line, and a copy still running must not bring them back.
+void stopWritingFiles();
+bool writingFilesStopped();
+
 // Replaces the file at path with bytes atomically: the old file stays intact unless every
 // byte was written and committed. Returns false (with a reason in error) otherwise.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);

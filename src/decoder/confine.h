@@ -9,8 +9,9 @@ namespace vlm::decoder {
 
 enum class Confinement {
     Full,            // system-call filter and file-system rules
-    FilesUnconfined, // the kernel offers no Landlock: system-call filter only
-    Failed,          // no system-call filter: nothing may be decoded
+    FilesInSandbox,  // the kernel offers no Landlock, bubblewrap shows only what decoding reads
+    FilesUnconfined, // neither Landlock nor bubblewrap: system-call filter only
+    Failed,          // refused (said why on standard error): nothing may be decoded
 };
 
 // What a fuzzer run around the decoders needs beyond them: its corpus and inputs to read, and
@@ -20,16 +21,30 @@ struct FuzzerRoom {
     QStringList writable;
 };
 
-// Confines this process for good. Called before the first byte of input is read.
+// Confines this process for good. Called before the first byte of input is read, while only
+// standard input, output and error are open and only one thread runs (a fuzzer run may hold
+// descriptors of its own).
 Confinement confineDecoding(const FuzzerRoom& fuzzer = {});
 
 // decodingReadablePaths(), and what the build's sanitizer reads.
 QStringList readablePaths();
 
+// Loads what the decoders would otherwise load on first use (Qt's plugins, text converters),
+// so that the system-call filter can forbid every new executable mapping.
+void loadLateLibraries();
+
+enum class FileRules {
+    Applied,
+    Unavailable, // the kernel offers no Landlock
+    Failed,      // the kernel offers Landlock, but the rules could not be made or applied
+};
+
+// The Landlock version the kernel offers; 0 for none.
+int landlockVersion();
+
 // Landlock: every file outside `readable` and `writable` becomes unreadable, and nothing
-// outside `writable` is writable. False when the kernel offers no Landlock or the rules could
-// not be applied.
-bool restrictFiles(const QStringList& readable, const QStringList& writable);
+// outside `writable` is writable. Binds the calling thread only.
+FileRules restrictFiles(const QStringList& readable, const QStringList& writable);
 
 // seccomp: the system calls decoding makes, and nothing else; for a fuzzer also writing files
 // (where Landlock lets it), removing them, and its timers and resource counts.

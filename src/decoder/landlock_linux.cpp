@@ -43,11 +43,6 @@ constexpr uint64_t kNetConnectTcp = 1ULL << 1;             // version 4
 constexpr uint64_t kScopeAbstractUnixSocket = 1ULL << 0;   // version 6
 constexpr uint64_t kScopeSignal = 1ULL << 1;               // version 6
 
-int landlockVersion() {
-    const long version = syscall(SYS_landlock_create_ruleset, nullptr, 0, kCreateRulesetVersion);
-    return version < 0 ? 0 : static_cast<int>(version);
-}
-
 // Every right the kernel knows is handled, so each one not granted by a rule is denied; the
 // rights of newer versions are left out on older kernels, as Landlock's documentation asks.
 RulesetAttr rulesetFor(int version) {
@@ -98,25 +93,31 @@ bool allow(int ruleset, const QString& path, uint64_t rights, uint64_t handled) 
 
 } // namespace
 
-bool restrictFiles(const QStringList& readable, const QStringList& writable) {
+int landlockVersion() {
+    const long version = syscall(SYS_landlock_create_ruleset, nullptr, 0, kCreateRulesetVersion);
+    return version < 0 ? 0 : static_cast<int>(version);
+}
+
+FileRules restrictFiles(const QStringList& readable, const QStringList& writable) {
     const int version = landlockVersion();
     if (version < 1)
-        return false;
+        return FileRules::Unavailable;
     const RulesetAttr attr = rulesetFor(version);
     const Fd ruleset(static_cast<int>(syscall(SYS_landlock_create_ruleset, &attr, sizeof attr, 0)));
     if (ruleset.get() < 0)
-        return false;
+        return FileRules::Failed;
     const uint64_t reading = kReadFile | kReadDir;
     const uint64_t writing = reading | kWriteFile | kMakeReg | kRemoveFile | kTruncate;
     for (const QString& path : readable) {
         if (!allow(ruleset.get(), path, reading, attr.handledAccessFs))
-            return false;
+            return FileRules::Failed;
     }
     for (const QString& path : writable) {
         if (!allow(ruleset.get(), path, writing, attr.handledAccessFs))
-            return false;
+            return FileRules::Failed;
     }
-    return syscall(SYS_landlock_restrict_self, ruleset.get(), 0) == 0;
+    return syscall(SYS_landlock_restrict_self, ruleset.get(), 0) == 0 ? FileRules::Applied
+                                                                      : FileRules::Failed;
 }
 
 } // namespace vlm::decoder

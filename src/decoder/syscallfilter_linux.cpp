@@ -72,6 +72,7 @@ constexpr int kAllowed[] = {
     SCMP_SYS(clock_nanosleep),
     SCMP_SYS(nanosleep),
     SCMP_SYS(gettimeofday),
+    SCMP_SYS(restart_syscall), // a sleep or wait resumed after the process was stopped
     SCMP_SYS(exit),
     SCMP_SYS(exit_group),
     // Qt's event loop wakes itself through an eventfd or a pipe
@@ -150,16 +151,15 @@ bool addArgumentRules(const Filter& filter, bool forFuzzer) {
         (forFuzzer || (allowMasked(filter, SCMP_SYS(openat), 2, kWriteFlags, 0) &&
                        allowMasked(filter, SCMP_SYS(open), 1, kWriteFlags, 0))) &&
         add(filter, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(openat2)) &&
-        // no new executable memory; libraries loaded late are mapped executable from their
-        // files, which Landlock keeps to the system's library folders
+        // no new executable memory at all, from a file or not: what loads late was loaded
+        // before the filter (loadLateLibraries)
         allowMasked(filter, SCMP_SYS(mmap), 2, PROT_EXEC, 0) &&
-        allowMasked(filter, SCMP_SYS(mmap), 3, MAP_ANONYMOUS, 0) &&
         allowMasked(filter, SCMP_SYS(mprotect), 2, PROT_EXEC, 0) &&
         // threads, but no new process; clone3 hides its flags, so glibc is sent to clone
         allowMasked(filter, SCMP_SYS(clone), 0, CLONE_THREAD, CLONE_THREAD) &&
         add(filter, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3)) &&
-        // signals only to itself (abort() and raise())
-        allowEqual(filter, SCMP_SYS(kill), 0, {self, 0}) &&
+        // signals only to itself (abort() and raise()), not to its process group
+        allowEqual(filter, SCMP_SYS(kill), 0, {self}) &&
         allowEqual(filter, SCMP_SYS(tgkill), 0, {self}) &&
         // reading its own limits, never raising them
         add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64),

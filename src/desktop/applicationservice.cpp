@@ -25,17 +25,55 @@ QString interfaceName() {
 ApplicationService::ApplicationService(QObject* parent) : QObject(parent) {
     new VelmoraAdaptor(this);
     new ApplicationAdaptor(this);
+    announce_.setSingleShot(true);
+    announce_.setInterval(0);
+    connect(&announce_, &QTimer::timeout, this, &ApplicationService::announceChanges);
+}
+
+void ApplicationService::noteStatusChange() {
+    if (!announce_.isActive())
+        announce_.start();
+}
+
+void ApplicationService::announceChanges() {
+    const Status now = status();
+    QVariantMap changed;
+    const auto compare = [&changed](const char* name, const auto& was, const auto& is) {
+        if (was != is)
+            changed.insert(QString::fromLatin1(name), is);
+    };
+    compare("CollectionFile", announced_.collectionFile, now.collectionFile);
+    compare("Count", announced_.count, now.count);
+    compare("CurrentIndex", announced_.currentIndex, now.currentIndex);
+    compare("NextChange", announced_.nextChange, now.nextChange);
+    compare("Paused", announced_.paused, now.paused);
+    announced_ = now;
+    if (!changed.isEmpty())
+        Q_EMIT propertiesChanged(changed);
 }
 
 void ApplicationService::post(std::function<void()> Handlers::*handler) {
     queue_.post([this, handler] {
         if (const std::function<void()>& run = handlers_.*handler)
             run();
+        noteStatusChange();
     });
 }
 
 void ApplicationService::ChangeNow() {
     post(&Handlers::changeNow);
+}
+
+void ApplicationService::Previous() {
+    post(&Handlers::previous);
+}
+
+void ApplicationService::Pause() {
+    post(&Handlers::pause);
+}
+
+void ApplicationService::Resume() {
+    post(&Handlers::resume);
 }
 
 void ApplicationService::ShowSettings() {
@@ -44,6 +82,11 @@ void ApplicationService::ShowSettings() {
 
 void ApplicationService::Quit() {
     post(&Handlers::quit);
+}
+
+void ApplicationService::QuitWithoutSaving() {
+    if (quitWithoutSaving_)
+        quitWithoutSaving_();
 }
 
 void ApplicationService::Activate(const QVariantMap&) {
@@ -60,6 +103,10 @@ void ApplicationService::ActivateAction(const QString& actionName, const QVarian
     // The action names of the desktop entry.
     if (actionName == QLatin1String("change-now"))
         ChangeNow();
+    else if (actionName == QLatin1String("previous"))
+        Previous();
+    else if (actionName == QLatin1String("pause-or-resume"))
+        post(&Handlers::togglePause);
     else if (actionName == QLatin1String("show-settings"))
         ShowSettings();
     else if (calledFromDBus())
@@ -76,21 +123,46 @@ InstanceRole claimInstance(const QDBusConnection& bus, ApplicationService& servi
         connection.interface()->registerService(serviceName(),
                                                 QDBusConnectionInterface::DontQueueService,
                                                 QDBusConnectionInterface::DontAllowReplacement);
-    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
+    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) {
+        QObject::connect(&service, &ApplicationService::propertiesChanged, &service,
+                         [connection](const QVariantMap& changed) mutable {
+                             QDBusMessage signal = QDBusMessage::createSignal(
+                                 objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
+                                 QStringLiteral("PropertiesChanged"));
+                             signal << interfaceName() << changed << QStringList();
+                             connection.send(signal);
+                         });
         return InstanceRole::First;
+    }
     connection.unregisterObject(objectPath());
     return reply.isValid() ? InstanceRole::Running : InstanceRole::NoBus;
 }
 
-bool callRunningCopy(const QDBusConnection& bus, const QString& method) {
+namespace {
+
+bool sendToRunningCopy(const QDBusConnection& bus, const QDBusMessage& call) {
     QDBusConnection connection = bus;
-    const QDBusMessage reply = connection.call(
-        QDBusMessage::createMethodCall(serviceName(), objectPath(), interfaceName(), method));
+    const QDBusMessage reply = connection.call(call);
     if (reply.type() == QDBusMessage::ReplyMessage)
         return true;
     qCWarning(instanceLog).noquote()
         << QStringLiteral("běžící kopie neodpověděla: %1").arg(reply.errorMessage());
     return false;
+}
+
+} // namespace
+
+bool callRunningCopy(const QDBusConnection& bus, const QString& method) {
+    return sendToRunningCopy(
+        bus, QDBusMessage::createMethodCall(serviceName(), objectPath(), interfaceName(), method));
+}
+
+bool activateRunningCopyAction(const QDBusConnection& bus, const QString& action) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        serviceName(), objectPath(), QStringLiteral("org.freedesktop.Application"),
+        QStringLiteral("ActivateAction"));
+    call << action << QVariant(QVariantList()) << QVariantMap();
+    return sendToRunningCopy(bus, call);
 }
 
 } // namespace vlm

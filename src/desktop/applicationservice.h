@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QObject>
+#include <QTimer>
 #include <QVariantMap>
 #include <functional>
 
@@ -12,17 +13,22 @@ namespace vlm {
 
 // The running program's object on the session bus (interface and object path from the
 // application id, see dbus/*.xml). Method calls are answered at once and carried out through
-// the request queue; properties are read on the spot.
+// the request queue; properties are read on the spot, and their changes are announced.
 class ApplicationService : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_PROPERTY(QString CollectionFile READ CollectionFile)
     Q_PROPERTY(int Count READ Count)
     Q_PROPERTY(int CurrentIndex READ CurrentIndex)
     Q_PROPERTY(QString NextChange READ NextChange)
+    Q_PROPERTY(bool Paused READ Paused)
 public:
     // What the window's own controls do for each request.
     struct Handlers {
         std::function<void()> changeNow;
+        std::function<void()> previous;
+        std::function<void()> pause;
+        std::function<void()> resume;
+        std::function<void()> togglePause;
         std::function<void()> showSettings;
         std::function<void()> quit;
     };
@@ -31,23 +37,42 @@ public:
         int count = 0;
         int currentIndex = -1;
         QString nextChange;
+        bool paused = false;
     };
 
     explicit ApplicationService(QObject* parent = nullptr);
 
     void setHandlers(Handlers handlers) { handlers_ = std::move(handlers); }
     void setStatusSource(std::function<Status()> source) { status_ = std::move(source); }
+    // Runs at once, not through the queue: the uninstall must not wait for a question.
+    void setQuitWithoutSaving(std::function<void()> handler) {
+        quitWithoutSaving_ = std::move(handler);
+    }
     RequestQueue& queue() { return queue_; }
 
     QString CollectionFile() const { return status().collectionFile; }
     int Count() const { return status().count; }
     int CurrentIndex() const { return status().currentIndex; }
     QString NextChange() const { return status().nextChange; }
+    bool Paused() const { return status().paused; }
+
+    // The status may have changed: it is compared with what was last announced once the event
+    // loop turns, so a burst of changes (a long collection loading) makes one announcement.
+    void noteStatusChange();
+
+Q_SIGNALS:
+    // The properties whose values differ from the last announcement, by name.
+    void propertiesChanged(const QVariantMap& changed);
 
 public Q_SLOTS:
     void ChangeNow();
+    void Next() { ChangeNow(); }
+    void Previous();
+    void Pause();
+    void Resume();
     void ShowSettings();
     void Quit();
+    void QuitWithoutSaving();
 
     // org.freedesktop.Application
     void Activate(const QVariantMap& platformData);
@@ -58,10 +83,14 @@ public Q_SLOTS:
 private:
     Status status() const { return status_ ? status_() : Status{}; }
     void post(std::function<void()> Handlers::*handler);
+    void announceChanges();
 
     RequestQueue queue_;
     Handlers handlers_;
     std::function<Status()> status_;
+    std::function<void()> quitWithoutSaving_;
+    Status announced_; // what a reader saw before the first announcement
+    QTimer announce_;
 };
 
 // Names on the session bus, all from the application id.
@@ -76,10 +105,13 @@ enum class InstanceRole {
 };
 
 // Publishes the service and tries to own the application's name: the first copy owns it, so
-// of two copies started at the same moment exactly one becomes the running one.
+// of two copies started at the same moment exactly one becomes the running one. The first copy
+// sends the service's property changes as org.freedesktop.DBus.Properties.PropertiesChanged.
 InstanceRole claimInstance(const QDBusConnection& bus, ApplicationService& service);
 
-// Calls a method of the running copy; on failure says why on stderr and returns false.
+// Calls a method of the running copy's own interface, or with an action name runs that action of
+// org.freedesktop.Application; on failure says why on stderr and returns false.
 bool callRunningCopy(const QDBusConnection& bus, const QString& method);
+bool activateRunningCopyAction(const QDBusConnection& bus, const QString& action);
 
 } // namespace vlm

@@ -46,4 +46,9 @@ QByteArray autostartEntryContent(const QString& valueName, const QString& data);
 // UTF-16).
 bool SetRunValue(const QString& valueName, const QString& data);
 
+// Deletes the user's entry valueName. Where a system-wide entry of that name exists, the user's
+// disabled entry must keep hiding it, so it is written as SetRunValue does for off. Returns false
+// when the entry could not be deleted or written.
+bool RemoveRunValue(const QString& valueName);
+
 } // namespace vlm

@@ -4,6 +4,7 @@
 #include "desktop/autostartentry.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -15,10 +16,8 @@ bool isUsableEntryName(const QString& name) {
            !name.contains(QChar(0)) && name.isValidUtf16();
 }
 
-// Whether an entry of this file name exists that a disabled one must replace or hide.
-bool entryExists(const QString& fileName) {
-    if (QFileInfo::exists(AddBackslash(autostartFolder()) + fileName))
-        return true;
+// Whether a system-wide entry of this file name exists that a disabled one must hide.
+bool systemEntryExists(const QString& fileName) {
     QString systemFolders = qEnvironmentVariable("XDG_CONFIG_DIRS");
     if (systemFolders.isEmpty())
         systemFolders = QStringLiteral("/etc/xdg");
@@ -27,6 +26,12 @@ bool entryExists(const QString& fileName) {
         return QDir::isAbsolutePath(folder) &&
                QFileInfo::exists(AddBackslash(folder) + QStringLiteral("autostart/") + fileName);
     });
+}
+
+// Whether an entry of this file name exists that a disabled one must replace or hide.
+bool entryExists(const QString& fileName) {
+    return QFileInfo::exists(AddBackslash(autostartFolder()) + fileName) ||
+           systemEntryExists(fileName);
 }
 
 } // namespace
@@ -62,6 +67,18 @@ bool SetRunValue(const QString& valueName, const QString& data) {
     QString error;
     if (!writeFileAtomically(path, autostartEntryContent(valueName, data), &error))
         return fail(path + QStringLiteral(": ") + error);
+    return true;
+}
+
+bool RemoveRunValue(const QString& valueName) {
+    if (isUsableEntryName(valueName) && systemEntryExists(valueName + QStringLiteral(".desktop")))
+        return SetRunValue(valueName, QString());
+    const QString path = AddBackslash(autostartFolder()) + valueName + QStringLiteral(".desktop");
+    if (!isUsableEntryName(valueName) || (QFileInfo::exists(path) && !QFile::remove(path))) {
+        qCWarning(autostartLog).noquote()
+            << QStringLiteral("cannot delete the autostart entry \"%1\"").arg(path);
+        return false;
+    }
     return true;
 }
 

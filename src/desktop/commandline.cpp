@@ -30,6 +30,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         {"--version", LaunchRequest::Version},
         {"--show", LaunchRequest::Show},
         {"--change-now", LaunchRequest::ChangeNow},
+        {"--next", LaunchRequest::ChangeNow},
+        {"--previous", LaunchRequest::Previous},
+        {"--pause", LaunchRequest::Pause},
+        {"--resume", LaunchRequest::Resume},
+        {"--toggle-pause", LaunchRequest::TogglePause},
         {"--quit", LaunchRequest::Quit},
     };
     CommandLine result;
@@ -73,7 +78,12 @@ QString usageText() {
         "Mění tapetu plochy podle kolekce obrázků. Běží nejvýše jedna kopie programu;\n"
         "další spuštění přinese okno běžící kopie do popředí.\n"
         "\n"
-        "  --change-now   změnit tapetu ihned (spustí program, pokud neběží)\n"
+        "  --change-now, --next\n"
+        "                 změnit tapetu ihned (spustí program, pokud neběží)\n"
+        "  --previous     znovu zobrazit předchozí tapetu (spustí program, pokud neběží)\n"
+        "  --pause        pozastavit střídání (program, který neběží, spustí pozastavený)\n"
+        "  --resume       pokračovat ve střídání (program, který neběží, spustí a pokračuje)\n"
+        "  --toggle-pause pozastavit, nebo pokračovat ve střídání\n"
         "  --show         zobrazit nastavení (spustí program, pokud neběží)\n"
         "  --quit         ukončit běžící program (s neuloženou kolekcí se zeptá)\n"
         "  --help         vypsat tuto nápovědu\n"

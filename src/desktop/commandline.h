@@ -10,14 +10,18 @@ inline const QString kUninstallSwitch = QStringLiteral("/uninstall /all /regexp"
 
 // What the program was asked to do on its command line.
 enum class LaunchRequest {
-    Run,       // start, or bring the running copy's window forward
-    Show,      // --show
-    ChangeNow, // --change-now
-    Quit,      // --quit
-    Uninstall, // the uninstall switch
-    Help,      // --help
-    Version,   // --version
-    Usage,     // an option the program does not know: usage on stderr, exit status 2
+    Run,         // start, or bring the running copy's window forward
+    Show,        // --show
+    ChangeNow,   // --change-now, --next
+    Previous,    // --previous
+    Pause,       // --pause
+    Resume,      // --resume
+    TogglePause, // --toggle-pause
+    Quit,        // --quit
+    Uninstall,   // the uninstall switch
+    Help,        // --help
+    Version,     // --version
+    Usage,       // an option the program does not know: usage on stderr, exit status 2
 };
 
 struct CommandLine {

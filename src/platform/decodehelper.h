@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <chrono>
 #include <sys/resource.h>
 
@@ -29,15 +30,25 @@ inline constexpr HelperLimits kPhotoLimits{rlim_t{4096} * 1024 * 1024, 40,
 // Sets up process (its program and arguments already set) to start the helper under limits,
 // in its own process group, ended with the program, reading its standard input from inputFd
 // (a descriptor of the program's, which stays open until the start; -1: a pipe the program
-// writes), inside bubblewrap where
-// that works. Helpers are started from one thread only.
+// writes), with no other descriptor of the program's, an environment of its own, first in
+// line for the kernel's out-of-memory killer, and inside bubblewrap where probeHelperSandbox()
+// found that it works.
 void prepareHelper(QProcess& process, const HelperLimits& limits, int inputFd);
+
+// prepareHelper() without bubblewrap.
+void limitHelper(QProcess& process, const HelperLimits& limits, int inputFd);
+
+// What a helper's environment holds: a locale, the folders fontconfig finds its files by, and
+// Qt's offscreen platform; nothing else of the program's (no preloaded library, no token).
+QProcessEnvironment helperEnvironment();
 
 // Ends the helper and anything it started at once.
 void killHelper(QProcess& process);
 
 // What helpers say on standard error (that the kernel cannot confine their file system, why a
 // file failed) goes to the program's own, each line once: every picture starts a new helper.
+// A taken-over helper may say anything, so every byte but printable ASCII is shown as \xNN
+// and a long line is cut.
 void reportHelperMessages(const QByteArray& text);
 
 } // namespace vlm

@@ -1,4 +1,5 @@
 #include "common/decodewire.h"
+#include "platform/bubblewrap.h"
 #include "platform/decodedpicturereader.h"
 #include "platform/decodehelper.h"
 #include "platform/gnomebackground.h"
@@ -73,6 +74,7 @@ OpenedPicture openNamedPicture(int fd, const QString& path, QSize screens) {
 // checks (a named pipe that would hang a reader) is never what the helper gets. A GNOME
 // background file stands for the picture it names for the screens, which must be no such file.
 OpenedPicture openPicture(const QString& path, QSize screens, bool namedByBackground) {
+    probeHelperSandbox(); // once, here: it starts a process and waits for it
     if (path.isEmpty())
         return refused(PictureProblem::Missing, QStringLiteral("no file is named"));
     const int fd =

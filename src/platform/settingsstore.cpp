@@ -162,7 +162,9 @@ bool IniSettingsStore::saveAll(const Values& values) {
     }
     const QString folder = QFileInfo(filePath_).absolutePath();
     QString error = QStringLiteral("cannot create the folder ") + folder;
-    const bool saved = QDir().mkpath(folder) && writeFileAtomically(filePath_, bytes, &error);
+    // After the uninstall not even the folder comes back.
+    const bool saved = !writingFilesStopped() && QDir().mkpath(folder) &&
+                       writeFileAtomically(filePath_, bytes, &error);
     // The window shows nothing; standard error says which option was lost, once per key until
     // it is stored again.
     for (const auto& [key, value] : values) {
@@ -179,9 +181,7 @@ bool IniSettingsStore::saveAll(const Values& values) {
 }
 
 bool IniSettingsStore::deleteAll() {
-    if (!QFileInfo::exists(filePath_))
-        return true;
-    const bool removed = QFile::remove(filePath_);
+    const bool removed = !QFileInfo::exists(filePath_) || QFile::remove(filePath_);
     QDir().rmdir(QFileInfo(filePath_).absolutePath()); // only when nothing else is in it
     return removed;
 }

@@ -36,14 +36,22 @@ QString NextChangeTime(const QDateTime& now, double seconds, const QLocale& loca
     return renderLongTime(moment.time(), locale);
 }
 
-QString RemainingTime(const QString& currentTime, const QString& nextChange,
-                      const QLocale& locale) {
+int RemainingSeconds(const QString& currentTime, const QString& nextChange, const QLocale& locale) {
     const qint64 current = secondOfDay(currentTime, locale);
     const qint64 next = secondOfDay(nextChange, locale);
     // The next change is the next occurrence of its time of day. Comparing the times, not the
     // texts, keeps this true for 12-hour clocks too ("10:00:00 PM" sorts before "11:00:00").
-    const qint64 diff = (next < current ? kSecondsPerDay : 0) + next - current;
-    return twoDigits(diff / 3600) + u':' + twoDigits(diff / 60 % 60) + u':' + twoDigits(diff % 60);
+    return int((next < current ? kSecondsPerDay : 0) + next - current);
+}
+
+QString renderDuration(int seconds) {
+    return twoDigits(seconds / 3600 % 24) + u':' + twoDigits(seconds / 60 % 60) + u':' +
+           twoDigits(seconds % 60);
+}
+
+QString RemainingTime(const QString& currentTime, const QString& nextChange,
+                      const QLocale& locale) {
+    return renderDuration(RemainingSeconds(currentTime, nextChange, locale));
 }
 
 bool isChangeDue(const QString& schedule, const QString& nowText, const QDateTime& previousTick,

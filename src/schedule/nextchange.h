@@ -13,6 +13,10 @@ QString NextChangeTime(const QDateTime& now, double seconds, const QLocale& loca
 // Time left from the current-time text to the next-change text as "hh:mm:ss", wrapping over
 // midnight; a text that is not a time counts as 0 seconds.
 QString RemainingTime(const QString& currentTime, const QString& nextChange, const QLocale& locale);
+// The same time left in seconds, from 0 to a day less a second.
+int RemainingSeconds(const QString& currentTime, const QString& nextChange, const QLocale& locale);
+// A number of seconds as "hh:mm:ss" (the hours past a day wrap, as the countdown's do).
+QString renderDuration(int seconds);
 
 // Whether a tick at `now` must start a change for the schedule text. The schedule is due when
 // it equals the current time's text, and also when its time of day fell strictly between the

@@ -171,7 +171,8 @@ TEST(Schedule, TypingAUnitRunsNothingAndTheArrowKeysStepFromTheUnitSet) {
 }
 
 // A helper that answers every picture with one red pixel, but never finishes a drawing; it is
-// found through /proc, since it may run in namespaces of its own.
+// found through /proc, since it may run in namespaces of its own (the shell itself, not
+// bubblewrap still setting up around it).
 struct HangingDrawings {
     explicit HangingDrawings(FormFixture& f) : helper(f.path(u"helper.sh"_s)) {
         vlmtest::writeBytes(helper, "#!/bin/sh\n[ $1 = wmf ] && while :; do sleep 0.05; done\n"
@@ -187,7 +188,8 @@ struct HangingDrawings {
     int pid() const {
         for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
             QFile command(u"/proc/"_s + pid + u"/cmdline"_s);
-            if (command.open(QIODevice::ReadOnly) && command.readAll().contains(helper.toUtf8()))
+            if (command.open(QIODevice::ReadOnly) &&
+                command.readAll().startsWith(QByteArray("/bin/sh\0", 8) + helper.toUtf8()))
                 return pid.toInt();
         }
         return 0;

@@ -136,6 +136,8 @@ TEST(Startup, UninstallSwitchRemovesTracesAndTheWindowStoresNoOptionsAfter) {
     FormFixture f(vlm::LaunchRequest::Uninstall);
     f.store("cas", u"5"_s);
     vlmtest::writeBytes(f.facts.wallpaperBitmapPath(), "BM");
+    const QString monitorBitmap = f.programFolder() + u"/vlmimage-HDMI-1.bmp"_s;
+    vlmtest::writeBytes(monitorBitmap, "BM");
     vlmtest::writeBytes(f.facts.favouritesFilePath(), "/pictures/\r\n");
     // The copies handed to desktops that cache the picture by its path go as well.
     const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
@@ -153,9 +155,11 @@ TEST(Startup, UninstallSwitchRemovesTracesAndTheWindowStoresNoOptionsAfter) {
     EXPECT_TRUE(f.form().uninstalled());
     EXPECT_FALSE(QFileInfo::exists(copies));
     EXPECT_FALSE(QFileInfo::exists(f.facts.wallpaperBitmapPath()));
+    EXPECT_FALSE(QFileInfo::exists(monitorBitmap));
     EXPECT_FALSE(QFileInfo::exists(f.settings.filePath()));
     EXPECT_TRUE(QFileInfo::exists(f.facts.favouritesFilePath()));
-    EXPECT_EQ(f.autostart.writes, (decltype(f.autostart.writes){{u"Velmora"_s, QString()}}));
+    EXPECT_TRUE(f.autostart.writes.empty());
+    EXPECT_EQ(f.autostart.removals, std::vector{u"Velmora"_s});
     EXPECT_TRUE(f.lastMessage(1, vlm::kStyleNotice, u"command.provided=<uninstall>"_s));
     EXPECT_FALSE(f.form().Timer1().isActive());
     EXPECT_FALSE(f.form().isVisible());

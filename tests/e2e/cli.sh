@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The command line without a display (an uninstaller, ssh): the uninstall switch removes the
-# options, the bitmap and the autostart entry and prints its message; --version prints; an
+# options and their folder, the bitmap and the autostart entry and prints its message; --version prints; an
 # unknown option prints the usage and ends with 2; the switch behind Qt options starts normally.
 set -u
 source "$(dirname "$0")/../support/e2elib.sh"
@@ -17,7 +17,9 @@ printf '[Desktop Entry]\nType=Application\nName=Velmora\nExec=%s\n' "$home/vlm" 
 out=$(headless /uninstall /all /regexp 2>"$home/vlm.log") || fail "the uninstall ended with $?"
 [ -e "$home/vlmimage.bmp" ] && fail "the bitmap is still there"
 grep -qs '=' "$options" && fail "options remain: $(cat "$options")"
-grep -q '^Hidden=true' "$entry" || fail "the autostart entry is still on: $(cat "$entry")"
+[ -e "$entry" ] && fail "the autostart entry is still there: $(cat "$entry")"
+[ -d "$XDG_CONFIG_HOME/vlm" ] && fail "the emptied options folder is still there"
+[ -d "$(dirname "$entry")" ] || fail "the autostart folder itself was removed"
 # The message box's title, then its text a line for each of its lines.
 [ "$(echo "$out" | sed -n '1p;$p;$=')" = $'Velmora CommandLine:\nPOKRAČUJTE STISKNUTÍM OK\n8' ] ||
     fail "the uninstall printed: $out"

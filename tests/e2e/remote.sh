@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The program on the session bus: a gdbus call and "vlm --change-now" change the root picture, a
-# second start leaves the first running, "vlm --quit" shows the window and asks about an unsaved
-# collection. A second run changes the picture every 3 s, the stored index following, and
-# "vlm --quit" with nothing unsaved ends it at once.
+# The program on the session bus: a gdbus call and "vlm --change-now" change the root picture,
+# Previous twice shows them back in order, a second start leaves the first running, "vlm --quit"
+# shows the window and asks about an unsaved collection. A second run changes the picture every
+# 3 s, the stored index following; "vlm --pause" holds it (PropertiesChanged names Paused), over a
+# restart too, "vlm --resume" goes on, and "vlm --quit" with nothing unsaved ends it at once.
 set -u
 source "$(dirname "$0")/../support/e2elib.sh"
 need gdbus
@@ -26,6 +27,11 @@ shows 0,255,0 "after ChangeNow green"
 property_is CurrentIndex "(<2>,)" || fail "CurrentIndex is not 2"
 second --change-now
 shows 0,0,255 "after vlm --change-now blue"
+second --previous
+shows 0,255,0 "after vlm --previous green again"
+velmora example.velmora.Velmora.Previous >/dev/null || fail "Previous failed"
+shows 255,0,0 "after Previous red again"
+property_is CurrentIndex "(<0>,)" || fail "Previous moved the collection's place"
 second
 running || fail "the first copy ended"
 
@@ -48,6 +54,21 @@ wait_for index_is 2 || fail "the stored index after start is $(option index), no
 shows 0,0,255 "after the interval blue"
 index_is 0 || fail "the stored index after the timed change is $(option index), not 0"
 shows 255,0,0 "then red"
+gdbus monitor --session -d example.velmora.Velmora > "$home/monitor.log" 2>&1 &
+second --pause
+wait_for grep -q "'Paused': <true>" "$home/monitor.log" || fail "no PropertiesChanged for Paused: $(cat "$home/monitor.log")"
+held=$(option index) colour=$(root_colour)
+unchanged() { [ "$(option index)" = "$held" ] && root_is "$colour"; }
+sleep 4 # more than an interval: nothing may change
+unchanged || fail "a paused program changed the picture"
+second --quit
+wait_end || fail "--quit did not end the program cleanly"
+start_vlm # still paused: no change at start
+wait_for property_is Paused "(<true>,)" || fail "the pause did not outlast the restart"
+sleep 4
+unchanged || fail "a paused program changed the picture at start"
+second --resume
+wait_for eval '! unchanged' || fail "--resume did not go on"
 second --quit
 wait_end || fail "--quit did not end the program cleanly"
 [[ $(option lastCh) =~ ^[0-9]{2}:[0-9]{2}:[0-9]{2}$ ]] || fail "the place was not stored: $(cat "$options")"

@@ -108,6 +108,11 @@ public:
         writes.emplace_back(valueName, data);
         return true;
     }
+    bool RemoveRunValue(const QString& valueName) override {
+        removals.push_back(valueName);
+        return true;
+    }
+    std::vector<QString> removals;
     std::vector<std::pair<QString, QString>> writes;
 };
 
@@ -156,6 +161,7 @@ public:
         form().Form_Load();
         settle();
     }
+    void restart() { form_.reset(); } // the next form() is a new program on the same store
     void tick() { // the 100 ms tick at the clock's time, and the change it may start
         form().schedule().Timer1_Timer();
         settle();

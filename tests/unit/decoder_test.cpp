@@ -1,4 +1,5 @@
 #include "common/decodewire.h"
+#include "platform/bubblewrap.h"
 #include "platform/decodedpicturereader.h"
 #include "unit/picturebytes.h"
 #include "unit/scratch.h"
@@ -192,6 +193,7 @@ TEST_F(FakeHelperTest, RunsInsideBubblewrapWhereThatWorks) {
     if (bwrap.isEmpty() || QProcess::execute(bwrap, {u"--unshare-all"_s, u"--ro-bind"_s, u"/"_s,
                                                      u"/"_s, u"/bin/true"_s}) != 0)
         GTEST_SKIP() << "bubblewrap is not installed or cannot make namespaces here";
+    vlm::probeHelperSandbox();
     // its own process namespace: its shell has one of the first few ids
     EXPECT_FALSE(loadWith("[ -e '" + QFile::encodeName(drawing_) + "' ] && exit 1\n" +
                           "[ $$ -lt 10 ] || exit 1\n" + kRedPixel)

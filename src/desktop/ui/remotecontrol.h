@@ -2,6 +2,9 @@
 
 #include <functional>
 
+class QAbstractItemView;
+class QTimer;
+
 namespace vlm {
 
 class ApplicationService;
@@ -13,13 +16,18 @@ class WallpaperChange;
 struct RemoteControlTargets {
     WallpaperChange& change;
     const CollectionList& collection;
-    const Schedule& schedule;
+    Schedule& schedule;
     std::function<void()> showSettings; // as the tray menu's show item
     std::function<void()> quit;         // as a quit asked for from outside
+    // Watched for changes of the properties: the collection's list and the window's tick (the
+    // collection file's label has no signal of its own).
+    const QAbstractItemView* list;
+    const QTimer* tick;
 };
 
-// Lets the session bus service do what the window's own controls do: the tray menu's change
-// and show items and the quit icon, and read the collection's place for the properties.
+// Lets the session bus service do what the window's own controls do: the tray menu's items and
+// the quit icon; reads the collection's place and the schedule for the properties and has the
+// service announce their changes.
 void connectRemoteControl(ApplicationService& service, const RemoteControlTargets& targets);
 
 } // namespace vlm

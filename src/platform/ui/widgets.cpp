@@ -35,6 +35,8 @@ void ImageBox::setPicture(const QImage& picture) {
 void ImageBox::setPictureWhenSeen(std::function<void()> request) {
     pending_ = nullptr;
     if (!isVisible()) {
+        // Nothing is under way until the box shows: a request it replaced is not awaited.
+        setBusy(false);
         pending_ = std::move(request);
         return;
     }

@@ -22,6 +22,7 @@ Schedule::Schedule(QObject* parent, Services& services, const ScheduleControls& 
     connect(ui_.Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
     connect(ui_.Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
     connect(ui_.Text2, &QLineEdit::textChanged, this, [this] { Text2_Change(); });
+    connect(ui_.mnuPause, &QAction::triggered, this, [this] { mnuPause_Click(); });
     ui_.Text1->installEventFilter(this);
 }
 
@@ -62,12 +63,12 @@ void Schedule::Text1_Change() {
     if (pendingMaxLength_ > 0)
         setMaxLength(pendingMaxLength_);
     CheckTime_Click();
-    ScheduleNextChange();
+    rescheduleForNewInterval();
 }
 
 void Schedule::Combo1_Click() {
     CheckTime_Click();
-    ScheduleNextChange();
+    rescheduleForNewInterval();
 }
 
 void Schedule::Text1_Click() {
@@ -75,6 +76,9 @@ void Schedule::Text1_Click() {
 }
 
 void Schedule::ScheduleNextChange() {
+    // A change, or a collection opened, while paused leaves the time left as it was.
+    if (paused_)
+        return;
     const std::optional<double> seconds =
         intervalSeconds(ui_.Combo1->currentText(), ui_.Text1->text(), services_.locale);
     if (!seconds)
@@ -85,14 +89,89 @@ void Schedule::ScheduleNextChange() {
 
 void Schedule::Text2_Change() {
     ui_.DalsiZmena->setText(ui_.Text2->text());
+    const std::optional<QTime> next = parseTimeText(ui_.Text2->text(), services_.locale);
+    nextHms_ = next ? renderHms(*next) : QString();
+    Q_EMIT statusChanged();
 }
 
 QString Schedule::nextChangeText() const {
     return ui_.Text2->text();
 }
 
-QString Schedule::nextChangeCaption() const {
-    return ui_.DalsiZmena->text();
+QString Schedule::nowText() const {
+    return renderLongTime(services_.clock.now().time(), services_.locale);
+}
+
+std::optional<int> Schedule::intervalLeft() const {
+    // What the countdown would show for the interval: a negative one counts to tomorrow.
+    const std::optional<double> seconds =
+        intervalSeconds(ui_.Combo1->currentText(), ui_.Text1->text(), services_.locale);
+    const QString next =
+        seconds ? NextChangeTime(services_.clock.now(), *seconds, services_.locale) : QString();
+    if (next.isEmpty())
+        return std::nullopt;
+    return RemainingSeconds(nowText(), next, services_.locale);
+}
+
+void Schedule::rescheduleForNewInterval() {
+    if (!paused_)
+        ScheduleNextChange();
+    else if (const std::optional<int> left = intervalLeft())
+        setPaused(true, *left); // a new interval while paused becomes the time left
+}
+
+void Schedule::setPaused(bool paused, int secondsLeft) {
+    paused_ = paused;
+    secondsLeft_ = secondsLeft;
+    services_.settings.saveAll({{QStringLiteral("paused"), QString::number(int(paused))},
+                                {QStringLiteral("pausedleft"), QString::number(secondsLeft)}});
+    ui_.mnuPause->setText(paused ? QStringLiteral("Pokračovat ve &střídání")
+                                 : QStringLiteral("Pozastavit &střídání"));
+    ui_.Label4->setVisible(!paused);
+    if (paused) {
+        ui_.DalsiZmena->setText(QStringLiteral("pozastaveno"));
+        ui_.Label5->setText(renderDuration(secondsLeft));
+    }
+    shownSecond_ = -1; // the next tick draws the new state
+    Q_EMIT statusChanged();
+}
+
+void Schedule::Pause() {
+    if (!paused_)
+        setPaused(true, RemainingSeconds(nowText(), ui_.Text2->text(), services_.locale));
+}
+
+void Schedule::Resume() {
+    if (!paused_)
+        return;
+    const int left = secondsLeft_;
+    setPaused(false, 0);
+    setBoxText(ui_.Text2, NextChangeTime(services_.clock.now(), left, services_.locale));
+}
+
+void Schedule::mnuPause_Click() {
+    if (paused_)
+        Resume();
+    else
+        Pause();
+}
+
+void Schedule::restorePause() {
+    const PauseAtStart request = pauseAtStart_;
+    const bool stored = services_.settings.read(QStringLiteral("paused")) == u"1";
+    const bool pause = request == PauseAtStart::AsStored  ? stored
+                       : request == PauseAtStart::Toggled ? !stored
+                                                          : request == PauseAtStart::Paused;
+    if (!pause) {
+        if (stored)
+            setPaused(false, 0); // the command line ended the stored pause
+        return;
+    }
+    // A new pause, or a time left that the program cannot have stored: the interval stands in.
+    bool valid = false;
+    const int left = services_.settings.read(QStringLiteral("pausedleft")).toInt(&valid);
+    valid = valid && stored && left >= 0 && left < 86400;
+    setPaused(true, valid ? left : intervalLeft().value_or(0));
 }
 
 void Schedule::setMenuOpen(bool open) {
@@ -111,7 +190,7 @@ void Schedule::Timer1_Timer() {
         nowText_ = renderLongTime(now.time(), services_.locale);
         renderedSecond_ = second;
     }
-    if (!changesHeld_ && runChange_ &&
+    if (!changesHeld_ && !paused_ && runChange_ &&
         isChangeDue(ui_.Text2->text(), nowText_, previous, now, services_.locale))
         runChange_();
     if (second == shownSecond_ && ui_.DalsiZmena->text() == shownNextChange_)
@@ -125,9 +204,12 @@ void Schedule::Timer1_Timer() {
             ui_.DalsiZmena->setText(renderHms(*next));
     }
     const QString remaining =
-        RemainingTime(ui_.AktCas->text(), ui_.DalsiZmena->text(), services_.locale);
+        paused_ ? renderDuration(secondsLeft_)
+                : RemainingTime(ui_.AktCas->text(), ui_.DalsiZmena->text(), services_.locale);
     if (menuOpen_)
-        ui_.mnuZmenaTap->setText(QStringLiteral("další změna za ") + remaining);
+        ui_.mnuZmenaTap->setText(
+            paused_ ? QStringLiteral("střídání pozastaveno (zbývá %1)").arg(remaining)
+                    : QStringLiteral("další změna za ") + remaining);
     ui_.Label5->setText(remaining);
     shownSecond_ = second;
     shownNextChange_ = ui_.DalsiZmena->text();

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -20,10 +21,16 @@ struct ScheduleControls {
     QComboBox* Combo1;
     QLineEdit* Text2;
     QLabel* DalsiZmena;
+    QLabel* Label4; // "což je za": hidden while paused, DalsiZmena's text takes its place
     QLabel* AktCas;
     QLabel* Label5;
     QAction* mnuZmenaTap;
+    QAction* mnuPause; // pauses or resumes, its caption by the state
 };
+
+// How start-up takes up the pause stored at the last quit: as stored, or as the command line
+// asks where no copy ran.
+enum class PauseAtStart { AsStored, Paused, Resumed, Toggled };
 
 // The interval fields, the schedule Text2 and the 100 ms tick with its clock and countdown.
 class Schedule : public QObject {
@@ -48,14 +55,36 @@ public:
     // host each change of its text is a message on the session bus that wakes the host.
     void setMenuOpen(bool open);
 
-    QString nextChangeText() const;    // Text2
-    QString nextChangeCaption() const; // DalsiZmena, as shown
+    // While paused no timed change runs: Label5 keeps the time that was left, DalsiZmena says
+    // so, and resuming schedules the next change that time from now. A change asked for meanwhile
+    // leaves the time left as it was; a new interval becomes the time left. The state is stored
+    // as it starts and ends, so it outlasts a restart.
+    void Pause();
+    void Resume();
+    void mnuPause_Click();
+    bool paused() const { return paused_; }
+    // Start-up, after the interval is restored and before its change: takes up the stored pause,
+    // or what the command line asked for (set before start-up).
+    void setPauseAtStart(PauseAtStart request) { pauseAtStart_ = request; }
+    void restorePause();
+
+    QString nextChangeText() const; // Text2
+    // The next change as "hh:mm:ss"; empty before the first schedule and while paused.
+    QString nextChangeHms() const { return paused_ ? QString() : nextHms_; }
+
+Q_SIGNALS:
+    // The next change or the pause changed.
+    void statusChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setMaxLength(int length);
+    void rescheduleForNewInterval();
+    std::optional<int> intervalLeft() const;
+    void setPaused(bool paused, int secondsLeft);
+    QString nowText() const;
 
     Services& services_;
     const ScheduleControls ui_;
@@ -71,6 +100,10 @@ private:
     bool menuOpen_ = false;
     std::function<void()> runChange_;
     bool changesHeld_ = false;
+    bool paused_ = false;
+    PauseAtStart pauseAtStart_ = PauseAtStart::AsStored;
+    int secondsLeft_ = 0; // while paused
+    QString nextHms_;
 };
 
 } // namespace vlm

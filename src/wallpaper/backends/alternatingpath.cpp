@@ -1,5 +1,6 @@
 #include "wallpaper/backends/alternatingpath.h"
 
+#include "common/safewrite.h"
 #include "platform/hardlink.h"
 
 #include <QDir>
@@ -37,6 +38,8 @@ QString AlternatingPath::prepare(const QString& bitmapPath, QString* error) {
             *error = reason;
         return QString();
     };
+    if (writingFilesStopped())
+        return fail(QStringLiteral("the program was uninstalled"));
     const QFileInfo bitmap(bitmapPath);
     if (!bitmap.isFile())
         return fail(QStringLiteral("the bitmap %1 does not exist").arg(bitmapPath));

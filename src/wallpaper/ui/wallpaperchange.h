@@ -1,10 +1,13 @@
 #pragma once
 
 #include "platform/picturesource.h"
+#include "wallpaper/shownhistory.h"
 
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <deque>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -18,19 +21,21 @@ class ImageBox;
 struct Services;
 
 // The preview that is applied, the change's labels, the random option and the tray's
-// change-now item.
+// change-now and previous items.
 struct WallpaperChangeControls {
     ImageBox* Nahled;
     QLabel* PosledniZmena;
     QLabel* Label17;
     QCheckBox* Check3;
     QAction* mnuChangeNow;
+    QAction* mnuPrevious;
 };
 
 // Wallpaper changes: each applies the current entry's picture, then moves the collection on. A
 // change asks for its picture and returns; the steps after it run when the picture arrives.
 // Changes asked for meanwhile wait their turn, so "next, next" shows two pictures. An entry
-// that cannot be shown leaves the wallpaper as it is and is reported once.
+// that cannot be shown leaves the wallpaper as it is and is reported once. The pictures shown
+// are remembered, so a step back shows the one before again.
 class WallpaperChange : public QObject {
     Q_OBJECT
 public:
@@ -41,29 +46,41 @@ public:
     void Zmenit_Click();
     void Nahled_Click() { Zmenit_Click(); }
     void mnuChangeNow_Click() { Zmenit_Click(); }
+    // Shows the picture shown before the one on the desktop as a change does, without moving
+    // the collection on; at the oldest remembered picture it does nothing. It waits its turn
+    // after the changes asked for before it.
+    void mnuPrevious_Click();
 
     // Whether a change is under way or waiting.
-    bool busy() const { return running_ || waiting_ > 0; }
+    bool busy() const { return running_ || !waiting_.empty(); }
 
 Q_SIGNALS:
     // A change has taken all its steps (also one whose picture could not be shown).
     void changeFinished();
 
 private:
+    // A change shows the collection's current entry; a step back, the picture shown before.
+    enum class Request { Next, Previous };
     void startWaitingChange();
-    void pictureArrived(int entry, const QString& path, const DecodedPicture& picture);
+    // Starts decoding the picture of the change; `entry` is the collection's entry it shows,
+    // none for a picture shown again.
+    void startShowing(std::optional<int> entry, const QString& path);
+    void pictureArrived(std::optional<int> entry, const QString& path,
+                        const DecodedPicture& picture);
     void applyBitmap(const QString& bitmap, const QImage& picture, bool written);
-    // The last steps: the next entry after `from`, the stored place, Label17.
-    void moveOn(int from);
+    // The last steps: the next entry after `from` and the stored place (not for a picture shown
+    // again), Label17.
+    void moveOn(std::optional<int> from);
     // Drops the waiting changes and the later steps of the running one: another collection
     // was opened, whose place stands.
     void dropChanges();
     QSize wallpaperSize() const;
 
     Services& services_;
-    QSet<QString> reported_; // entries already reported as not showable
-    int waiting_ = 0;        // changes asked for that have not started
+    QSet<QString> reported_;      // entries already reported as not showable
+    std::deque<Request> waiting_; // changes asked for that have not started
     bool running_ = false;
+    ShownHistory history_;
     int generation_ = 0; // counts dropChanges(): a step of a dropped change does nothing
     PictureJobPtr job_;  // the running change's picture
     CollectionList& collection_;
