@@ -91,6 +91,7 @@ void WallpaperChange::startWaitingChange() {
 
 void WallpaperChange::startShowing(std::optional<int> entry, const QString& path) {
     running_ = true;
+    ui_.Nahled->setWorking(true);
     job_ = services_.pictures.decode({path, wallpaperSize(), true});
     connect(job_.get(), &PictureJob::finished, this,
             [this, entry, path](const DecodedPicture& picture) {
@@ -156,6 +157,7 @@ void WallpaperChange::moveOn(std::optional<int> from) {
         ui_.Label17->setText(
             bitmapInfoLine(readBitmapHeader(services_.facts.wallpaperBitmapPath())));
     running_ = false;
+    ui_.Nahled->setWorking(false);
     Q_EMIT changeFinished();
     startWaitingChange();
 }
@@ -165,6 +167,7 @@ void WallpaperChange::dropChanges() {
     waiting_.clear();
     job_.reset();
     running_ = false;
+    ui_.Nahled->setWorking(false);
 }
 
 QSize WallpaperChange::wallpaperSize() const {
