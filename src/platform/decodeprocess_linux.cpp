@@ -72,10 +72,10 @@ OpenedPicture openPicture(const QString& path) {
     if (read < 0)
         return refused(PictureProblem::Unreadable, QStringLiteral("the file cannot be read"));
     const PictureKindRow* kind = pictureKindRow(sniffPictureKind(QByteArrayView(head, read)));
-    if (!kind)
+    const auto* format = kind ? decodewire::formatFor(kind->format) : nullptr;
+    if (!format)
         return refused(PictureProblem::UnknownKind,
                        QStringLiteral("the file is not a picture of a kind the program shows"));
-    const auto* format = decodewire::formatFor(kind->format);
     if (status.st_size > format->maxInputBytes)
         return refused(PictureProblem::TooLarge,
                        QStringLiteral("the file is larger than the decoder takes (%1 MiB)")
