@@ -96,15 +96,15 @@ OpenedPicture openPicture(const QString& path, QSize screens, bool namedByBackgr
     if (read < 0)
         return refused(PictureProblem::Unreadable, QStringLiteral("the file cannot be read"));
     const PictureKindRow* kind = pictureKindRow(sniffPictureKind(QByteArrayView(head, read)));
-    if (!kind)
-        return refused(PictureProblem::UnknownKind,
-                       QStringLiteral("the file is not a picture of a kind the program shows"));
-    if (kind->decoder == PictureDecoder::BackgroundFile)
+    if (kind && kind->decoder == PictureDecoder::BackgroundFile)
         return namedByBackground
                    ? refused(PictureProblem::Refused,
                              QStringLiteral("a GNOME background file names another one"))
                    : openNamedPicture(fd, path, screens);
-    const auto* format = decodewire::formatFor(kind->format);
+    const auto* format = kind ? decodewire::formatFor(kind->format) : nullptr;
+    if (!format)
+        return refused(PictureProblem::UnknownKind,
+                       QStringLiteral("the file is not a picture of a kind the program shows"));
     if (status.st_size > format->maxInputBytes)
         return refused(PictureProblem::TooLarge,
                        QStringLiteral("the file is larger than the decoder takes (%1 MiB)")

@@ -111,7 +111,9 @@ TEST_F(KeyboardTest, AReaderHearsNamesDescriptionsRolesAndActions) {
     EXPECT_TRUE(preview->state().focusable);
     f.form().collection().addEntries({f.solidPicture(u"a.bmp"_s)});
     f.form().collection().setListIndex(0);
-    preview->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QAccessibleActionInterface* actions = preview->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    actions->doAction(QAccessibleActionInterface::pressAction());
     f.settle();
     EXPECT_EQ(f.backend.paths.size(), 1u);
     // The description is the tooltip as it stands, also after hovering changed it.

@@ -239,6 +239,15 @@ TEST(WallpaperChange, ChangesWaitTheirTurnBehindADecodeAndAnotherCollectionDrops
     f.settle();
     EXPECT_EQ(f.backend.paths.size(), 2u);
     EXPECT_EQ(f.stored("index"), u"0"_s);
+
+    // A newer preview supersedes one under way: the drawing's helper ends, the picture shows.
+    f.form().collection().addEntries({f.path(u"0.bmp"_s), f.path(u"1.wmf"_s)});
+    f.form().show();
+    f.form().collection().setListIndex(1);
+    ASSERT_TRUE(drawings.waitUntilRunning(true));
+    f.form().collection().setListIndex(0);
+    EXPECT_TRUE(drawings.waitUntilRunning(false)) << "the superseded preview's helper lived on";
+    EXPECT_EQ(f.shownPreview("Nahled").pixel(0, 0), qRgb(255, 0, 0));
 }
 
 TEST(WallpaperChange, RandomOrderWrapsAfterTheLastEntryAndMayRepeat) {

@@ -1,4 +1,5 @@
 #include "common/decodewire.h"
+#include "decoder/decoders.h"
 #include "platform/bubblewrap.h"
 #include "platform/decodedpicturereader.h"
 #include "unit/picturebytes.h"
@@ -74,6 +75,26 @@ TEST(DecodedPictureReader, AcceptsOnlyAnExactWellFormedBuffer) {
 }
 
 // libUEMF's drawings keep their aspect; changed copies end quickly, refused or (sizes) fitted.
+// The wallpaper's picture just covers the widest and the tallest monitor and is never enlarged;
+// a preview's fits inside its box; a drawing is drawn at either size.
+TEST(DecodeHelper, SizesAPictureForItsUse) {
+    using vlm::decoder::Box;
+    const QSize landscape(1920, 1080), both(1920, 1920); // a landscape and a portrait monitor
+    EXPECT_EQ(vlm::decoder::photoSize({8000, 6000}, Box{landscape, true}), QSize(1920, 1440));
+    EXPECT_EQ(vlm::decoder::photoSize({6000, 8000}, Box{both, true}), QSize(1920, 2560));
+    EXPECT_EQ(vlm::decoder::photoSize({1000, 800}, Box{landscape, true}), QSize(1000, 800));
+    EXPECT_EQ(vlm::decoder::photoSize({8000, 6000}, Box{{200, 200}}), QSize(200, 150));
+    EXPECT_EQ(vlm::decoder::drawingSize(100, 50, Box{landscape, true}), QSize(2160, 1080));
+    EXPECT_EQ(vlm::decoder::drawingSize(100, 50, Box{landscape}), QSize(1920, 960));
+    EXPECT_EQ(vlm::decoder::drawingSize(1, 1000, Box{landscape, true}).height(), 16384);
+    // Through the helper: a JPEG decoded at half its size, then scaled to just cover.
+    QTemporaryDir dir;
+    writeBytes(dir.filePath(u"photo.jpg"_s),
+               vlmtest::encoded(vlmtest::pattern(4000, 3000), "jpeg"));
+    EXPECT_EQ(vlmtest::loadPicture(dir.filePath(u"photo.jpg"_s), landscape, true).size(),
+              QSize(1920, 1440));
+}
+
 TEST(DecodeHelper, RendersDrawingsWithTheirAspectAndRefusesHostileOnes) {
     REQUIRE_HELPER();
     QTemporaryDir dir;

@@ -48,7 +48,18 @@ void ImageBox::setBusy(bool busy) {
     if (busy == busy_)
         return;
     busy_ = busy;
-    if (busy)
+    showWork();
+}
+
+void ImageBox::setWorking(bool working) {
+    if (working == working_)
+        return;
+    working_ = working;
+    showWork();
+}
+
+void ImageBox::showWork() {
+    if (busy_ || working_)
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();
@@ -86,7 +97,7 @@ void ImageBox::showEvent(QShowEvent* event) {
 
 void ImageBox::paintEvent(QPaintEvent* event) {
     ClickableLabel::paintEvent(event);
-    if (!busy_)
+    if (!busy_ && !working_)
         return;
     // Work under way: the picture in place is veiled until the new one arrives.
     QPainter painter(this);

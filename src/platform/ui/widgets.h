@@ -50,6 +50,8 @@ public:
     // Work under way: the picture in place is veiled, the pointer busy, until setPicture().
     void setBusy(bool busy);
     bool busy() const { return busy_; }
+    // Other work on the picture's behalf (a wallpaper change decoding it) looks the same.
+    void setWorking(bool working);
     // The size of picture worth keeping for this box: twice its size in device pixels, so the
     // stretched picture stays sharp. A larger picture only costs memory.
     QSize sharpPictureSize() const;
@@ -68,7 +70,10 @@ private:
 
     QImage picture_;
     std::function<void()> pending_; // asks for the picture once the box shows
+    void showWork();
+
     bool busy_ = false;
+    bool working_ = false;
     bool stretch_ = false;
     bool pixmapStale_ = false; // the picture changed while the box was hidden
 };

@@ -77,6 +77,7 @@ void WallpaperChange::startWaitingChange() {
 
 void WallpaperChange::startShowing(std::optional<int> entry, const QString& path) {
     running_ = true;
+    ui_.Nahled->setWorking(true);
     job_ = services_.pictures.decode({path, wallpaperSize(), true, {}});
     connect(job_.get(), &PictureJob::finished, this,
             [this, entry, path](const DecodedPicture& picture) {
@@ -142,6 +143,7 @@ void WallpaperChange::moveOn(std::optional<int> from) {
         ui_.Label17->setText(
             bitmapInfoLine(readBitmapHeader(services_.facts.wallpaperBitmapPath())));
     running_ = false;
+    ui_.Nahled->setWorking(false);
     Q_EMIT changeFinished();
     startWaitingChange();
 }
@@ -151,6 +153,7 @@ void WallpaperChange::dropChanges() {
     waiting_.clear();
     job_.reset();
     running_ = false;
+    ui_.Nahled->setWorking(false);
 }
 
 QSize WallpaperChange::wallpaperSize() const {
