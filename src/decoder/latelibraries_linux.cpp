@@ -24,6 +24,12 @@ void loadLateLibraries() {
     for (const QString& library : libraries)
         dlopen(QFile::encodeName(plugins.filePath(library)).constData(), RTLD_LAZY | RTLD_NODELETE);
 
+    // gdk-pixbuf's loaders, through which librsvg draws a GIF, TIFF, BMP or ICO embedded in an
+    // SVG (PNG and JPEG are built in); gdk-pixbuf finds them loaded when it opens them.
+    const QDir loaders(QStringLiteral(VLM_PIXBUF_LOADERS));
+    for (const QString& loader : loaders.entryList({QStringLiteral("*.so")}, QDir::Files))
+        dlopen(QFile::encodeName(loaders.filePath(loader)).constData(), RTLD_LAZY | RTLD_NODELETE);
+
     // glibc's converters for the UTF-16 and UTF-32 text of metafiles. glibc unloads a
     // converter that no descriptor uses any more, so these stay open.
     static const iconv_t converters[] = {iconv_open("UTF-8", "UTF-16LE"),
