@@ -18,6 +18,9 @@ struct Box {
 // A drawing of this natural size (any unit) drawn for box, within the drawing limits of
 // decodewire.h; an invalid size when natural has no positive, finite width and height.
 QSize drawingSize(double naturalWidth, double naturalHeight, const Box& box);
+// A transparent canvas to draw such a drawing on (premultiplied ARGB32); null when the natural
+// size is not valid or the memory cannot be had.
+QImage drawingCanvas(QSizeF natural, const Box& box);
 // A photo of this size, shrunk for box (aspect kept), or its own size when it needs no
 // shrinking.
 QSize photoSize(QSize natural, const Box& box);

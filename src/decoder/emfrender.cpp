@@ -42,14 +42,9 @@ QImage renderEmf(const QByteArray& data, const Box& box) {
     QSizeF natural = renderer.viewBoxF().size();
     if (natural.isEmpty())
         natural = renderer.defaultSize();
-    const QSize size = drawingSize(natural.width(), natural.height(), box);
-    if (!size.isValid())
-        return {};
-
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image = drawingCanvas(natural, box);
     if (image.isNull())
         return {};
-    image.fill(Qt::transparent);
     QPainter painter(&image);
     renderer.render(&painter);
     painter.end();

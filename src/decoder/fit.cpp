@@ -1,6 +1,7 @@
 #include "common/decodewire.h"
 #include "decoder/decoders.h"
 
+#include <QImage>
 #include <algorithm>
 #include <cmath>
 
@@ -37,6 +38,16 @@ QSize drawingSize(double naturalWidth, double naturalHeight, const Box& box) {
         scale *= std::sqrt(double(limits.maxPixels) / pixels);
     return {std::min(side(naturalWidth * scale, box), int(limits.maxSide)),
             std::min(side(naturalHeight * scale, box), int(limits.maxSide))};
+}
+
+QImage drawingCanvas(QSizeF natural, const Box& box) {
+    const QSize size = drawingSize(natural.width(), natural.height(), box);
+    if (!size.isValid())
+        return {};
+    QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
+    if (!canvas.isNull())
+        canvas.fill(Qt::transparent);
+    return canvas;
 }
 
 QSize photoSize(QSize natural, const Box& box) {

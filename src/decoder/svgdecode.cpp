@@ -81,16 +81,11 @@ QImage decodeSvg(const QByteArray& data, const Box& box) {
     if (!handle)
         return {};
     const auto releaseHandle = qScopeGuard([handle] { g_object_unref(handle); });
-    const QSizeF natural = naturalSize(handle);
-    const QSize size = drawingSize(natural.width(), natural.height(), box);
-    if (!size.isValid())
-        return {};
-
     // Cairo's ARGB32 is Qt's premultiplied ARGB32 in the machine's byte order, row for row.
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image = drawingCanvas(naturalSize(handle), box);
     if (image.isNull())
         return {};
-    image.fill(Qt::transparent);
+    const QSize size = image.size();
     cairo_surface_t* surface = cairo_image_surface_create_for_data(
         image.bits(), CAIRO_FORMAT_ARGB32, size.width(), size.height(), int(image.bytesPerLine()));
     cairo_t* cairo = cairo_create(surface);
