@@ -1,7 +1,7 @@
 #include "common/linefile.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "common/regularfile.h"
+
 #include <QStringDecoder>
 #include <array>
 
@@ -83,16 +83,10 @@ QByteArray encodeLines(const QStringList& lines) {
 }
 
 std::optional<QStringList> readLineFile(const QString& path, qint64 maxBytes) {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > maxBytes)
+    const std::optional<QByteArray> bytes = readRegularFile(path, maxBytes);
+    if (!bytes)
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return splitLines(decodeText(bytes));
+    return splitLines(decodeText(*bytes));
 }
 
 } // namespace vlm

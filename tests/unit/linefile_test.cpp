@@ -4,7 +4,9 @@
 #include "favorites/favoritesfile.h"
 #include "support/testfiles.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 using vlmtest::readBytes;
@@ -33,6 +35,11 @@ TEST(LineFile, AHugeSingleLineUnreadablePathsAndSavesThatReadBackOrKeepTheOld) {
     // folder) is no list.
     EXPECT_EQ(vlm::readFavoritesFile(none), QStringList());
     EXPECT_EQ(vlm::readFavoritesFile(dir.path()), std::nullopt);
+    // A named pipe with no writer is refused at once: reading it would wait for ever.
+    const QString pipe = dir.filePath(u"pipe.vlk"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(vlm::readCollectionFile(pipe), std::nullopt);
+    EXPECT_EQ(vlm::readFavoritesFile(pipe), std::nullopt);
 
     // Saved files end every line in CR LF and read back exactly; a failed save keeps the old.
     const QString favourites = dir.filePath(u"favpath.inf"_s);
