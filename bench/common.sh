@@ -47,6 +47,7 @@ start_session() {
 
 end_session() {
     local pid
+    set +e # a job that has ended already must not keep the rest from being ended
     for pid in $(jobs -p); do [ "$pid" != "$xvfb_pid" ] && kill "$pid" 2>/dev/null; done
     kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
