@@ -105,7 +105,8 @@ if [ "$soak_changes" -gt 0 ]; then
     soak_growth=$(mib $((soak_max_kib - soak_first_kib)))
     echo "| $soak_counted changes at a 1 s interval over 8 photograph-like 4K JPEGs, hidden: the" \
         "highest resident memory above that just after the first change | $soak_growth MiB" \
-        "(first $(mib "$soak_first_kib"), highest $(mib "$soak_max_kib"), last" \
+        "(first $(mib "$soak_first_kib"), highest $(mib "$soak_max_kib"), lowest" \
+        "$(mib "$soak_min_kib"), last" \
         "$(mib "$soak_last_kib") MiB) | — | — | ≤ 10 MiB | $(verdict "$soak_growth" 10) |"
 fi
 echo

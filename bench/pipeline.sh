@@ -109,8 +109,8 @@ measure_clicks() {
 
 # Changes every second over 4K photos, hidden in the tray, `changes` times; the resident memory
 # half a second after the first change, then after each, and the open files. Sets
-# soak_first_kib, soak_last_kib, soak_max_kib, soak_counted, soak_fds and soak_samples (MiB
-# every 30 changes).
+# soak_first_kib, soak_last_kib, soak_max_kib, soak_min_kib, soak_counted, soak_fds and
+# soak_samples (MiB every 30 changes).
 measure_soak() { # changes pictures...
     local changes=$1 counted=1 rss
     shift
@@ -121,7 +121,8 @@ measure_soak() { # changes pictures...
     start_vlm
     wait_for_changes 1 30 || return 1
     sleep 0.5
-    soak_first_kib=$(rss_kib "$vlm_pid") soak_max_kib=$soak_first_kib soak_samples=""
+    soak_first_kib=$(rss_kib "$vlm_pid") soak_samples=""
+    soak_max_kib=$soak_first_kib soak_min_kib=$soak_first_kib
     soak_fds=$(ls "/proc/$vlm_pid/fd" | wc -l)
     while [ "$counted" -lt "$changes" ]; do
         wait_for_changes 1 || return 1
@@ -129,6 +130,7 @@ measure_soak() { # changes pictures...
         sleep 0.5
         rss=$(rss_kib "$vlm_pid")
         [ "$rss" -gt "$soak_max_kib" ] && soak_max_kib=$rss
+        [ "$rss" -lt "$soak_min_kib" ] && soak_min_kib=$rss
         [ $((counted % 30)) = 0 ] && soak_samples+=" $((rss / 1024))"
     done
     soak_last_kib=$rss soak_counted=$counted

@@ -16,7 +16,7 @@ measure_soak "${SOAK_CHANGES:-300}" "${photos[@]}"
 growth=$(((soak_max_kib - soak_first_kib) / 1024))
 echo "soak: $soak_counted changes at a 1 s interval over 8 photograph-like 4K JPEGs"
 echo "resident memory: just after the first change $((soak_first_kib / 1024)) MiB, highest" \
-    "$((soak_max_kib / 1024)) MiB (+$growth), last $((soak_last_kib / 1024)) MiB;" \
+    "$((soak_max_kib / 1024)) MiB (+$growth), lowest $((soak_min_kib / 1024)) MiB, last $((soak_last_kib / 1024)) MiB;" \
     "$([ "$growth" -le 10 ] && echo "within" || echo "NOT within") 10 MiB"
 echo "resident memory every 30 changes (MiB):$soak_samples"
 echo "open files: $soak_fds"
