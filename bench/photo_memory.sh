@@ -37,5 +37,5 @@ for mp in ${@:-48 108 200}; do
     stop "$vlm_pid"
     echo "| $mp megapixels ($(photo_size "$mp" | tr ' ' x)) | $((waiting / 1024)) MiB |" \
         "$((peak / 1024)) MiB | $((helper / 1024)) MiB | $(identify -format '%wx%h' "$bitmap")," \
-        "$(($(stat -c %s "$bitmap") / 1024 / 1024)) MiB |"
+        "$(awk -v b="$(stat -c %s "$bitmap")" 'BEGIN { printf "%.1f", b / 1048576 }') MiB |"
 done
