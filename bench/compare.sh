@@ -85,7 +85,7 @@ echo "| the same: the program's own peak over its change | $big_peak_mib MiB | i
     "same file: $(mib "$xwallpaper_peak_kib") MiB | — | ≤ 80 MiB | $(verdict "$big_peak_mib" 80) |"
 echo "| the same: bytes written by its change | $big_written_mib MiB to storage; the bitmap" \
     "$big_bitmap_size, $big_bitmap_mib MiB | — | — | ≤ 8 MiB |" \
-    "$(verdict "$(awk -v a="$big_written_mib" -v b="$big_bitmap_mib" 'BEGIN { print a > b ? a : b }')" 8) |"
+    "$(verdict "$(awk -v a="$big_written_mib" -v b="$big_bitmap_mib" 'BEGIN { print (a > b ? a : b) }')" 8) |"
 echo "| a 48-megapixel HEIC's change (8000x6000, heif-enc -q 50), hidden: time to the new root" \
     "picture (median of $heic_runs; shown: $heic_shown) | $heic_ms ms | one \`heif-convert in.heic" \
     "out.jpg\` process: $heif_convert_ms ms | x$heic_ratio | ≤ x1.2 | $(verdict "$heic_ratio" 1.2) |"
