@@ -6,14 +6,24 @@ bench_build=${BENCH_BUILD:-$bench_root/build-release}
 vlm=${VLM:-$bench_build/src/vlm}
 bare_window=$bench_build/bench/bare_window
 window_timer=$bench_build/bench/window_timer
+root_timer=$bench_build/bench/root_timer
+answer_probe=$bench_build/bench/answer_probe
+helper_peak=$bench_build/bench/helper_peak
 hz=$(getconf CLK_TCK)
+source "$bench_root/bench/pictures.sh"
 
 # Builds what the benchmarks run when it is missing (Release, with the benchmark helpers).
 ensure_release_build() {
-    [ -x "$vlm" ] && [ -x "$bare_window" ] && [ -x "$window_timer" ] && return
+    local tool
+    for tool in "$vlm" "$(dirname "$vlm")/vlm-decode" "$bare_window" "$window_timer" "$root_timer" \
+        "$answer_probe" "$helper_peak"; do
+        [ -x "$tool" ] || break
+    done
+    [ -x "$tool" ] && return
     cmake -S "$bench_root" -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DVLM_BUILD_TESTS=OFF >/dev/null
-    cmake --build "$bench_build" -j"$(nproc)" --target vlm vlm-decode bare_window window_timer
+    cmake --build "$bench_build" -j"$(nproc)" --target vlm vlm-decode bare_window window_timer \
+        root_timer answer_probe helper_peak
 }
 
 # Starts Xvfb and points DISPLAY, HOME and the XDG folders at private places; all is removed
@@ -24,6 +34,7 @@ start_session() {
     Xvfb "$display" -screen 0 1920x1080x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     trap end_session EXIT
+    make_cpu_group
     export DISPLAY=$display HOME=$work XDG_CONFIG_HOME=$work/.config
     export XDG_DATA_HOME=$work/.local/share XDG_RUNTIME_DIR=$work/run
     export VLM_WALLPAPER_BACKEND=${VLM_WALLPAPER_BACKEND:-x11}
@@ -36,10 +47,41 @@ start_session() {
 
 end_session() {
     local pid
+    set +e # a job that has ended already must not keep the rest from being ended
     for pid in $(jobs -p); do [ "$pid" != "$xvfb_pid" ] && kill "$pid" 2>/dev/null; done
     kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
+    [ -z "$cpu_group" ] || for _ in $(seq 50); do rmdir "$cpu_group" 2>/dev/null && break; sleep 0.1; done
+}
+
+# A cgroup holding the program and everything it starts, also the processes whose parent does
+# not wait for them (bubblewrap's own around a picture helper, whose CPU time the program's
+# children's time in /proc/PID/stat therefore misses): its counter keeps the CPU time of
+# processes that have ended. Empty where none can be made (not root, no cpuacct or cgroup v2).
+cpu_group=""
+make_cpu_group() {
+    local base
+    for base in /sys/fs/cgroup/cpuacct /sys/fs/cgroup/unified /sys/fs/cgroup; do
+        [ -e "$base/cgroup.procs" ] && mkdir "$base/vlm-bench-$$" 2>/dev/null &&
+            cpu_group=$base/vlm-bench-$$ && return
+    done
+    return 0
+}
+# CPU milliseconds of the program with what it started: the cgroup's counter, else the
+# program's own time and that of the children it has waited for.
+program_cpu_ms() {
+    if [ -e "$cpu_group/cpuacct.usage" ]; then
+        awk '{ printf "%.1f", $1 / 1e6 }' "$cpu_group/cpuacct.usage"
+    elif [ -n "$cpu_group" ]; then
+        awk '/^usage_usec/ { printf "%.1f", $2 / 1e3 }' "$cpu_group/cpu.stat"
+    else
+        awk -v hz="$hz" '{ printf "%.1f", 1000 * ($14 + $15 + $16 + $17) / hz }' "/proc/$vlm_pid/stat"
+    fi
+}
+cpu_accounting() {
+    if [ -n "$cpu_group" ]; then echo "cgroup $(basename "$(dirname "$cpu_group")")"
+    else echo "/proc/PID/stat with waited-for children"; fi
 }
 
 machine() {
@@ -55,38 +97,6 @@ make_collection() { # n [picture]
         >"$work/c.vlk"
 }
 
-# n different 3840x2160 JPEGs as cameras write them: smooth, chroma subsampled 4:2:0; prints
-# their paths.
-make_4k_photos() { # n
-    local i file
-    for i in $(seq "$1"); do
-        file=$work/smooth$i.jpg
-        [ -e "$file" ] || convert -size 960x540 "plasma:fractal" -seed "$i" -resize 3840x2160 \
-            -quality 90 -sampling-factor 4:2:0 "$file"
-        echo "$file"
-    done
-}
-
-# n different 3840x2160 JPEGs with noise all over and full chroma (ImageMagick keeps chroma whole
-# at quality 90): mostly entropy decoding, the worst case for any decoder; prints their paths.
-make_4k_noisy_jpegs() { # n
-    local i file
-    for i in $(seq "$1"); do
-        file=$work/noisy$i.jpg
-        [ -e "$file" ] || convert -size 960x540 "plasma:fractal" -seed "$i" -resize 3840x2160 \
-            -attenuate 0.4 +noise Gaussian -quality 90 "$file"
-        echo "$file"
-    done
-}
-
-# An 8000x6000 (48-megapixel) photograph-like JPEG, as a phone writes it; prints its path.
-make_48mp_photo() {
-    local file=$work/photo48.jpg
-    [ -e "$file" ] || convert -size 1000x750 "plasma:fractal" -seed 48 -resize 8000x6000 \
-        -quality 90 -sampling-factor 4:2:0 "$file"
-    echo "$file"
-}
-
 write_options() { { echo "[options]"; printf '%s\n' "$@"; } >"$options_file"; }
 stored_index() {
     local line
@@ -94,7 +104,16 @@ stored_index() {
         if [[ $line == index=* ]]; then echo "${line#index=}"; fi
     done <"$options_file"
 }
+# CPU ticks of a process itself, user and system.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+write_bytes() { awk '/^write_bytes:/ { print $2 }' "/proc/$1/io"; }
+# The wallpaper bitmap the program writes: beside the executable in a build tree, else in the
+# data folder.
+bitmap_file() {
+    local beside
+    beside=$(dirname "$vlm")/vlmimage.bmp
+    if [ -e "$beside" ]; then echo "$beside"; else echo "$XDG_DATA_HOME/vlm/vlmimage.bmp"; fi
+}
 rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 peak_rss_kib() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"; }
 # Context switches and CPU nanoseconds of all threads of a process, summed: "switches ns". A
@@ -130,6 +149,7 @@ start_tray() {
 start_vlm() {
     "$vlm" >"$work/vlm.log" 2>&1 &
     vlm_pid=$!
+    [ -z "$cpu_group" ] || echo "$vlm_pid" >"$cpu_group/cgroup.procs"
 }
 
 # Waits until the stored index has moved n times; gives up after `patience` seconds (default 10)
@@ -160,10 +180,11 @@ wait_for_index() { # index [patience]
 }
 
 # CPU milliseconds the running program spends per wallpaper change: 4K JPEGs, a change every
-# second, the window hidden in the tray. The CPU time of all its threads is read half a second
-# after a change, before the first and after the last of `changes` changes. Sets change_ms.
+# second, the window hidden in the tray. The CPU time of the program and of the picture helpers
+# it started (program_cpu_ms) is read half a second after a change, before the first and after
+# the last of `changes` changes. Sets change_ms, and change_own_ms for the program alone.
 measure_change_cpu() { # changes pictures...
-    local changes=$1 before after
+    local changes=$1 before after own_before own_after
     shift
     printf '%s\r\n' "$@" >"$work/photos.vlk"
     write_options "lastfile=$work/photos.vlk" "index=0" "hide=1" "start=0" "cas=1" \
@@ -172,12 +193,14 @@ measure_change_cpu() { # changes pictures...
     start_vlm
     wait_for_changes 3 || return 1 # the first changes allocate what the program keeps
     sleep 0.5
-    before=$(cpu_ticks "$vlm_pid")
+    before=$(program_cpu_ms) own_before=$(cpu_ticks "$vlm_pid")
     wait_for_changes "$changes" || return 1
     sleep 0.5
-    after=$(cpu_ticks "$vlm_pid")
+    after=$(program_cpu_ms) own_after=$(cpu_ticks "$vlm_pid")
     stop "$vlm_pid"
-    change_ms=$(awk -v t=$((after - before)) -v n="$changes" -v hz="$hz" \
+    change_ms=$(awk -v a="$before" -v b="$after" -v n="$changes" \
+        'BEGIN { printf "%.1f", (b - a) / n }')
+    change_own_ms=$(awk -v t=$((own_after - own_before)) -v n="$changes" -v hz="$hz" \
         'BEGIN { printf "%.1f", 1000 * t / hz / n }')
 }
 
@@ -195,15 +218,15 @@ measure_xwallpaper_cpu() { # runs pictures...
     xwallpaper_ms=$(awk -v t="$total" -v n="$runs" 'BEGIN { printf "%.1f", 1000 * t / n }')
 }
 
-# The floor of a change: one whole djpeg process decoding each picture to 24-bit pixels thrown
-# away, CPU time per run as for xwallpaper. A change writes the full-size 24-bit bitmap, so it
-# decodes the whole picture at least once. Sets djpeg_ms.
+# One whole djpeg process decoding each picture at 1/2 (what covers 1920x1080 for a 4K picture,
+# as a change now decodes it) to pixels thrown away, CPU time per run as for xwallpaper. Sets
+# djpeg_ms.
 measure_djpeg_cpu() { # runs pictures...
     local runs=$1 total=0 i
     shift
     local pictures=("$@")
     for ((i = 0; i < runs; i++)); do
-        /usr/bin/time -f '%U %S' -o "$work/time" djpeg -outfile /dev/null \
+        /usr/bin/time -f '%U %S' -o "$work/time" djpeg -scale 1/2 -outfile /dev/null \
             "${pictures[i % ${#pictures[@]}]}" || return 1
         total=$(awk -v t="$total" '{ print t + $1 + $2 }' "$work/time")
     done
@@ -238,10 +261,14 @@ measure_idle() { # seconds
 }
 
 # A 48-megapixel photograph as the current entry, the window hidden in the tray: the resident
-# memory 5 s after start-up's change, and the peak (VmHWM, reset just before) over one change
-# of it, asked for on the session bus. The reference is the peak of one `xwallpaper --zoom`
-# process on the same file. Sets big_idle_rss_kib, big_peak_kib and xwallpaper_peak_kib.
+# memory 5 s after start-up's change, and over one change of it, asked for on the session bus:
+# the program's own peak (VmHWM, reset just before), its picture helper's peak (sampled every
+# 10 ms), the bytes the program wrote to storage and the size of the bitmap it wrote. The
+# reference is the peak of one `xwallpaper --zoom` process on the same file. Sets
+# big_idle_rss_kib, big_peak_kib, big_helper_peak_kib, big_written_bytes, big_bitmap_bytes,
+# big_bitmap_size and xwallpaper_peak_kib.
 measure_big_photo() { # picture
+    local written sampler bitmap
     printf '%s\r\n' "$1" "$1" >"$work/big.vlk"
     write_options "lastfile=$work/big.vlk" "index=0" "hide=1" "start=0" "cas=1" "jednotky=hodin"
     start_tray
@@ -249,12 +276,22 @@ measure_big_photo() { # picture
     wait_for_index 1 || return 1 # start-up's change; entry 1, the same photo, is current
     sleep 5
     big_idle_rss_kib=$(rss_kib "$vlm_pid")
+    bitmap=$(bitmap_file)
+    rm -f "$bitmap"
+    "$helper_peak" "$vlm_pid" 10 >"$work/helper_peak" &
+    sampler=$!
     echo 5 >"/proc/$vlm_pid/clear_refs" # the peak counts from here
+    written=$(write_bytes "$vlm_pid")
     gdbus call --session -d example.velmora.Velmora -o /example/velmora/Velmora \
         -m example.velmora.Velmora.ChangeNow >/dev/null || return 1
     wait_for_index 0 || return 1
     sleep 1
     big_peak_kib=$(peak_rss_kib "$vlm_pid")
+    big_written_bytes=$(($(write_bytes "$vlm_pid") - written))
+    big_bitmap_bytes=$(stat -c %s "$bitmap")
+    big_bitmap_size=$(identify -format '%wx%h' "$bitmap")
+    stop "$sampler"
+    read -r big_helper_peak_kib _ <"$work/helper_peak"
     stop "$vlm_pid"
     /usr/bin/time -f '%M' -o "$work/time" xwallpaper --zoom "$1" || return 1
     xwallpaper_peak_kib=$(cat "$work/time")
