@@ -2,6 +2,7 @@
 #include "desktop/applicationservice.h"
 #include "desktop/commandline.h"
 #include "platform/displayprobe.h"
+#include "platform/memorypolicy.h"
 #include "version.h"
 
 #include <QApplication>
@@ -44,6 +45,7 @@ bool askRunningCopy(vlm::LaunchRequest request) {
 } // namespace
 
 int main(int argc, char** argv) {
+    vlm::returnLargeBlocksWhenFreed();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

@@ -131,7 +131,17 @@ bool writePixels(const QImage& image, const wire::Format& format) {
     qToLittleEndian(height, header + 12);
     if (!writeAll(header, sizeof header))
         return false;
-    std::vector<uchar> row(std::size_t{width} * format.bytesPerPixel);
+    const std::size_t rowBytes = std::size_t{width} * format.bytesPerPixel;
+    if (format.bytesPerPixel == 3 && !image.hasAlphaChannel()) {
+        // An opaque photo (most of them) needs no laying on white: converted in one pass, at
+        // the size asked for, and written row by row as it is.
+        const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+        for (int y = 0; y < rgb.height(); ++y)
+            if (!writeAll(rgb.constScanLine(y), rowBytes))
+                return false;
+        return std::fflush(stdout) == 0;
+    }
+    std::vector<uchar> row(rowBytes);
     for (int y = 0; y < image.height(); ++y) {
         packRow(image, y, format, row);
         if (!writeAll(row.data(), row.size()))
