@@ -119,7 +119,6 @@ int runWindow(QApplication& app, ApplicationService& service, LaunchRequest requ
                                       .showSettings = [&form] { form.mnuNastaveni_Click(); },
                                       .quit = [&form] { form.quit().quitRequested(); },
                                       .list = form.control<EntryList>("Kolekce"),
-                                      .tick = &form.Timer1(),
                                   });
     bool ending = false;
     // The uninstall command line removes the program's files: end at once, even under a

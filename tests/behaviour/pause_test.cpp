@@ -155,8 +155,7 @@ TEST(SessionBus, EachPropertyIsAnnouncedAsItChangesOnceAnEventLoopTurn) {
                                         f.form().schedule(),
                                         {},
                                         {},
-                                        f.control<vlm::EntryList>("Kolekce"),
-                                        &f.form().Timer1()});
+                                        f.control<vlm::EntryList>("Kolekce")});
     f.load();
     service.queue().open();
     // Requests run from the main loop only; the announcement follows the change's last step.

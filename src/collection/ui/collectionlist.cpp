@@ -167,6 +167,7 @@ QString CollectionList::collectionFile() const {
 
 void CollectionList::setCollectionFile(const QString& path) {
     ui_.SouborKolekce->setText(path);
+    Q_EMIT collectionFileChanged();
 }
 
 void CollectionList::setCount(const QString& text) {

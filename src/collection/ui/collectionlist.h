@@ -83,6 +83,8 @@ public:
 Q_SIGNALS:
     // The list was emptied to take another collection (or none).
     void cleared();
+    // SouborKolekce names another file (or none).
+    void collectionFileChanged();
     // The preview's picture arrived, or its entry turned out not to be showable.
     void previewShown();
 

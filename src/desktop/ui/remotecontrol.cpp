@@ -6,7 +6,6 @@
 #include "wallpaper/ui/wallpaperchange.h"
 
 #include <QAbstractItemView>
-#include <QTimer>
 
 namespace vlm {
 
@@ -35,7 +34,7 @@ void connectRemoteControl(ApplicationService& service, const RemoteControlTarget
     const auto note = [&service] { service.noteStatusChange(); };
     QObject::connect(&schedule, &Schedule::statusChanged, &service, note);
     QObject::connect(&change, &WallpaperChange::changeFinished, &service, note);
-    QObject::connect(targets.tick, &QTimer::timeout, &service, note);
+    QObject::connect(&targets.collection, &CollectionList::collectionFileChanged, &service, note);
     const QAbstractItemModel* entries = targets.list->model();
     QObject::connect(entries, &QAbstractItemModel::rowsInserted, &service, note);
     QObject::connect(entries, &QAbstractItemModel::rowsRemoved, &service, note);

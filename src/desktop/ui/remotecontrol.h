@@ -3,7 +3,6 @@
 #include <functional>
 
 class QAbstractItemView;
-class QTimer;
 
 namespace vlm {
 
@@ -19,10 +18,8 @@ struct RemoteControlTargets {
     Schedule& schedule;
     std::function<void()> showSettings; // as the tray menu's show item
     std::function<void()> quit;         // as a quit asked for from outside
-    // Watched for changes of the properties: the collection's list and the window's tick (the
-    // collection file's label has no signal of its own).
+    // Watched for changes of the properties, besides the collection and the schedule.
     const QAbstractItemView* list;
-    const QTimer* tick;
 };
 
 // Lets the session bus service do what the window's own controls do: the tray menu's items and
