@@ -9,6 +9,8 @@
 // `dbus-send --print-reply` reading DBUS_PROPERTY of the program's session-bus object (0 when
 // no property is named).
 //   answer_probe TITLE X Y INTERVAL_MS [DBUS_PROPERTY]
+#include "xcbreplies.h"
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -27,29 +29,14 @@
 
 namespace {
 
+using benchx::atom;
+using benchx::property;
+
 using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::duration<double, std::milli>;
 constexpr auto kPatience = std::chrono::seconds(30);
 
-template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    ReplyPtr<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-std::string property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name) {
-    ReplyPtr<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(
-            c, xcb_get_property(c, 0, window, name, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr),
-        &std::free);
-    if (!reply || reply->format != 8)
-        return {};
-    return {static_cast<const char*>(xcb_get_property_value(reply.get())),
-            size_t(xcb_get_property_value_length(reply.get()))};
-}
+using benchx::ReplyPtr;
 
 xcb_window_t findWindow(xcb_connection_t* c, xcb_window_t root, const std::string& title) {
     const xcb_atom_t netWmName = atom(c, "_NET_WM_NAME");

@@ -5,6 +5,8 @@
 // screen such as Xvfb's), cheaper for the X server and the processor than a whole screenshot.
 //   root_timer [TIMEOUT_SECONDS] -- COMMAND [ARGUMENTS...]
 //   root_timer --pixel X Y
+#include "xcbreplies.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,14 +19,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using benchx::atom;
 
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
+using Clock = std::chrono::steady_clock;
 
 int printPixel(xcb_connection_t* c, xcb_window_t root, int16_t x, int16_t y) {
     std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> image(

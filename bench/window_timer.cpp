@@ -3,6 +3,8 @@
 // server's own MapNotify rather than by polling. The program is left running, its standard
 // output joined to standard error.
 //   window_timer TITLE COMMAND [ARGUMENTS...]
+#include "xcbreplies.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -17,26 +19,11 @@
 
 namespace {
 
+using benchx::atom;
+using benchx::property;
+
 using Clock = std::chrono::steady_clock;
 constexpr auto kTimeout = std::chrono::seconds(60);
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-std::string property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name) {
-    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-        xcb_get_property_reply(
-            c, xcb_get_property(c, 0, window, name, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr),
-        &std::free);
-    if (!reply || reply->format != 8)
-        return {};
-    return {static_cast<const char*>(xcb_get_property_value(reply.get())),
-            size_t(xcb_get_property_value_length(reply.get()))};
-}
 
 } // namespace
 
