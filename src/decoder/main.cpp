@@ -7,6 +7,7 @@
 // opened file as standard input, and reads the reason for a failure from its exit status.
 //
 // Usage: vlm-decode KIND within|cover WIDTH HEIGHT < picture > pixels
+//        vlm-decode KIND size < picture > header   (the upright size only, no pixels)
 
 #include "common/decodewire.h"
 #include "decoder/confine.h"
@@ -118,19 +119,23 @@ void packRow(const QImage& image, int y, const wire::Format& format, std::vector
     }
 }
 
-bool writePixels(const QImage& image, const wire::Format& format) {
-    const auto width = static_cast<quint32>(image.width());
-    const auto height = static_cast<quint32>(image.height());
-    if (image.isNull() || width > format.maxSide || height > format.maxSide ||
+bool writeHeader(QSize size, const wire::Format& format) {
+    const auto width = static_cast<quint32>(size.width());
+    const auto height = static_cast<quint32>(size.height());
+    if (size.isEmpty() || width > format.maxSide || height > format.maxSide ||
         quint64{width} * height > format.maxPixels)
         return false;
-
     unsigned char header[wire::kHeaderSize];
     std::memcpy(header, format.magic, sizeof format.magic);
     qToLittleEndian(width, header + 8);
     qToLittleEndian(height, header + 12);
-    if (!writeAll(header, sizeof header))
+    return writeAll(header, sizeof header);
+}
+
+bool writePixels(const QImage& image, const wire::Format& format) {
+    if (!writeHeader(image.size(), format))
         return false;
+    const auto width = static_cast<quint32>(image.width());
     const std::size_t rowBytes = std::size_t{width} * format.bytesPerPixel;
     if (format.bytesPerPixel == 3 && !image.hasAlphaChannel()) {
         // An opaque photo (most of them) needs no laying on white: converted in one pass, at
@@ -155,12 +160,16 @@ bool writePixels(const QImage& image, const wire::Format& format) {
 int main(int argc, char** argv) {
     int width = 0;
     int height = 0;
-    const Kind* kind = argc == 5 ? findKind(argv[1]) : nullptr;
+    const Kind* kind = argc == 5 || argc == 3 ? findKind(argv[1]) : nullptr;
     const wire::Format* format = kind ? wire::formatFor(kind->name) : nullptr;
-    const std::string_view fit = argc == 5 ? argv[2] : "";
-    if (!format || (fit != "within" && fit != "cover") || !parseSide(argv[3], *format, width) ||
-        !parseSide(argv[4], *format, height)) {
-        std::fputs("usage: vlm-decode KIND within|cover WIDTH HEIGHT < picture > pixels\n", stderr);
+    const std::string_view fit = kind ? argv[2] : "";
+    const bool sizeOnly = argc == 3 && fit == "size";
+    if (!format ||
+        (!sizeOnly && ((fit != "within" && fit != "cover") || !parseSide(argv[3], *format, width) ||
+                       !parseSide(argv[4], *format, height)))) {
+        std::fputs("usage: vlm-decode KIND within|cover WIDTH HEIGHT < picture > pixels\n"
+                   "       vlm-decode KIND size < picture > header\n",
+                   stderr);
         return wire::kBadArguments;
     }
     // The decoders see only input that arrives after this, in a process that can no longer
@@ -181,6 +190,13 @@ int main(int argc, char** argv) {
     if (kind->needsFonts) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app.emplace(argc, argv);
+    }
+    if (sizeOnly) {
+        const QSize size = decoders::measurePicture(kind->name, input, kind->decode);
+        if (size.isEmpty())
+            return failureExit();
+        return writeHeader(size, *format) && std::fflush(stdout) == 0 ? wire::kDecoded
+                                                                      : wire::kWriteFailed;
     }
     const QImage image = kind->decode(input, {QSize(width, height), fit == "cover"});
     if (image.isNull()) {

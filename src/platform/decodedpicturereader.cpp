@@ -8,6 +8,10 @@ namespace vlm {
 
 bool DecodedPictureReader::append(QByteArrayView bytes) {
     while (!failed_ && !bytes.isEmpty()) {
+        if (sizeOnly_ && size_.isValid()) { // a size-only answer has no pixels
+            failed_ = true;
+            break;
+        }
         if (image_.isNull()) {
             const qsizetype take =
                 std::min<qsizetype>(bytes.size(), decodewire::kHeaderSize - header_.size());
@@ -40,6 +44,9 @@ bool DecodedPictureReader::startImage() {
     if (width == 0 || height == 0 || width > format_.maxSide || height > format_.maxSide ||
         quint64{width} * height > format_.maxPixels)
         return false;
+    size_ = QSize(int(width), int(height));
+    if (sizeOnly_)
+        return true;
     const auto format = format_.bytesPerPixel == 4 ? QImage::Format_ARGB32 : QImage::Format_RGB888;
     image_ = QImage(int(width), int(height), format);
     rowBytes_ = qsizetype(width) * format_.bytesPerPixel;
@@ -53,8 +60,12 @@ void DecodedPictureReader::endRow() {
     filled_ = 0;
 }
 
+QSize DecodedPictureReader::finishSize() const {
+    return sizeOnly_ && !failed_ ? size_ : QSize();
+}
+
 QImage DecodedPictureReader::finish() {
-    if (failed_ || image_.isNull() || row_ != image_.height())
+    if (sizeOnly_ || failed_ || image_.isNull() || row_ != image_.height())
         return {};
     failed_ = true; // the image is handed out once
     return std::move(image_);

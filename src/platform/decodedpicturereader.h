@@ -14,18 +14,23 @@ namespace vlm {
 // null image: the helper runs old decoders on hostile files, so its output is not trusted.
 class DecodedPictureReader {
 public:
-    explicit DecodedPictureReader(const decodewire::Format& format) : format_(format) {}
+    explicit DecodedPictureReader(const decodewire::Format& format, bool sizeOnly = false)
+        : format_(format), sizeOnly_(sizeOnly) {}
 
     // False once the output can no longer be valid; the caller may stop reading then.
     bool append(QByteArrayView bytes);
     // The image when exactly the announced pixels came, else a null image.
     QImage finish();
+    // For a size-only answer: the size when exactly a valid header came, else an invalid size.
+    QSize finishSize() const;
 
 private:
     bool startImage();
     void endRow();
 
     const decodewire::Format& format_;
+    const bool sizeOnly_;
+    QSize size_;
     QByteArray header_;
     QImage image_;
     int row_ = 0;

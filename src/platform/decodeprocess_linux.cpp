@@ -124,7 +124,7 @@ QSize helperBox(QSize box, const decodewire::Format& format) {
 }
 
 DecodedPicture failure(PictureProblem problem, QString detail) {
-    return {QImage(), problem, std::move(detail)};
+    return {QImage(), problem, std::move(detail), {}};
 }
 
 DecodedPicture fromExit(int exitCode, QProcess::ExitStatus status, DecodedPictureReader& reader) {
@@ -133,8 +133,12 @@ DecodedPicture fromExit(int exitCode, QProcess::ExitStatus status, DecodedPictur
                        QStringLiteral("the decoder was stopped by a limit or its filter"));
     switch (exitCode) {
     case decodewire::kDecoded:
-        if (QImage image = reader.finish(); !image.isNull())
-            return {std::move(image), PictureProblem::None, {}};
+        if (const QSize size = reader.finishSize(); size.isValid())
+            return {QImage(), PictureProblem::None, {}, size};
+        if (QImage image = reader.finish(); !image.isNull()) {
+            const QSize size = image.size();
+            return {std::move(image), PictureProblem::None, {}, size};
+        }
         return failure(PictureProblem::Refused, QStringLiteral("the decoder's answer is broken"));
     case decodewire::kBroken:
         return failure(PictureProblem::Broken, QStringLiteral("the picture is broken"));
@@ -183,12 +187,16 @@ private:
                                      : drawing                             ? kDrawingLimits
                                                                            : kPhotoLimits;
         const QSize box = helperBox(request_.box, format);
-        reader_.emplace(format);
+        reader_.emplace(format, request_.sizeOnly);
         process_ = new QProcess;
         process_->setProgram(helper_);
-        process_->setArguments({QString::fromLatin1(opened.kind->format),
-                                request_.cover ? QStringLiteral("cover") : QStringLiteral("within"),
-                                QString::number(box.width()), QString::number(box.height())});
+        const QString kind = QString::fromLatin1(opened.kind->format);
+        process_->setArguments(
+            request_.sizeOnly
+                ? QStringList{kind, QStringLiteral("size")}
+                : QStringList{kind,
+                              request_.cover ? QStringLiteral("cover") : QStringLiteral("within"),
+                              QString::number(box.width()), QString::number(box.height())});
         prepareHelper(*process_, limits, opened.file->fd());
         // The output is taken as it comes, so a helper that floods the pipe or answers nonsense
         // is stopped.

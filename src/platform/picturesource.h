@@ -21,12 +21,18 @@ struct PictureRequest {
     // The widest and the tallest monitor, which pick one of the pictures a GNOME background
     // file names, so that a preview shows the wallpaper's; empty: box.
     QSize screens;
+    // Only the picture's upright size is wanted (box and cover are not used): the helper reads
+    // the header where the kind allows, and no pixels come back.
+    bool sizeOnly = false;
 };
 
 struct DecodedPicture {
-    QImage image; // null when the picture cannot be shown
+    QImage image; // null when the picture cannot be shown, and for a size-only request
     PictureProblem problem = PictureProblem::None;
     QString detail; // why, in a sentence for standard error
+    // The upright size: the image's, or for a size-only request the picture's own (for a drawing
+    // or a kind read whole, a size of the picture's aspect). Invalid when it cannot be shown.
+    QSize size;
 };
 
 // One picture on its way. It reports once, from the event loop of the thread that asked, never

@@ -15,9 +15,9 @@ inline QString decodeHelper() {
 
 // Decodes path with the helper and waits for the answer: a test may wait, the window never.
 inline vlm::DecodedPicture decodeNow(const QString& helper, const QString& path, QSize box = {},
-                                     bool cover = false) {
+                                     bool cover = false, bool sizeOnly = false) {
     vlm::HelperPictureSource source(helper);
-    const vlm::PictureJobPtr job = source.decode({path, box, cover, {}});
+    const vlm::PictureJobPtr job = source.decode({path, box, cover, {}, sizeOnly});
     std::optional<vlm::DecodedPicture> answer;
     QEventLoop loop;
     QObject::connect(job.get(), &vlm::PictureJob::finished, &loop,
@@ -27,7 +27,12 @@ inline vlm::DecodedPicture decodeNow(const QString& helper, const QString& path,
                      });
     QTimer::singleShot(60000, &loop, &QEventLoop::quit);
     loop.exec();
-    return answer.value_or(vlm::DecodedPicture{{}, vlm::PictureProblem::Refused, u"no answer"_qs});
+    return answer.value_or(
+        vlm::DecodedPicture{{}, vlm::PictureProblem::Refused, u"no answer"_qs, {}});
+}
+
+inline QSize measurePicture(const QString& path) {
+    return decodeNow(decodeHelper(), path, {}, false, true).size;
 }
 
 inline QImage loadPicture(const QString& path, QSize box = {}, bool cover = false) {

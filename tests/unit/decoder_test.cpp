@@ -334,9 +334,11 @@ TEST_F(PhotoTest, EveryKindDecodesUprightAtItsSizeOrFittedIntoTheBox) {
         QImageReader reader(&jpeg, "jpeg");
         reader.setAutoTransform(true);
         const QImage upright = reader.read();
-        const QImage image = decode(c.kind, make(QString::fromLatin1(c.command)), c.box);
+        const QByteArray data = make(QString::fromLatin1(c.command));
+        const QImage image = decode(c.kind, data, c.box);
         ASSERT_EQ(image.size(),
                   upright.size().scaled(c.box, Qt::KeepAspectRatio).boundedTo(upright.size()));
+        EXPECT_EQ(vlmtest::measurePicture(dir_.filePath(u"decoded"_s)), upright.size());
         // the colour at the centre of each quarter
         QImage expected = upright.scaled(2, 2);
         if (c.transparent)

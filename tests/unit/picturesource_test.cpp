@@ -58,10 +58,19 @@ TEST(PictureSource, DecodesEachFormatByItsBytesWhateverTheName) {
         // transparency laid on white, as the wallpaper has it
         {u"deep.png"_s, encoded(deep, "png"), {39, 29}, qRgb(132, 137, 142), true},
         {u"8k.bmp"_s, encoded(eightK, "bmp"), {0, 0}, eightK.pixel(0, 0), false, eightK.size()},
+        // turned by its Exif orientation: upright it is portrait
+        {u"turned.jpg"_s,
+         withOrientation(encoded(source, "jpeg"), 6),
+         {0, 39},
+         source.pixel(39, 29),
+         true,
+         {30, 40}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.toStdString());
         writeBytes(dir.filePath(c.name), c.bytes);
+        // The size alone, from the header, is the upright size the pixels come at.
+        EXPECT_EQ(measurePicture(dir.filePath(c.name)), c.size);
         const QImage image = loadPicture(dir.filePath(c.name));
         ASSERT_EQ(image.size(), c.size);
         const QRgb got = image.pixel(c.at);
