@@ -287,7 +287,7 @@ run_tests() { # timeout binary...: 0 when every binary passes
 start=$(date +%s)
 cd "$build"
 echo "Building the unmutated tree in $build"
-build_targets vlm_unit_tests vlm_behaviour_tests vlm-decode || {
+build_targets vlm_unit_tests vlm_behaviour_tests vlm-decode vlm-decode-common || {
     cat "$dir/build.out" >&2
     exit 1
 }

@@ -6,10 +6,12 @@
 
 // What the picture helper (vlm-decode) writes to its standard output and the program accepts
 // back: 8 magic bytes, width and height as little-endian uint32, then the pixels, rows top to
-// bottom, nothing after. Drawings (wmf, emf, svg) come as little-endian uint32 0xAARRGGBB (not
-// premultiplied); raster pictures (photographs and other pixel kinds) as R, G, B bytes with any
-// transparency already laid on white, as the wallpaper bitmap has it, so a 200-megapixel photo
-// takes 600 MB rather than 800 MB through the pipe and in the program.
+// bottom, nothing after. Each pixel is a little-endian uint32 0xAARRGGBB: drawings (wmf, emf,
+// svg) keep their transparency (not premultiplied); raster pictures (photographs and other pixel
+// kinds) come opaque, alpha 0xFF, any transparency already laid on white as the wallpaper bitmap
+// has it. That is how Qt holds an RGB32 image on little-endian machines, so a photo needs no
+// conversion on its way: the decoder's pixels go to the pipe, the X server and the bitmap as they
+// are.
 namespace vlm::decodewire {
 
 inline constexpr std::size_t kHeaderSize = 16;
@@ -17,6 +19,7 @@ inline constexpr std::size_t kHeaderSize = 16;
 struct Format {
     char magic[8];
     std::uint32_t bytesPerPixel;
+    bool opaque; // every alpha is 0xFF
     std::uint32_t maxSide;
     std::uint64_t maxPixels;
     std::int64_t maxInputBytes; // larger files are not handed to the decoders at all
@@ -25,13 +28,15 @@ struct Format {
 // Drawings are fitted to the screen: enough for an 8K one.
 inline constexpr Format kDrawing{.magic = {'V', 'L', 'M', 'P', 'I', 'X', '0', '1'},
                                  .bytesPerPixel = 4,
+                                 .opaque = false,
                                  .maxSide = 16384,
                                  .maxPixels = 40'000'000,
                                  .maxInputBytes = 32 * 1024 * 1024};
-// Photos come at their own size, up to what phones take (200 megapixels); the input cap holds
-// such a photo as an uncompressed 8-bit TIFF.
-inline constexpr Format kRaster{.magic = {'V', 'L', 'M', 'R', 'G', 'B', '0', '1'},
-                                .bytesPerPixel = 3,
+// Photos come at the size asked for, at most their own, up to what phones take (200
+// megapixels); the input cap holds such a photo as an uncompressed 8-bit TIFF.
+inline constexpr Format kRaster{.magic = {'V', 'L', 'M', 'R', 'G', 'B', '3', '2'},
+                                .bytesPerPixel = 4,
+                                .opaque = true,
                                 .maxSide = 65535,
                                 .maxPixels = 200'000'000,
                                 .maxInputBytes = std::int64_t{768} * 1024 * 1024};
@@ -47,6 +52,11 @@ inline constexpr bool isDrawingKind(std::string_view kind) {
 inline constexpr bool isRasterKind(std::string_view kind) {
     return kind == "jpeg" || kind == "png" || kind == "gif" || kind == "bmp" || kind == "ico" ||
            kind == "webp" || kind == "tiff" || kind == "heif" || kind == "jxl";
+}
+// The kinds vlm-decode-common decodes as well as vlm-decode: it links only Qt and libjpeg, so it
+// starts in a fraction of the time.
+inline constexpr bool isCommonKind(std::string_view kind) {
+    return kind == "jpeg" || kind == "png" || kind == "gif" || kind == "bmp" || kind == "ico";
 }
 // How the helper ends; the program tells the user why a picture cannot be shown from this.
 enum HelperExit : int {

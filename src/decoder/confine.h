@@ -21,17 +21,29 @@ struct FuzzerRoom {
     QStringList writable;
 };
 
+// What the decoders of a kind load on first use, loaded before the filter forbids it: Qt's
+// plugins by their paths under the plugin folder ("imageformats/libqjpeg.so"), gdk-pixbuf's
+// loaders, glibc's text converters. Loading is most of a helper's start, so a kind names only
+// what it uses; by default, everything any kind uses.
+struct LateLibraries {
+    QStringList qtPlugins = everyQtPlugin();
+    bool pixbufLoaders = true;
+    bool textConverters = true;
+
+    static QStringList everyQtPlugin(); // the image readers installed and the offscreen platform
+};
+
 // Confines this process for good. Called before the first byte of input is read, while only
 // standard input, output and error are open and only one thread runs (a fuzzer run may hold
 // descriptors of its own).
-Confinement confineDecoding(const FuzzerRoom& fuzzer = {});
+Confinement confineDecoding(const FuzzerRoom& fuzzer = {}, const LateLibraries& late = {});
 
 // decodingReadablePaths(), and what the build's sanitizer reads.
 QStringList readablePaths();
 
 // Loads what the decoders would otherwise load on first use (Qt's plugins, text converters),
 // so that the system-call filter can forbid every new executable mapping.
-void loadLateLibraries();
+void loadLateLibraries(const LateLibraries& late);
 
 enum class FileRules {
     Applied,

@@ -67,7 +67,7 @@ bool singleThreaded() {
 
 } // namespace
 
-Confinement confineDecoding(const FuzzerRoom& fuzzer) {
+Confinement confineDecoding(const FuzzerRoom& fuzzer, const LateLibraries& late) {
     // Without Landlock a fuzzer's filter would let it write anywhere.
     const bool forFuzzer = !fuzzer.writable.isEmpty();
     if (!forFuzzer && !onlyStandardDescriptorsOpen())
@@ -76,7 +76,7 @@ Confinement confineDecoding(const FuzzerRoom& fuzzer) {
     // already, the helper makes sure when started by hand.
     if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
         return refuse("no_new_privs could not be set");
-    loadLateLibraries();
+    loadLateLibraries(late);
     if (landlockVersion() > 0 && !singleThreaded())
         return refuse("more than one thread runs, and Landlock would confine only one");
     // The file-system rules come first: the system-call filter does not admit Landlock's calls.

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
-#include <string_view>
 
 namespace vlm::decoder {
 
@@ -47,12 +46,13 @@ QImage decodeWithQt(const QByteArray& data, const Box& box, const char* format);
 // JPEG XL: the first frame.
 QImage decodeJxl(const QByteArray& data, const Box& box);
 
-// The picture's upright size, read from its header where the kind allows (JPEG, PNG, GIF, BMP,
-// HEIF); other kinds are decoded small, and their size has the picture's aspect within
-// kMeasureSide. Invalid when the picture cannot be read or is past the size limits.
-inline constexpr int kMeasureSide = 1024;
-QSize measurePicture(std::string_view kind, const QByteArray& data,
-                     QImage (*decode)(const QByteArray&, const Box&));
+// The picture's upright size, read from its header without decoding; invalid when the header
+// cannot be read. (Kinds without such a reader are decoded small for their aspect.)
+QSize measureJpeg(const QByteArray& data);
+QSize measurePng(const QByteArray& data);
+QSize measureGif(const QByteArray& data); // its logical screen, which it is decoded at
+QSize measureBmp(const QByteArray& data);
+QSize measureHeif(const QByteArray& data);
 
 // Shared by the photo decoders (raster.cpp).
 // Why a decoder gave up on a picture it could have read, as opposed to a broken file. The

@@ -68,4 +68,22 @@ QImage decodeHeif(const QByteArray& data, const Box& box) {
     return uprightWithin(image, 1, box);
 }
 
+// The primary picture's size after its rotation, read from the container.
+QSize measureHeif(const QByteArray& data) {
+    heif_context* context = heif_context_alloc();
+    if (!context)
+        return {};
+    const auto freeContext = qScopeGuard([context] { heif_context_free(context); });
+    if (heif_context_read_from_memory_without_copy(context, data.constData(),
+                                                   std::size_t(data.size()), nullptr)
+            .code != heif_error_Ok)
+        return {};
+    heif_image_handle* handle = nullptr;
+    if (heif_context_get_primary_image_handle(context, &handle).code != heif_error_Ok)
+        return {};
+    const QSize size(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle));
+    heif_image_handle_release(handle);
+    return size;
+}
+
 } // namespace vlm::decoder

@@ -1,10 +1,12 @@
-// vlm-decode, the picture helper: decodes one picture read from standard input and writes it
-// to standard output in the bounded pixel format of common/decodewire.h, at the size the
-// program asks for (inside a preview, or just covering the screen). Photographs come upright.
-// Every picture a user names decodes here, never in the program: the decoders are C libraries
-// with a record of memory faults on crafted files, and a picture may be made to exhaust
+// vlm-decode and vlm-decode-common, the picture helpers: decode one picture read from standard
+// input and writes it to standard output in the bounded pixel format of common/decodewire.h, at the
+// size the program asks for (inside a preview, or just covering the screen). Photographs come
+// upright. Every picture a user names decodes here, never in the program: the decoders are C
+// libraries with a record of memory faults on crafted files, and a picture may be made to exhaust
 // whatever decodes it. The program starts this process under resource limits, hands it the
 // opened file as standard input, and reads the reason for a failure from its exit status.
+// vlm-decode decodes every kind; vlm-decode-common only the common ones (kinds.h), and links
+// only what they need, so that a change to a photo does not pay for loading every decoder.
 //
 // Usage: vlm-decode KIND within|cover WIDTH HEIGHT < picture > pixels
 //        vlm-decode KIND size < picture > header   (the upright size only, no pixels)
@@ -12,6 +14,7 @@
 #include "common/decodewire.h"
 #include "decoder/confine.h"
 #include "decoder/decoders.h"
+#include "decoder/kinds.h"
 
 #include <QGuiApplication>
 #include <QImageReader>
@@ -27,33 +30,7 @@ namespace {
 namespace wire = vlm::decodewire;
 namespace decoders = vlm::decoder;
 
-struct Kind {
-    std::string_view name;
-    QImage (*decode)(const QByteArray& data, const decoders::Box& box);
-    bool needsFonts; // text in the drawing uses the font database, which needs a GUI application
-};
-
-template <const char* format>
-QImage decodeWithQt(const QByteArray& data, const decoders::Box& box) {
-    return decoders::decodeWithQt(data, box, format);
-}
-constexpr char kPng[] = "png", kGif[] = "gif", kBmp[] = "bmp", kIco[] = "ico";
-
-constexpr Kind kKinds[] = {
-    {"wmf", decoders::renderWmf, false},   {"emf", decoders::renderEmf, true},
-    {"jpeg", decoders::decodeJpeg, false}, {"png", decodeWithQt<kPng>, false},
-    {"gif", decodeWithQt<kGif>, false},    {"bmp", decodeWithQt<kBmp>, false},
-    {"ico", decodeWithQt<kIco>, false},    {"webp", decoders::decodeWebp, false},
-    {"tiff", decoders::decodeTiff, false}, {"heif", decoders::decodeHeif, false},
-    {"jxl", decoders::decodeJxl, false},   {"svg", decoders::decodeSvg, false},
-};
-
-const Kind* findKind(std::string_view name) {
-    for (const Kind& kind : kKinds)
-        if (kind.name == name)
-            return &kind;
-    return nullptr;
-}
+using decoders::Kind;
 
 bool parseSide(const char* text, const wire::Format& format, int& side) {
     bool ok = false;
@@ -96,26 +73,24 @@ bool writeAll(const void* data, size_t size) {
     return std::fwrite(data, 1, size, stdout) == size;
 }
 
-// One row as the format wants it: 0xAARRGGBB little-endian words, or R, G, B bytes laid on
-// white. Rows are converted one at a time, so a large photo is never copied whole.
+// One row as the format wants it: 0xAARRGGBB little-endian words, laid on white for an opaque
+// format. Rows are converted one at a time, so a large picture is never copied whole.
 void packRow(const QImage& image, int y, const wire::Format& format, std::vector<uchar>& out) {
+    const bool layOnWhite = format.opaque && image.hasAlphaChannel();
     const QImage line =
         QImage(image.constScanLine(y), image.width(), 1, image.bytesPerLine(), image.format())
-            .convertToFormat(format.bytesPerPixel == 4 ? QImage::Format_ARGB32
-                                                       : QImage::Format_ARGB32_Premultiplied);
+            .convertToFormat(!format.opaque ? QImage::Format_ARGB32
+                             : layOnWhite   ? QImage::Format_ARGB32_Premultiplied
+                                            : QImage::Format_RGB32);
     const auto* pixels = reinterpret_cast<const QRgb*>(line.constScanLine(0));
     uchar* at = out.data();
-    for (int x = 0; x < image.width(); ++x) {
-        const QRgb p = pixels[x];
-        if (format.bytesPerPixel == 4) {
-            qToLittleEndian<quint32>(p, at);
-            at += 4;
-        } else {
+    for (int x = 0; x < image.width(); ++x, at += 4) {
+        QRgb p = pixels[x];
+        if (layOnWhite) {
             const int white = 255 - qAlpha(p); // premultiplied colour over white
-            *at++ = uchar(qRed(p) + white);
-            *at++ = uchar(qGreen(p) + white);
-            *at++ = uchar(qBlue(p) + white);
+            p = qRgb(qRed(p) + white, qGreen(p) + white, qBlue(p) + white);
         }
+        qToLittleEndian<quint32>(p, at);
     }
 }
 
@@ -137,12 +112,12 @@ bool writePixels(const QImage& image, const wire::Format& format) {
         return false;
     const auto width = static_cast<quint32>(image.width());
     const std::size_t rowBytes = std::size_t{width} * format.bytesPerPixel;
-    if (format.bytesPerPixel == 3 && !image.hasAlphaChannel()) {
-        // An opaque photo (most of them) needs no laying on white: converted in one pass, at
-        // the size asked for, and written row by row as it is.
-        const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-        for (int y = 0; y < rgb.height(); ++y)
-            if (!writeAll(rgb.constScanLine(y), rowBytes))
+    if (format.opaque && image.format() == QImage::Format_RGB32 &&
+        Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+        // The usual photo (a JPEG is decoded straight to RGB32): its rows are the format's
+        // words, written as they are.
+        for (int y = 0; y < image.height(); ++y)
+            if (!writeAll(image.constScanLine(y), rowBytes))
                 return false;
         return std::fflush(stdout) == 0;
     }
@@ -155,12 +130,23 @@ bool writePixels(const QImage& image, const wire::Format& format) {
     return std::fflush(stdout) == 0;
 }
 
+// The upright size, from the header where the kind has a reader for it; else the picture is
+// decoded small, which gives its aspect.
+QSize measure(const Kind& kind, const QByteArray& input) {
+    constexpr int kMeasureSide = 1024;
+    const QSize size = kind.measure
+                           ? kind.measure(input)
+                           : kind.decode(input, {QSize(kMeasureSide, kMeasureSide)}).size();
+    return size.isValid() && decoders::rasterSizeAllowed(size.width(), size.height()) ? size
+                                                                                      : QSize();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     int width = 0;
     int height = 0;
-    const Kind* kind = argc == 5 || argc == 3 ? findKind(argv[1]) : nullptr;
+    const Kind* kind = argc == 5 || argc == 3 ? decoders::findKind(argv[1]) : nullptr;
     const wire::Format* format = kind ? wire::formatFor(kind->name) : nullptr;
     const std::string_view fit = kind ? argv[2] : "";
     const bool sizeOnly = argc == 3 && fit == "size";
@@ -174,7 +160,7 @@ int main(int argc, char** argv) {
     }
     // The decoders see only input that arrives after this, in a process that can no longer
     // reach the user's files, the network or other programs.
-    if (vlm::decoder::confineDecoding() == vlm::decoder::Confinement::Failed) {
+    if (decoders::confineDecoding({}, kind->late()) == decoders::Confinement::Failed) {
         std::fputs("vlm-decode: the system-call filter could not be installed\n", stderr);
         return wire::kNotConfined;
     }
@@ -192,7 +178,7 @@ int main(int argc, char** argv) {
         app.emplace(argc, argv);
     }
     if (sizeOnly) {
-        const QSize size = decoders::measurePicture(kind->name, input, kind->decode);
+        const QSize size = measure(*kind, input);
         if (size.isEmpty())
             return failureExit();
         return writeHeader(size, *format) && std::fflush(stdout) == 0 ? wire::kDecoded

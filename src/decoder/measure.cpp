@@ -4,7 +4,6 @@
 #include <QImageReader>
 #include <QScopeGuard>
 #include <QtEndian>
-#include <libheif/heif.h>
 
 namespace vlm::decoder {
 
@@ -26,6 +25,8 @@ QSize measureWithQt(const QByteArray& data, const char* format) {
                : stored;
 }
 
+} // namespace
+
 // A GIF comes at its logical screen's size, whatever its first frame's.
 QSize measureGif(const QByteArray& data) {
     if (data.size() < 10 || !data.startsWith("GIF8"))
@@ -34,38 +35,14 @@ QSize measureGif(const QByteArray& data) {
     return {qFromLittleEndian<quint16>(header + 6), qFromLittleEndian<quint16>(header + 8)};
 }
 
-// A phone's photo: the primary picture's size after its rotation, read from the container.
-QSize measureHeif(const QByteArray& data) {
-    heif_context* context = heif_context_alloc();
-    if (!context)
-        return {};
-    const auto freeContext = qScopeGuard([context] { heif_context_free(context); });
-    if (heif_context_read_from_memory_without_copy(context, data.constData(),
-                                                   std::size_t(data.size()), nullptr)
-            .code != heif_error_Ok)
-        return {};
-    heif_image_handle* handle = nullptr;
-    if (heif_context_get_primary_image_handle(context, &handle).code != heif_error_Ok)
-        return {};
-    const QSize size(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle));
-    heif_image_handle_release(handle);
-    return size;
+QSize measureJpeg(const QByteArray& data) {
+    return measureWithQt(data, "jpeg");
 }
-
-} // namespace
-
-QSize measurePicture(std::string_view kind, const QByteArray& data,
-                     QImage (*decode)(const QByteArray&, const Box&)) {
-    QSize size;
-    if (kind == "gif")
-        size = measureGif(data);
-    else if (kind == "jpeg" || kind == "png" || kind == "bmp")
-        size = measureWithQt(data, QByteArray(kind.data(), qsizetype(kind.size())).constData());
-    else if (kind == "heif")
-        size = measureHeif(data);
-    else // read whole, small: enough for the aspect, which is what a size is asked for
-        size = decode(data, {QSize(kMeasureSide, kMeasureSide), false}).size();
-    return size.isValid() && rasterSizeAllowed(size.width(), size.height()) ? size : QSize();
+QSize measurePng(const QByteArray& data) {
+    return measureWithQt(data, "png");
+}
+QSize measureBmp(const QByteArray& data) {
+    return measureWithQt(data, "bmp");
 }
 
 } // namespace vlm::decoder

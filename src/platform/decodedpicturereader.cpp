@@ -47,15 +47,19 @@ bool DecodedPictureReader::startImage() {
     size_ = QSize(int(width), int(height));
     if (sizeOnly_)
         return true;
-    const auto format = format_.bytesPerPixel == 4 ? QImage::Format_ARGB32 : QImage::Format_RGB888;
+    const auto format = format_.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32;
     image_ = QImage(int(width), int(height), format);
     rowBytes_ = qsizetype(width) * format_.bytesPerPixel;
     return !image_.isNull();
 }
 
 void DecodedPictureReader::endRow() {
-    if (format_.bytesPerPixel == 4) // in place; a no-op on little-endian machines
-        qFromLittleEndian<quint32>(image_.scanLine(row_), image_.width(), image_.scanLine(row_));
+    // in place; a no-op on little-endian machines
+    quint32* pixels = reinterpret_cast<quint32*>(image_.scanLine(row_));
+    qFromLittleEndian<quint32>(pixels, image_.width(), pixels);
+    if (format_.opaque) // RGB32 wants 0xFF there; a hostile helper may send anything
+        for (int x = 0; x < image_.width(); ++x)
+            pixels[x] |= 0xFF000000u;
     ++row_;
     filled_ = 0;
 }

@@ -6,7 +6,9 @@
 #include "platform/picturekind.h"
 #include "platform/picturesource.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QProcess>
 #include <QTimer>
@@ -153,8 +155,9 @@ DecodedPicture fromExit(int exitCode, QProcess::ExitStatus status, DecodedPictur
 
 class HelperPictureJob final : public PictureJob {
 public:
-    HelperPictureJob(QString helper, PictureRequest request)
-        : helper_(std::move(helper)), request_(std::move(request)) {
+    HelperPictureJob(QString helper, QString commonHelper, PictureRequest request)
+        : helper_(std::move(helper)), commonHelper_(std::move(commonHelper)),
+          request_(std::move(request)) {
         connect(&opening_, &QFutureWatcher<OpenedPicture>::finished, this,
                 [this] { startHelper(opening_.result()); });
         const QSize screens = request_.screens.isEmpty() ? request_.box : request_.screens;
@@ -189,7 +192,8 @@ private:
         const QSize box = helperBox(request_.box, format);
         reader_.emplace(format, request_.sizeOnly);
         process_ = new QProcess;
-        process_->setProgram(helper_);
+        process_->setProgram(decodewire::isCommonKind(opened.kind->format) ? commonHelper_
+                                                                           : helper_);
         const QString kind = QString::fromLatin1(opened.kind->format);
         process_->setArguments(
             request_.sizeOnly
@@ -252,6 +256,7 @@ private:
     }
 
     QString helper_;
+    QString commonHelper_;
     PictureRequest request_;
     QFutureWatcher<OpenedPicture> opening_;
     QTimer timeout_;
@@ -263,8 +268,17 @@ private:
 
 } // namespace
 
+HelperPictureSource::HelperPictureSource(QString helper)
+    : helper_(std::move(helper)), commonHelper_(helper_) {
+    if (helper_.isEmpty())
+        return;
+    const QFileInfo common(QFileInfo(helper_).dir().filePath(QStringLiteral("vlm-decode-common")));
+    if (common.isFile() && common.isExecutable())
+        commonHelper_ = common.filePath();
+}
+
 PictureJobPtr HelperPictureSource::decode(const PictureRequest& request) {
-    return PictureJobPtr(new HelperPictureJob(helper_, request));
+    return PictureJobPtr(new HelperPictureJob(helper_, commonHelper_, request));
 }
 
 } // namespace vlm

@@ -68,8 +68,9 @@ public:
 // the program opened for it; the program itself reads only the file's first bytes.
 class HelperPictureSource final : public PictureSource {
 public:
-    // helper: the vlm-decode executable; empty: every picture fails as one of unknown kind.
-    explicit HelperPictureSource(QString helper) : helper_(std::move(helper)) {}
+    // helper: the vlm-decode executable; empty: every picture fails as one of unknown kind. The
+    // common kinds go to vlm-decode-common beside it, when it is there.
+    explicit HelperPictureSource(QString helper);
     PictureJobPtr decode(const PictureRequest& request) override;
 
     // The helper beside the executable, else the installed one (bin/../libexec/vlm of the tree
@@ -78,6 +79,7 @@ public:
 
 private:
     QString helper_;
+    QString commonHelper_; // helper_ when vlm-decode-common is missing
 };
 
 // The widest and the tallest monitor in device pixels: a picture this size covers each one.

@@ -175,8 +175,9 @@ TEST(Schedule, TypingAUnitRunsNothingAndTheArrowKeysStepFromTheUnitSet) {
 // bubblewrap still setting up around it).
 struct HangingDrawings {
     explicit HangingDrawings(FormFixture& f) : helper(f.path(u"helper.sh"_s)) {
-        vlmtest::writeBytes(helper, "#!/bin/sh\n[ $1 = wmf ] && while :; do sleep 0.05; done\n"
-                                    "printf 'VLMRGB01\\001\\0\\0\\0\\001\\0\\0\\0\\377\\0\\0'\n");
+        vlmtest::writeBytes(helper,
+                            "#!/bin/sh\n[ $1 = wmf ] && while :; do sleep 0.05; done\n"
+                            "printf 'VLMRGB32\\001\\0\\0\\0\\001\\0\\0\\0\\0\\0\\377\\377'\n");
         QFile::setPermissions(helper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         f.pictures = vlm::HelperPictureSource(helper);
         vlmtest::writeBytes(f.path(u"1.wmf"_s),

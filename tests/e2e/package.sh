@@ -34,7 +34,7 @@ done
 root=$home/root usr=$home/root/usr
 dpkg -x "$deb" "$root" || fail "dpkg -x failed"
 [ "$(ls "$root")" = usr ] || fail "the package puts files outside /usr: $(ls "$root")"
-for file in bin/vlm libexec/vlm/vlm-decode; do [ -x "$usr/$file" ] || fail "no executable /usr/$file"; done
+for file in bin/vlm libexec/vlm/vlm-decode libexec/vlm/vlm-decode-common; do [ -x "$usr/$file" ] || fail "no executable /usr/$file"; done
 # One application id names the desktop entry, the metainfo, the icons and the autostart icon.
 desktop=$(ls "$usr/share/applications/"*.desktop 2>/dev/null)
 [ "$(echo "$desktop" | wc -w)" = 1 ] || fail "expected one desktop entry, found: $desktop"

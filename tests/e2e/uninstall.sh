@@ -5,7 +5,7 @@
 set -u
 source "$(dirname "$0")/../support/e2elib.sh"
 export VLM_WALLPAPER_BACKEND=x11
-cp "$vlm_binary" "$(dirname "$vlm_binary")/vlm-decode" "$home/" # a portable copy: the bitmap lies beside it
+cp "$vlm_binary" "$(dirname "$vlm_binary")"/vlm-decode{,-common} "$home/" # a portable copy: the bitmap lies beside it
 make_collection r.bmp:ff0000 g.bmp:00ff00
 write_options "hide=1" "start=1" "lastfile=$home/c.vlk" "index=0" "cas=2" "jednotky=sekund"
 entry=$XDG_CONFIG_HOME/autostart/Velmora.desktop

@@ -44,7 +44,9 @@ QImage readOutput(const QByteArray& bytes, const wire::Format& format, qsizetype
 TEST(DecodedPictureReader, AcceptsOnlyAnExactWellFormedBuffer) {
     // Little-endian 0xFFFF0000 and 0x8000FF00.
     const QByteArray drawing = wireHeader(2, 1) + QByteArray("\0\0\xFF\xFF\0\xFF\0\x80", 8);
-    const QByteArray photo = wireHeader(2, 1, wire::kRaster) + QByteArray("\xFF\0\0\0\x80\0", 6);
+    // 0x00FF0000 and 0x12008000: a photo's alpha is opaque, whatever the helper sends.
+    const QByteArray photo =
+        wireHeader(2, 1, wire::kRaster) + QByteArray("\0\0\xFF\0\0\x80\0\x12", 8);
     for (const qsizetype chunk : {1, 5, 64}) { // however the pipe splits it
         const QImage image = readOutput(drawing, wire::kDrawing, chunk);
         const QImage opaque = readOutput(photo, wire::kRaster, chunk);
@@ -69,7 +71,7 @@ TEST(DecodedPictureReader, AcceptsOnlyAnExactWellFormedBuffer) {
           wireHeader(0x40000000U, 4)})
         EXPECT_TRUE(readOutput(bytes, wire::kDrawing, 7).isNull()) << bytes.toHex().left(40).data();
     for (const QByteArray& bytes :
-         {drawing, wireHeader(65536, 1, wire::kRaster) + QByteArray(65536 * 3, '\0'),
+         {drawing, wireHeader(65536, 1, wire::kRaster) + QByteArray(65536 * 4, '\0'),
           wireHeader(20000, 10001, wire::kRaster)})
         EXPECT_TRUE(readOutput(bytes, wire::kRaster, 7).isNull()) << bytes.toHex().left(40).data();
 }
@@ -189,7 +191,7 @@ TEST_F(FakeHelperTest, RunsUnderLimitsAndItsOutputIsTaken) {
         "[ $1 = webp ] || [ \"$(head -c 4 | od -An -tx1 | tr -d ' ')\" = 01000000 ] || exit 1\n"
         "if [ $1 = emf ]; then " +
         QByteArray(kRedPixel) +
-        "\nelse printf 'VLMRGB01\\001\\000\\000\\000\\001\\000\\000\\000\\377\\0\\0'; fi");
+        "\nelse printf 'VLMRGB32\\001\\000\\000\\000\\001\\000\\000\\000\\0\\0\\377\\377'; fi");
     writeBytes(dir_.filePath(u"photo.webp"_s), QByteArray("RIFF\x10\0\0\0WEBPVP8 ", 16));
     const QImage photo =
         vlmtest::decodeNow(helper_, dir_.filePath(u"photo.webp"_s), QSize(64, 48)).image;
