@@ -58,7 +58,7 @@ void DecodedPictureReader::endRow() {
     quint32* pixels = reinterpret_cast<quint32*>(image_.scanLine(row_));
     qFromLittleEndian<quint32>(pixels, image_.width(), pixels);
     if (format_.opaque) // RGB32 wants 0xFF there; a hostile helper may send anything
-        for (int x = 0; x < image_.width(); ++x)
+        for (qsizetype x = 0, width = image_.width(); x < width; ++x)
             pixels[x] |= 0xFF000000u;
     ++row_;
     filled_ = 0;

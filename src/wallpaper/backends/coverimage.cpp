@@ -105,6 +105,9 @@ QImage coverImage(const QImage& picture, QSize target) {
         std::clamp(int(std::lround(target.height() / scale)), 1, source.height());
     const QRect crop((source.width() - cropWidth) / 2, (source.height() - cropHeight) / 2,
                      cropWidth, cropHeight);
+    // A picture decoded at the monitor's size (the usual case) goes out as it is, shared.
+    if (crop == source.rect() && source.size() == target && source.format() == QImage::Format_RGB32)
+        return source;
     QImage part;
     if (source.depth() >= 8 && source.colorCount() == 0) {
         // A view into the source's rows: no copy of a picture that may be 4K or 8K.
