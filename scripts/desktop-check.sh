@@ -12,8 +12,10 @@
 # reports for every step and monitor its size, its rotation, the colours at 4x4 points and the
 # test picture they make up. It then checks the result: with "monitors each" a portrait
 # picture on the portrait monitor, a landscape one on the other, both moving on at each change;
-# otherwise one picture on both, moving on. Exit status 0 when every check holds, 1 when one
-# fails, 2 when the desktop or the program could not be run.
+# with "fit span" one picture over both, otherwise one picture on both: in these two, a new
+# picture at each step.
+# Exit status 0 when every check holds, 1 when one fails, 2 when the desktop or the program
+# could not be run.
 #
 # Screenshots, the program's and the desktop's logs go into $DESKTOP_CHECK_OUT (default: a new
 # folder /tmp/vlm-desktop-check-DESKTOP-TIME). As root, the desktop and the program run as

@@ -102,3 +102,16 @@ orientation_of() {
     done
     echo unknown
 }
+
+# The test picture whose two colours are all the grids show together (black and unknown
+# colours aside), or "none": one picture spread over several outputs.
+picture_spread() {
+    local entry name orientation first second letters
+    letters=$(printf '%s' "$*" | tr -d 'k?/ ' | fold -w1 | sort -u | tr -d '\n')
+    for entry in "${pictures[@]}"; do
+        read -r name orientation first second <<<"$entry"
+        [ "$letters" = "$(printf '%s\n' "$first" "$second" | sort | tr -d '\n')" ] &&
+            echo "$name" && return
+    done
+    echo none
+}

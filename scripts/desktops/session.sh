@@ -16,14 +16,14 @@ source "$here/program.sh"
 source "$here/steps.sh"
 source "$here/$desktop.sh"
 
-# KEY=VALUE into the options file, the rest to the running program; "each" is what the checks
-# expect when either way asks for a picture per monitor.
-options=() arguments=() monitors=same
+# KEY=VALUE into the options file, the rest to the running program. What the checks expect
+# follows from either: a picture per monitor ("each"), one over all ("span"), else the same.
+options=() arguments=() expect=same
 for argument; do
     if [[ $argument != -* && $argument == *=* ]]; then options+=("$argument"); else arguments+=("$argument"); fi
 done
-[[ " ${options[*]} ${arguments[*]} " =~ [[:space:]]monitors=each[[:space:]]|--monitors[=[:space:]]each[[:space:]] ]] &&
-    monitors=each
+asked() { [[ " ${options[*]} ${arguments[*]} " =~ [[:space:]](--)?$1[=[:space:]]$2[[:space:]] ]]; }
+if asked fit span; then expect=span; elif asked monitors each; then expect=each; fi
 
 make_pictures "$work/pictures" "$work/c.vlk"
 write_options "hide=1" "start=0" "lastfile=$work/c.vlk" "index=0" "cas=1" "jednotky=hodin" \
@@ -58,4 +58,4 @@ step start "" "$bare"
 step change-1 bus "$(signature "$shots/start")"
 step change-2 command-line "$(signature "$shots/change-1")"
 stop_program || exit 2
-run_checks "$monitors" start change-1 change-2
+run_checks "$expect" start change-1 change-2

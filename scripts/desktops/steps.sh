@@ -41,18 +41,37 @@ step() {
     desktop_describe | sed 's/^/  /'
 }
 
-# The checks over the steps' records; mode "each" wants a picture per monitor, matching its
-# orientation, "same" one picture on all, a new one at every step (the collection in list
-# order). Prints each check; 1 when one fails.
+# The checks over the steps' records: mode "each" wants a picture per monitor, matching its
+# orientation; "same" one picture on all; "span" one picture spread over all. In "same" and
+# "span" each step brings a picture not shown before (the collection in list order). Prints
+# each check; 1 when one fails.
 run_checks() {
-    local mode=$1 failed=0 step previous="" earlier="" output width height rotation cells shown picture
+    local mode=$1 failed=0 step previous="" earlier="" output width height rotation cells shown
+    local picture distinct
     shift
     echo
-    echo "Checks (monitors=$mode):"
+    case "$mode" in
+    each) echo "Checks (monitors=each: a picture per monitor, by its orientation):" ;;
+    span) echo "Checks (fit=span: one picture over all monitors):" ;;
+    *) echo "Checks (one picture on every monitor):" ;;
+    esac
     check() {
         if [ "$1" = ok ]; then echo "  ok      $2"; else echo "  FAILED  $2" && failed=1; fi
     }
+    # The one picture of a step in modes "same" and "span": new at each step.
+    check_new() {
+        [[ " $earlier " == *" $1 "* ]] && check failed "$step: $1 was shown at an earlier step already" ||
+            check ok "$step: $1 was not shown at an earlier step"
+        earlier+=" $1"
+    }
     for step; do
+        if [ "$mode" = span ]; then
+            picture=$(picture_spread "$(awk '{ print $5 }' "$shots/$step.txt")")
+            [ "$picture" != none ] && check ok "$step: the outputs together show $picture" ||
+                check failed "$step: the outputs together show one test picture"
+            check_new "$picture"
+            continue
+        fi
         local -A now=()
         local pictures_here=()
         while read -r output width height rotation cells; do
@@ -75,7 +94,6 @@ run_checks() {
                     check ok "$step: $output moved on to $picture"
             fi
         done <"$shots/$step.txt"
-        local distinct
         distinct=$(printf '%s\n' "${pictures_here[@]}" | sort -u | wc -l)
         if [ "$mode" = each ]; then
             [ "$distinct" = "${#pictures_here[@]}" ] && check ok "$step: every output has its own picture" ||
@@ -83,11 +101,7 @@ run_checks() {
         else
             [ "$distinct" = 1 ] && check ok "$step: all outputs show the same picture" ||
                 check failed "$step: all outputs show the same picture"
-            # In list order the collection's five pictures do not come round again so soon.
-            [[ " $earlier " == *" ${pictures_here[0]} "* ]] &&
-                check failed "$step: ${pictures_here[0]} was shown at an earlier step already" ||
-                check ok "$step: ${pictures_here[0]} was not shown at an earlier step"
-            earlier+=" ${pictures_here[0]}"
+            check_new "${pictures_here[0]}"
         fi
         previous=""
         for output in "${!now[@]}"; do previous+="$output=${now[$output]} "; done
