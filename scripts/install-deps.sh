@@ -8,6 +8,8 @@
 #   install-deps.sh --program  what building and running the program needs
 #   install-deps.sh --print-runtime   prints the program's run-time packages beyond the
 #                                     libraries it links (the Debian package names the same)
+#   install-deps.sh --desktop sway|gnome   a headless desktop for scripts/desktop-check.sh
+#                                     (large, never installed by the other modes or CI)
 set -euo pipefail
 
 # What the program itself needs at run time besides the libraries it links: libwmf draws text
@@ -48,7 +50,27 @@ tests=(
     lld
 )
 
+# scripts/desktop-check.sh: the desktop itself, a screenshot tool it allows, Qt's Wayland
+# platform for the program, and the tools the check reads pictures and answers with.
+desktop_common=(qt6-wayland imagemagick libmagickcore-6.q16-6-extra dbus libglib2.0-bin
+    util-linux)
+desktop_sway=(sway swaybg grim jq)
+# GNOME Shell lets gnome-screenshot take screenshots; the AppIndicator extension gives the
+# program a tray, so its window can stay hidden instead of covering the wallpaper.
+desktop_gnome=(gnome-shell gnome-screenshot gnome-shell-extension-appindicator dconf-service
+    gsettings-desktop-schemas)
+
 case "${1:-}" in
+--desktop)
+    case "${2:-}" in
+    sway) packages=("${desktop_common[@]}" "${desktop_sway[@]}") ;;
+    gnome) packages=("${desktop_common[@]}" "${desktop_gnome[@]}") ;;
+    *)
+        echo "usage: $0 --desktop sway|gnome" >&2
+        exit 2
+        ;;
+    esac
+    ;;
 --print-runtime)
     printf '%s\n' "${runtime[@]}"
     exit 0
@@ -56,7 +78,7 @@ case "${1:-}" in
 --program) packages=("${build[@]}" "${runtime[@]}") ;;
 "") packages=("${build[@]}" "${runtime[@]}" "${tests[@]}") ;;
 *)
-    echo "usage: $0 [--program | --print-runtime]" >&2
+    echo "usage: $0 [--program | --print-runtime | --desktop sway|gnome]" >&2
     exit 2
     ;;
 esac

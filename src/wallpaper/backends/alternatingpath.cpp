@@ -3,9 +3,11 @@
 #include "common/safewrite.h"
 #include "platform/hardlink.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <utility>
 
 namespace vlm {
@@ -18,18 +20,23 @@ QString AlternatingPath::defaultFolder(const QString& xdgDataHome, const QString
     return base + QStringLiteral("/vlm/wallpaper");
 }
 
+namespace {
+
+QStringList ourNames(const QDir& dir) {
+    return dir.entryList({QStringLiteral("vlmimage-*")}, QDir::Files | QDir::System | QDir::Hidden);
+}
+
+} // namespace
+
 void AlternatingPath::removeAll(const QString& folder) {
     QDir dir(folder);
-    const QStringList names =
-        dir.entryList({QStringLiteral("vlmimage-1*"), QStringLiteral("vlmimage-2*")},
-                      QDir::Files | QDir::System | QDir::Hidden);
-    for (const QString& name : names)
+    for (const QString& name : ourNames(dir))
         dir.remove(name);
     QDir().rmdir(folder); // only when empty: anything else in it is not ours
 }
 
-QString AlternatingPath::nameFor(int slot, const QString& suffix) const {
-    return folder_ + QStringLiteral("/vlmimage-%1").arg(slot + 1) + suffix;
+QString AlternatingPath::nameFor(qint64 serial, const QString& suffix) const {
+    return folder_ + QStringLiteral("/vlmimage-%1").arg(serial) + suffix;
 }
 
 QString AlternatingPath::prepare(const QString& bitmapPath, QString* error) {
@@ -47,29 +54,28 @@ QString AlternatingPath::prepare(const QString& bitmapPath, QString* error) {
         return fail(QStringLiteral("cannot create the folder %1").arg(folder_));
     const QString suffix = bitmap.suffix().isEmpty() ? QString() : u'.' + bitmap.suffix().toLower();
 
-    int slot = 0;
-    if (current_ >= 0) {
-        slot = 1 - current_;
-    } else {
-        // After a restart the desktop may still show one of our names: take the other one.
-        const QFileInfo first(nameFor(0, suffix));
-        const QFileInfo second(nameFor(1, suffix));
-        if (first.exists() && (!second.exists() || first.lastModified() > second.lastModified()))
-            slot = 1;
-    }
-    const QString target = nameFor(slot, suffix);
-    QFile::remove(target);
+    // The time makes the name new after a restart too, when the desktop still shows one of ours.
+    qint64 serial = std::max(QDateTime::currentMSecsSinceEpoch(), lastSerial_ + 1);
+    while (QFileInfo::exists(nameFor(serial, suffix)))
+        ++serial;
+    const QString target = nameFor(serial, suffix);
     if (!hardLink(bitmap.absoluteFilePath(), target) &&
         !QFile::copy(bitmap.absoluteFilePath(), target))
         return fail(QStringLiteral("cannot link or copy %1 to %2").arg(bitmapPath, target));
-    current_ = slot;
-    currentSuffix_ = suffix;
+    lastSerial_ = serial;
+    current_ = target;
     return target;
 }
 
 void AlternatingPath::dropPrevious() {
-    if (current_ >= 0)
-        QFile::remove(nameFor(1 - current_, currentSuffix_));
+    if (current_.isEmpty())
+        return;
+    // The name shown before, and any a failed change or an earlier run left behind.
+    QDir dir(folder_);
+    for (const QString& name : ourNames(dir)) {
+        if (dir.filePath(name) != current_)
+            dir.remove(name);
+    }
 }
 
 } // namespace vlm

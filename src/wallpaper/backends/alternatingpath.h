@@ -6,18 +6,19 @@ namespace vlm {
 
 // GNOME, Plasma and their relatives ignore a wallpaper setting that names the path they already
 // show, and the program always writes the same "vlmimage.bmp". So each change hands the desktop
-// a fresh name in a private folder: a hard link to the bitmap (a copy when the folder is on
-// another file system), alternating between two names. Once the desktop took the new name the
-// other is deleted, so at most two names exist and nothing piles up; the bitmap itself keeps
-// its name and place.
+// a name in a private folder that it has never seen: a hard link to the bitmap (a copy when the
+// folder is on another file system). Never one used before, not even two changes back: GNOME
+// keeps the pictures it loaded by their path for a while and would show the old one again.
+// Once the desktop took the new name the others are deleted, so nothing piles up; the bitmap
+// itself keeps its name and place.
 class AlternatingPath {
 public:
     explicit AlternatingPath(QString folder);
 
-    // Makes the unused name refer to the bitmap's current content and returns its absolute
-    // path, or an empty string (with a reason in error) when that fails.
+    // Makes a new name refer to the bitmap's current content and returns its absolute path, or
+    // an empty string (with a reason in error) when that fails.
     QString prepare(const QString& bitmapPath, QString* error = nullptr);
-    // Deletes the name before the one prepare() returned last.
+    // Deletes every name but the one prepare() returned last.
     void dropPrevious();
 
     // ${XDG_DATA_HOME:-$HOME/.local/share}/vlm/wallpaper: kept across log-outs, unlike a cache.
@@ -26,11 +27,11 @@ public:
     static void removeAll(const QString& folder);
 
 private:
-    QString nameFor(int slot, const QString& suffix) const;
+    QString nameFor(qint64 serial, const QString& suffix) const;
 
     QString folder_;
-    int current_ = -1; // slot of the name last prepared; -1 = unknown (fresh start)
-    QString currentSuffix_;
+    QString current_;       // the name last prepared; empty before the first
+    qint64 lastSerial_ = 0; // names carry the time they were made, always rising
 };
 
 } // namespace vlm
