@@ -1,6 +1,7 @@
 #include "app/controlbuilder.h"
 
 #include "app/controltable.h"
+#include "platform/picturesource.h"
 #include "platform/ui/widgets.h"
 
 #include <QCheckBox>
@@ -52,7 +53,7 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
         image->setStretch((spec.flags & kStretch) != 0);
         image->setBorder((spec.flags & kBorder) != 0);
         if (*spec.caption)
-            image->setPicture(QImage(text(spec.caption)));
+            image->setPicture(shippedPicture(text(spec.caption)));
         return image;
     }
     case ControlKind::ListBox:

@@ -15,6 +15,7 @@
 #include "desktop/ui/traymenu.h"
 #include "desktop/ui/updatelinks.h"
 #include "favorites/ui/favorites.h"
+#include "platform/picturesource.h"
 #include "platform/ui/controlaccess.h"
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
@@ -53,7 +54,9 @@ Form1::Form1(Services services, QWidget* parent)
     initResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Velmora"));
-    setWindowIcon(QIcon(QStringLiteral(":/vlm/velmora.png")));
+    // Read as the PNG it is: an icon made from a file name finds its reader by content, which
+    // loads every image plugin Qt has, a good part of the start-up.
+    setWindowIcon(QIcon(QPixmap::fromImage(shippedPicture(QStringLiteral(":/vlm/velmora.png")))));
     QFont font(QStringLiteral("Comic Sans MS"));
     font.setPointSizeF(8.25);
     setFont(font);

@@ -60,7 +60,10 @@ QSize screensCoverSize() {
 }
 
 QImage shippedPicture(const QString& path, QSize within) {
-    QImageReader reader(path);
+    // Named by its suffix, and only that reader tried: finding one by content loads every image
+    // plugin Qt has (the SVG one with Qt Svg), which would cost more than reading the picture.
+    QImageReader reader(path, QFileInfo(path).suffix().toLower().toLatin1());
+    reader.setAutoDetectImageFormat(false);
     QImage picture = reader.read();
     if (picture.isNull() || within.isEmpty() ||
         (picture.width() <= within.width() && picture.height() <= within.height()))
