@@ -89,14 +89,23 @@ void ImageBox::showEvent(QShowEvent* event) {
     ClickableLabel::showEvent(event);
     if (pixmapStale_)
         refreshPixmap();
-    if (pending_) {
-        setBusy(true);
-        std::exchange(pending_, nullptr)();
-    }
+    if (pending_)
+        setBusy(true); // the request goes out once the box is painted
 }
 
 void ImageBox::paintEvent(QPaintEvent* event) {
     ClickableLabel::paintEvent(event);
+    if (pending_) {
+        // After the first paint, so that a window on its way to the screen does not share the
+        // processor with a decoder starting for it.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (pending_ && isVisible())
+                    std::exchange(pending_, nullptr)();
+            },
+            Qt::QueuedConnection);
+    }
     if (!busy_ && !working_)
         return;
     // Work under way: the picture in place is veiled until the new one arrives.
