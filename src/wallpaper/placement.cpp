@@ -85,6 +85,13 @@ QColor backgroundColour(const QString& text, bool* malformed) {
     return good && !value.isEmpty() ? QColor::fromString(value) : QColor(Qt::black);
 }
 
+QList<QRect> monitorAreas(const QList<Monitor>& monitors) {
+    QList<QRect> areas;
+    for (const Monitor& monitor : monitors)
+        areas.append(monitor.area);
+    return areas;
+}
+
 QRect layoutBox(const QList<QRect>& monitors) {
     QRect box;
     for (const QRect& monitor : monitors)

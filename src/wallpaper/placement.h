@@ -29,11 +29,14 @@ std::optional<MonitorPictures> monitorPicturesNamed(const QString& name);
 // The background option "#rrggbb"; empty or malformed gives black, and *malformed says which.
 QColor backgroundColour(const QString& text, bool* malformed = nullptr);
 
-// One monitor: its area in device pixels in the layout's coordinates and its output name.
+// One monitor: its area in device pixels in the layout's coordinates, the same in the window
+// system's logical pixels, and its output name ("HDMI-1"; may be empty).
 struct Monitor {
     QRect area;
+    QRect logical;
     QString name;
 };
+QList<QRect> monitorAreas(const QList<Monitor>& monitors);
 
 // The smallest rectangle holding every monitor.
 QRect layoutBox(const QList<QRect>& monitors);
