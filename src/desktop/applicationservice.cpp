@@ -47,6 +47,8 @@ void ApplicationService::announceChanges() {
     compare("CurrentIndex", announced_.currentIndex, now.currentIndex);
     compare("NextChange", announced_.nextChange, now.nextChange);
     compare("Paused", announced_.paused, now.paused);
+    compare("Fit", announced_.fit, now.fit);
+    compare("Monitors", announced_.monitors, now.monitors);
     announced_ = now;
     if (!changed.isEmpty())
         Q_EMIT propertiesChanged(changed);
@@ -58,6 +60,22 @@ void ApplicationService::post(std::function<void()> Handlers::*handler) {
             run();
         noteStatusChange();
     });
+}
+
+bool ApplicationService::set(std::function<bool(const QString&)> Handlers::*handler,
+                             const QString& value) {
+    const std::function<bool(const QString&)>& run = handlers_.*handler;
+    const bool taken = run && run(value);
+    noteStatusChange();
+    return taken;
+}
+
+bool ApplicationService::setFit(const QString& fit) {
+    return set(&Handlers::setFit, fit);
+}
+
+bool ApplicationService::setMonitors(const QString& monitors) {
+    return set(&Handlers::setMonitors, monitors);
 }
 
 void ApplicationService::ChangeNow() {
@@ -155,6 +173,15 @@ bool sendToRunningCopy(const QDBusConnection& bus, const QDBusMessage& call) {
 bool callRunningCopy(const QDBusConnection& bus, const QString& method) {
     return sendToRunningCopy(
         bus, QDBusMessage::createMethodCall(serviceName(), objectPath(), interfaceName(), method));
+}
+
+bool setRunningCopyProperty(const QDBusConnection& bus, const QString& property,
+                            const QString& value) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        serviceName(), objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Set"));
+    call << interfaceName() << property << QVariant::fromValue(QDBusVariant(value));
+    return sendToRunningCopy(bus, call);
 }
 
 bool activateRunningCopyAction(const QDBusConnection& bus, const QString& action) {

@@ -2,8 +2,10 @@
 
 #include "wallpaper/backends/coverimage.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QScreen>
 #include <algorithm>
 #include <cmath>
 
@@ -29,7 +31,8 @@ QImage opaque(const QImage& picture) {
     return result;
 }
 
-// The widest and the tallest of the areas: a picture decoded for it serves each one.
+} // namespace
+
 QSize largestArea(const QList<QRect>& areas) {
     QSize largest;
     for (const QRect& area : areas)
@@ -37,7 +40,23 @@ QSize largestArea(const QList<QRect>& areas) {
     return largest;
 }
 
-} // namespace
+QList<Monitor> screenMonitors() {
+    QList<QScreen*> screens = QGuiApplication::screens();
+    // The primary monitor first: it is the one the window describes.
+    if (QScreen* primary = QGuiApplication::primaryScreen(); screens.removeOne(primary))
+        screens.prepend(primary);
+    QList<Monitor> monitors;
+    for (const QScreen* screen : screens) {
+        const qreal ratio = screen->devicePixelRatio();
+        const QRect logical = screen->geometry();
+        monitors.append({QRect(qRound(logical.x() * ratio), qRound(logical.y() * ratio),
+                               qRound(logical.width() * ratio), qRound(logical.height() * ratio)),
+                         logical, screen->name()});
+    }
+    if (monitors.isEmpty())
+        monitors.append({QRect(0, 0, 1920, 1080), QRect(0, 0, 1920, 1080), QString()});
+    return monitors;
+}
 
 QString placementName(Placement placement) {
     for (const PlacementWord& word : kPlacementWords) {

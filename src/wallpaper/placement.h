@@ -37,6 +37,11 @@ struct Monitor {
     QString name;
 };
 QList<QRect> monitorAreas(const QList<Monitor>& monitors);
+// The monitors the window system reports, in its order (the primary first where it says so).
+QList<Monitor> screenMonitors();
+
+// The widest and the tallest of the areas.
+QSize largestArea(const QList<QRect>& areas);
 
 // The smallest rectangle holding every monitor.
 QRect layoutBox(const QList<QRect>& monitors);
