@@ -4,6 +4,7 @@
 #include "common/logging.h"
 #include "velmoraadaptor.h"
 #include "version.h"
+#include "wallpaper/placement.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -63,19 +64,24 @@ void ApplicationService::post(std::function<void()> Handlers::*handler) {
 }
 
 bool ApplicationService::set(std::function<bool(const QString&)> Handlers::*handler,
-                             const QString& value) {
-    const std::function<bool(const QString&)>& run = handlers_.*handler;
-    const bool taken = run && run(value);
-    noteStatusChange();
-    return taken;
+                             const QString& value, bool valid) {
+    // Checked at once, so a bad value gets its error; carried out in turn, as methods are.
+    if (!valid)
+        return false;
+    queue_.post([this, handler, value] {
+        if (const std::function<bool(const QString&)>& run = handlers_.*handler)
+            run(value);
+        noteStatusChange();
+    });
+    return true;
 }
 
 bool ApplicationService::setFit(const QString& fit) {
-    return set(&Handlers::setFit, fit);
+    return set(&Handlers::setFit, fit, placementNamed(fit).has_value());
 }
 
 bool ApplicationService::setMonitors(const QString& monitors) {
-    return set(&Handlers::setMonitors, monitors);
+    return set(&Handlers::setMonitors, monitors, monitorPicturesNamed(monitors).has_value());
 }
 
 void ApplicationService::ChangeNow() {

@@ -64,8 +64,8 @@ public:
     bool Paused() const { return status().paused; }
     QString Fit() const { return status().fit; }
     QString Monitors() const { return status().monitors; }
-    // Take effect at once (a property's new value is there when the call returns); false,
-    // with nothing changed, for a value the options do not take.
+    // Checked at once and carried out through the request queue, as methods are; false, with
+    // nothing changed, for a value the options do not take.
     bool setFit(const QString& fit);
     bool setMonitors(const QString& monitors);
 
@@ -96,7 +96,8 @@ public Q_SLOTS:
 private:
     Status status() const { return status_ ? status_() : Status{}; }
     void post(std::function<void()> Handlers::*handler);
-    bool set(std::function<bool(const QString&)> Handlers::*handler, const QString& value);
+    bool set(std::function<bool(const QString&)> Handlers::*handler, const QString& value,
+             bool valid);
     void announceChanges();
 
     RequestQueue queue_;

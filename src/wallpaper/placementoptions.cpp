@@ -36,6 +36,7 @@ void PlacementOptions::setPlacement(Placement placement) {
         return;
     placement_ = placement;
     Q_EMIT changed();
+    Q_EMIT placementSet();
 }
 
 void PlacementOptions::setMonitorPictures(MonitorPictures choice) {
@@ -44,6 +45,7 @@ void PlacementOptions::setMonitorPictures(MonitorPictures choice) {
         return;
     monitors_ = choice;
     Q_EMIT changed();
+    Q_EMIT monitorPicturesSet(choice);
 }
 
 } // namespace vlm

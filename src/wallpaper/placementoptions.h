@@ -36,6 +36,9 @@ public:
 Q_SIGNALS:
     // The mode or the monitors' choice differs from before, or was read from the store.
     void changed();
+    // Set to another value than before (not when read from the store).
+    void placementSet();
+    void monitorPicturesSet(vlm::MonitorPictures choice);
 
 private:
     SettingsStore& settings_;

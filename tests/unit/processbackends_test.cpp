@@ -156,7 +156,7 @@ TEST_F(ProcessBackendTest, ComposedWallpapersKeepTheirPlaceOnEachDesktop) {
     const std::tuple<QString, Make, QStringList, QStringList> tools[] = {
         {u"swaymsg"_s,
          &CommandBackend::sway,
-         {u"output \"HDMI-1\" bg \"BM first picture\" stretch"_s,
+         {u"output \"HDMI-1\" bg \"BM first picture\" stretch; "
           u"output \"DP-2\" bg \"BM second\" stretch"_s},
          {u"output * bg \"BM first picture\" fill"_s}},
         {u"pcmanfm"_s,

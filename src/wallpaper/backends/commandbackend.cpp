@@ -146,21 +146,20 @@ std::unique_ptr<CommandBackend> CommandBackend::sway(const QProcessEnvironment& 
                  {QStringLiteral("output * bg %1 fill").arg(swayQuoted(path))}}};
         },
         environment, std::move(linkFolder));
-    // Each output its own picture, stretched over exactly its size.
+    // Each output its own picture, stretched over exactly its size, in one message: sway
+    // starts its swaybg anew for every output command it gets.
     backend->setComposedSteps(ComposedForm::MonitorFiles, [](const ComposedWallpaper& wallpaper,
                                                              const QStringList& paths) {
-        QList<ProcessStep> steps;
+        QStringList commands;
         for (qsizetype i = 0; i < wallpaper.monitors.size() && i < paths.size(); ++i) {
             const QString& output = wallpaper.monitors[i].name;
             if (!output.isEmpty())
-                steps.append({QStringLiteral("swaymsg"),
-                              {QStringLiteral("output %1 bg %2 stretch")
-                                   .arg(swayQuoted(output), swayQuoted(paths[i]))}});
+                commands.append(QStringLiteral("output %1 bg %2 stretch")
+                                    .arg(swayQuoted(output), swayQuoted(paths[i])));
         }
-        if (steps.isEmpty()) // no output names known: the first picture on all
-            steps.append({QStringLiteral("swaymsg"),
-                          {QStringLiteral("output * bg %1 stretch").arg(swayQuoted(paths[0]))}});
-        return steps;
+        if (commands.isEmpty()) // no output names known: the first picture on all
+            commands.append(QStringLiteral("output * bg %1 stretch").arg(swayQuoted(paths[0])));
+        return QList<ProcessStep>{{QStringLiteral("swaymsg"), {commands.join(u"; ")}}};
     });
     return backend;
 }

@@ -43,7 +43,16 @@ WallpaperChange::WallpaperChange(QObject* parent, Services& services,
         if (placement_.composing())
             showInPlaceAgain();
     });
-    connect(&placement_, &PlacementOptions::changed, this, &WallpaperChange::showInPlaceAgain);
+    connect(&placement_, &PlacementOptions::placementSet, this, &WallpaperChange::showInPlaceAgain);
+    // A picture per monitor, once asked for, is a change: the monitors take the next entries at
+    // once (one asked for during start-up waits for the start's own change).
+    connect(&placement_, &PlacementOptions::monitorPicturesSet, this,
+            [this](MonitorPictures choice) {
+                if (choice == MonitorPictures::Each && collection_.ListCount() > 0)
+                    Zmenit_Click();
+                else
+                    showInPlaceAgain();
+            });
     for (QScreen* screen : QGuiApplication::screens())
         watchScreen(screen);
     connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
