@@ -11,6 +11,7 @@
 #include "collection/ui/collectionlist.h"
 #include "collection/ui/commands.h"
 #include "collection/ui/picker.h"
+#include "desktop/ui/placementmenu.h"
 #include "desktop/ui/tray.h"
 #include "desktop/ui/traymenu.h"
 #include "desktop/ui/updatelinks.h"
@@ -20,6 +21,7 @@
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
 #include "schedule/ui/tickpace.h"
+#include "wallpaper/placementoptions.h"
 #include "wallpaper/ui/wallpaperchange.h"
 
 #include <QCheckBox>
@@ -146,6 +148,11 @@ void Form1::buildOwners() {
                                                  .Label24 = control<ClickableLabel>("Label24"),
                                              },
                                              *collection_, *picker_, *schedule_);
+    placement_ = std::make_unique<PlacementOptions>(services_.settings);
+    placementMenu_ = std::make_unique<PlacementMenu>(
+        this, *placement_,
+        PlacementMenuControls{.mnuPlacement = menuItem("mnuPlacement"),
+                              .mnuEachMonitor = menuItem("mnuEachMonitor")});
     change_ =
         std::make_unique<WallpaperChange>(this, services_,
                                           WallpaperChangeControls{
@@ -156,7 +163,7 @@ void Form1::buildOwners() {
                                               .mnuChangeNow = menuItem("mnuChangeNow"),
                                               .mnuPrevious = menuItem("mnuPrevious"),
                                           },
-                                          *collection_, *schedule_);
+                                          *collection_, *schedule_, *placement_);
     options_ = std::make_unique<Options>(this, services_,
                                          OptionsControls{
                                              .Check1 = control<QCheckBox>("Check1"),

@@ -24,6 +24,8 @@ class WallpaperChange;
 class HoverEffects;
 struct ControlSpec;
 class Options;
+class PlacementMenu;
+class PlacementOptions;
 class Quit;
 class Startup;
 class TickPace;
@@ -66,6 +68,7 @@ public:
     Schedule& schedule() { return *schedule_; }
     WallpaperChange& change() { return *change_; }
     Options& options() { return *options_; }
+    PlacementOptions& placement() { return *placement_; }
     Tray& tray() { return *tray_; }
     Quit& quit() { return *quit_; }
     UpdateLinks& links() { return *links_; }
@@ -107,6 +110,8 @@ private:
     std::unique_ptr<WallpaperChange> change_;
     std::unique_ptr<HoverEffects> hover_;
     std::unique_ptr<Options> options_;
+    std::unique_ptr<PlacementOptions> placement_;
+    std::unique_ptr<PlacementMenu> placementMenu_;
     std::unique_ptr<Tray> tray_;
     std::unique_ptr<Quit> quit_;
     std::unique_ptr<UpdateLinks> links_;

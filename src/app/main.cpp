@@ -3,6 +3,7 @@
 #include "desktop/commandline.h"
 #include "platform/displayprobe.h"
 #include "platform/memorypolicy.h"
+#include "platform/settingsstore.h"
 #include "version.h"
 
 #include <QApplication>
@@ -32,6 +33,27 @@ QString methodFor(vlm::LaunchRequest request) {
     default:
         return QStringLiteral("ShowSettings");
     }
+}
+
+// The placement options of the command line, for the running copy: first, so that a change
+// asked for with them shows them.
+bool setRunningCopyOptions(const vlm::CommandLine& command) {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    return (!command.fit ||
+            vlm::setRunningCopyProperty(bus, QStringLiteral("Fit"), *command.fit)) &&
+           (!command.monitors ||
+            vlm::setRunningCopyProperty(bus, QStringLiteral("Monitors"), *command.monitors));
+}
+
+// With no copy running, the options wait in the store for the next start.
+bool storeOptions(const vlm::CommandLine& command) {
+    vlm::IniSettingsStore settings(vlm::IniSettingsStore::defaultPath());
+    vlm::SettingsStore::Values values;
+    if (command.fit)
+        values.append({QStringLiteral("fit"), *command.fit});
+    if (command.monitors)
+        values.append({QStringLiteral("monitors"), *command.monitors});
+    return values.isEmpty() || settings.saveAll(values);
 }
 
 bool askRunningCopy(vlm::LaunchRequest request) {
@@ -84,7 +106,16 @@ int main(int argc, char** argv) {
 
     vlm::ApplicationService service;
     if (command.request != vlm::LaunchRequest::Uninstall) {
-        switch (vlm::claimInstance(QDBusConnection::sessionBus(), service)) {
+        const vlm::InstanceRole role = vlm::claimInstance(QDBusConnection::sessionBus(), service);
+        if (command.setsOptions()) {
+            const bool running = role == vlm::InstanceRole::Running;
+            if (!(running ? setRunningCopyOptions(command) : storeOptions(command)))
+                return 1;
+            // Options alone neither start the program nor bring its window forward.
+            if (command.request == vlm::LaunchRequest::Run)
+                return 0;
+        }
+        switch (role) {
         case vlm::InstanceRole::Running:
             return askRunningCopy(command.request) ? 0 : 1;
         case vlm::InstanceRole::NoBus:

@@ -16,6 +16,7 @@
 #include "platform/ui/widgets.h"
 #include "schedule/ui/schedule.h"
 #include "wallpaper/backends/wallpaperreset.h"
+#include "wallpaper/placementoptions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -116,6 +117,7 @@ int runWindow(QApplication& app, ApplicationService& service, LaunchRequest requ
                                       .change = form.change(),
                                       .collection = form.collection(),
                                       .schedule = form.schedule(),
+                                      .placement = form.placement(),
                                       .showSettings = [&form] { form.mnuNastaveni_Click(); },
                                       .quit = [&form] { form.quit().quitRequested(); },
                                       .list = form.control<EntryList>("Kolekce"),

@@ -13,6 +13,7 @@
 #include "schedule/interval.h"
 #include "schedule/ui/schedule.h"
 #include "schedule/ui/tickpace.h"
+#include "wallpaper/placementoptions.h"
 #include "wallpaper/ui/wallpaperchange.h"
 
 #include <QCheckBox>
@@ -52,6 +53,7 @@ void Startup::Form_Load() {
     form_.hideIcon().refresh();
 
     form_.options().restore();
+    form_.placement().restore();
     // Without a tray the window stays; the hide icon's tooltip already says why.
     if (ui_.Check2->isChecked() && form_.tray().canHideWindow()) {
         form_.Image9_Click();

@@ -4,6 +4,7 @@
 #include "common/logging.h"
 #include "velmoraadaptor.h"
 #include "version.h"
+#include "wallpaper/placement.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -47,6 +48,8 @@ void ApplicationService::announceChanges() {
     compare("CurrentIndex", announced_.currentIndex, now.currentIndex);
     compare("NextChange", announced_.nextChange, now.nextChange);
     compare("Paused", announced_.paused, now.paused);
+    compare("Fit", announced_.fit, now.fit);
+    compare("Monitors", announced_.monitors, now.monitors);
     announced_ = now;
     if (!changed.isEmpty())
         Q_EMIT propertiesChanged(changed);
@@ -58,6 +61,27 @@ void ApplicationService::post(std::function<void()> Handlers::*handler) {
             run();
         noteStatusChange();
     });
+}
+
+bool ApplicationService::set(std::function<bool(const QString&)> Handlers::*handler,
+                             const QString& value, bool valid) {
+    // Checked at once, so a bad value gets its error; carried out in turn, as methods are.
+    if (!valid)
+        return false;
+    queue_.post([this, handler, value] {
+        if (const std::function<bool(const QString&)>& run = handlers_.*handler)
+            run(value);
+        noteStatusChange();
+    });
+    return true;
+}
+
+bool ApplicationService::setFit(const QString& fit) {
+    return set(&Handlers::setFit, fit, placementNamed(fit).has_value());
+}
+
+bool ApplicationService::setMonitors(const QString& monitors) {
+    return set(&Handlers::setMonitors, monitors, monitorPicturesNamed(monitors).has_value());
 }
 
 void ApplicationService::ChangeNow() {
@@ -155,6 +179,15 @@ bool sendToRunningCopy(const QDBusConnection& bus, const QDBusMessage& call) {
 bool callRunningCopy(const QDBusConnection& bus, const QString& method) {
     return sendToRunningCopy(
         bus, QDBusMessage::createMethodCall(serviceName(), objectPath(), interfaceName(), method));
+}
+
+bool setRunningCopyProperty(const QDBusConnection& bus, const QString& property,
+                            const QString& value) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        serviceName(), objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Set"));
+    call << interfaceName() << property << QVariant::fromValue(QDBusVariant(value));
+    return sendToRunningCopy(bus, call);
 }
 
 bool activateRunningCopyAction(const QDBusConnection& bus, const QString& action) {

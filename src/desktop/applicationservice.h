@@ -21,6 +21,8 @@ class ApplicationService : public QObject, protected QDBusContext {
     Q_PROPERTY(int CurrentIndex READ CurrentIndex)
     Q_PROPERTY(QString NextChange READ NextChange)
     Q_PROPERTY(bool Paused READ Paused)
+    Q_PROPERTY(QString Fit READ Fit WRITE setFit)
+    Q_PROPERTY(QString Monitors READ Monitors WRITE setMonitors)
 public:
     // What the window's own controls do for each request.
     struct Handlers {
@@ -31,6 +33,9 @@ public:
         std::function<void()> togglePause;
         std::function<void()> showSettings;
         std::function<void()> quit;
+        // Set the placement options; false for a value they do not take.
+        std::function<bool(const QString&)> setFit;
+        std::function<bool(const QString&)> setMonitors;
     };
     struct Status {
         QString collectionFile;
@@ -38,6 +43,8 @@ public:
         int currentIndex = -1;
         QString nextChange;
         bool paused = false;
+        QString fit;
+        QString monitors = QStringLiteral("same");
     };
 
     explicit ApplicationService(QObject* parent = nullptr);
@@ -55,6 +62,12 @@ public:
     int CurrentIndex() const { return status().currentIndex; }
     QString NextChange() const { return status().nextChange; }
     bool Paused() const { return status().paused; }
+    QString Fit() const { return status().fit; }
+    QString Monitors() const { return status().monitors; }
+    // Checked at once and carried out through the request queue, as methods are; false, with
+    // nothing changed, for a value the options do not take.
+    bool setFit(const QString& fit);
+    bool setMonitors(const QString& monitors);
 
     // The status may have changed: it is compared with what was last announced once the event
     // loop turns, so a burst of changes (a long collection loading) makes one announcement.
@@ -83,6 +96,8 @@ public Q_SLOTS:
 private:
     Status status() const { return status_ ? status_() : Status{}; }
     void post(std::function<void()> Handlers::*handler);
+    bool set(std::function<bool(const QString&)> Handlers::*handler, const QString& value,
+             bool valid);
     void announceChanges();
 
     RequestQueue queue_;
@@ -108,6 +123,10 @@ enum class InstanceRole {
 // of two copies started at the same moment exactly one becomes the running one. The first copy
 // sends the service's property changes as org.freedesktop.DBus.Properties.PropertiesChanged.
 InstanceRole claimInstance(const QDBusConnection& bus, ApplicationService& service);
+
+// Sets a property of the running copy; on failure says why on stderr and returns false.
+bool setRunningCopyProperty(const QDBusConnection& bus, const QString& property,
+                            const QString& value);
 
 // Calls a method of the running copy's own interface, or with an action name runs that action of
 // org.freedesktop.Application; on failure says why on stderr and returns false.

@@ -1,5 +1,7 @@
 #include "desktop/commandline.h"
 
+#include "wallpaper/placement.h"
+
 namespace vlm {
 namespace {
 
@@ -19,11 +21,18 @@ bool isOneOf(const QString& name, const auto& names) {
     return false;
 }
 
+CommandLine requested(LaunchRequest request, QString problem = {}) {
+    CommandLine command;
+    command.request = request;
+    command.problem = std::move(problem);
+    return command;
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments) {
     if (arguments.join(u' ') == kUninstallSwitch)
-        return {LaunchRequest::Uninstall, {}};
+        return requested(LaunchRequest::Uninstall);
     const std::pair<const char*, LaunchRequest> ownOptions[] = {
         {"--help", LaunchRequest::Help},
         {"-h", LaunchRequest::Help},
@@ -42,6 +51,26 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         const QString& argument = arguments[i];
         if (!argument.startsWith(u'-') || argument == QLatin1String("-"))
             continue;
+        // The options with a value: "--fit span" or "--fit=span".
+        const QString option = argument.section(u'=', 0, 0);
+        if (option == u"--fit" || option == u"--monitors") {
+            const bool attached = argument.contains(u'=');
+            if (!attached && i + 1 >= arguments.size())
+                return requested(LaunchRequest::Usage,
+                                 option + QStringLiteral(" potřebuje hodnotu"));
+            const QString value = attached ? argument.section(u'=', 1) : arguments[++i];
+            const bool fit = option == u"--fit";
+            if (fit ? !placementNamed(value) : !monitorPicturesNamed(value))
+                return requested(
+                    LaunchRequest::Usage,
+                    QStringLiteral("neplatná hodnota %1 %2 (povolené: %3)")
+                        .arg(option, value,
+                             fit ? QStringLiteral("fill, fit, center, tile, stretch, span, "
+                                                  "\"\" = podle prostředí")
+                                 : QStringLiteral("same, each")));
+            (fit ? result.fit : result.monitors) = value.trimmed().toLower();
+            continue;
+        }
         const auto own =
             std::find_if(std::begin(ownOptions), std::end(ownOptions),
                          [&](const auto& entry) { return argument == QLatin1String(entry.first); });
@@ -49,8 +78,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             const LaunchRequest request = own->second;
             if (result.request != LaunchRequest::Run && result.request != request &&
                 request != LaunchRequest::Help && result.request != LaunchRequest::Help)
-                return {LaunchRequest::Usage,
-                        QStringLiteral("více požadavků najednou: ") + arguments.join(u' ')};
+                return requested(LaunchRequest::Usage, QStringLiteral("více požadavků najednou: ") +
+                                                           arguments.join(u' '));
             if (result.request != LaunchRequest::Help)
                 result.request = request;
             continue;
@@ -67,7 +96,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         }
         if (!valueAttached && isOneOf(name, kQtFlags))
             continue;
-        return {LaunchRequest::Usage, QStringLiteral("neznámý přepínač: ") + argument};
+        return requested(LaunchRequest::Usage, QStringLiteral("neznámý přepínač: ") + argument);
     }
     return result;
 }
@@ -86,6 +115,11 @@ QString usageText() {
         "  --toggle-pause pozastavit, nebo pokračovat ve střídání\n"
         "  --show         zobrazit nastavení (spustí program, pokud neběží)\n"
         "  --quit         ukončit běžící program (s neuloženou kolekcí se zeptá)\n"
+        "  --fit REŽIM    rozložení obrázku: fill (vyplnit), fit (přizpůsobit), center (na\n"
+        "                 střed), tile (dlaždice), stretch (roztáhnout), span (přes všechny\n"
+        "                 monitory), \"\" (podle prostředí); běžící kopii, jinak uloží\n"
+        "  --monitors same|each\n"
+        "                 stejný obrázek na všech monitorech, nebo na každém jiný\n"
         "  --help         vypsat tuto nápovědu\n"
         "  --version      vypsat verzi\n"
         "  /uninstall /all /regexp\n"

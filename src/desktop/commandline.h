@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace vlm {
 
@@ -27,6 +28,11 @@ enum class LaunchRequest {
 struct CommandLine {
     LaunchRequest request = LaunchRequest::Run;
     QString problem; // for Usage: what was wrong
+    // --fit MODE and --monitors same|each: options for the running copy, or stored for the
+    // next start; already checked.
+    std::optional<QString> fit;
+    std::optional<QString> monitors;
+    bool setsOptions() const { return fit || monitors; }
 };
 
 // Reads the arguments (without the program's own path). Qt's own options (-platform, -style,

@@ -34,7 +34,13 @@ struct Services {
     // The size, in device pixels, that a wallpaper must cover (the widest and the tallest
     // monitor); null asks the screens.
     QSize (*wallpaperSize)() = nullptr;
+    // The monitors a composed wallpaper is laid out for; null asks the screens.
+    QList<Monitor> (*monitors)() = nullptr;
 };
+
+inline QList<Monitor> wallpaperMonitors(const Services& services) {
+    return services.monitors ? services.monitors() : screenMonitors();
+}
 
 // The size a wallpaper must cover, as services give it.
 inline QSize wallpaperCoverSize(const Services& services) {

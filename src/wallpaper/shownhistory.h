@@ -21,6 +21,11 @@ public:
     // as many pictures, whenever each is shown.
     std::optional<QStringList> stepBack();
 
+    // The pictures on the desktop now; nullopt before the first change.
+    std::optional<QStringList> current() const {
+        return current_ >= 0 ? std::optional(shown_[current_]) : std::nullopt;
+    }
+
     qsizetype size() const { return shown_.size(); }
 
 private:

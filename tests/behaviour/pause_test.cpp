@@ -153,6 +153,7 @@ TEST(SessionBus, EachPropertyIsAnnouncedAsItChangesOnceAnEventLoopTurn) {
     vlm::connectRemoteControl(service, {f.form().change(),
                                         f.form().collection(),
                                         f.form().schedule(),
+                                        f.form().placement(),
                                         {},
                                         {},
                                         f.control<vlm::EntryList>("Kolekce")});
@@ -196,4 +197,22 @@ TEST(SessionBus, EachPropertyIsAnnouncedAsItChangesOnceAnEventLoopTurn) {
               (std::vector<QVariantMap>{{{u"CurrentIndex"_s, 2}}}));
     EXPECT_EQ(request(&vlm::ApplicationService::Resume),
               (std::vector<QVariantMap>{{{u"Paused"_s, false}, {u"NextChange"_s, u"10:05:00"_s}}}));
+
+    // The placement properties are stored and announced; a value they do not take changes
+    // nothing. A picture per monitor, once asked for, is a change.
+    announced.clear();
+    EXPECT_TRUE(service.setFit(u"Stretch"_s));
+    EXPECT_FALSE(service.setMonitors(u"both"_s));
+    EXPECT_TRUE(service.setMonitors(u"each"_s));
+    settle();
+    QVariantMap placed;
+    for (const QVariantMap& changed : announced)
+        placed.insert(changed);
+    EXPECT_EQ(placed.value(u"Fit"_s), u"stretch"_s);
+    EXPECT_EQ(placed.value(u"Monitors"_s), u"each"_s);
+    EXPECT_EQ(placed.value(u"CurrentIndex"_s), 3);
+    EXPECT_FALSE(service.setFit(u"zoom"_s));
+    EXPECT_EQ(f.stored("fit") + f.stored("monitors"), u"stretcheach"_s);
+    EXPECT_TRUE(f.form().menuItem("mnuFit_stretch")->isChecked());
+    EXPECT_TRUE(f.form().menuItem("mnuEachMonitor")->isChecked());
 }

@@ -136,7 +136,7 @@ TEST(Startup, UninstallSwitchRemovesTracesAndTheWindowStoresNoOptionsAfter) {
     FormFixture f(vlm::LaunchRequest::Uninstall);
     f.store("cas", u"5"_s);
     vlmtest::writeBytes(f.facts.wallpaperBitmapPath(), "BM");
-    const QString monitorBitmap = f.programFolder() + u"/vlmimage-HDMI-1.bmp"_s;
+    const QString monitorBitmap = f.programFolder() + u"/vlmimage2.bmp"_s;
     vlmtest::writeBytes(monitorBitmap, "BM");
     vlmtest::writeBytes(f.facts.favouritesFilePath(), "/pictures/\r\n");
     // The copies handed to desktops that cache the picture by its path go as well.
@@ -144,6 +144,7 @@ TEST(Startup, UninstallSwitchRemovesTracesAndTheWindowStoresNoOptionsAfter) {
     qputenv("XDG_DATA_HOME", f.path(u"data"_s).toUtf8());
     const QString copies = f.path(u"data/vlm/wallpaper"_s);
     vlmtest::writeBytes(copies + u"/vlmimage-1.bmp"_s, "BM");
+    vlmtest::writeBytes(copies + u"/vlmimage2-2.bmp"_s, "BM"); // another monitor's
     // A session save while the message is open must not write the store again.
     f.messages.whileShown = [&f] { f.form().quit().Form_QueryUnload(); };
     f.load();

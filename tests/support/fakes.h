@@ -98,8 +98,14 @@ public:
         paths.push_back(bitmapPath);
         pictures.push_back(picture);
     }
+    vlm::ComposedForm composedForm() const override { return form; }
+    void applyComposed(const vlm::ComposedWallpaper& wallpaper) override {
+        composed.push_back(wallpaper);
+    }
     std::vector<QString> paths;
     std::vector<QImage> pictures;
+    vlm::ComposedForm form = vlm::ComposedForm::MonitorFiles;
+    std::vector<vlm::ComposedWallpaper> composed;
 };
 
 class FakeAutostart final : public vlm::AutostartStore {
@@ -152,9 +158,9 @@ public:
 
     vlm::Form1& form() {
         if (!form_)
-            form_ = std::make_unique<vlm::Form1>(
-                vlm::Services{messages, settings, dialogs, clock, random, backend, autostart,
-                              pictures, facts, locale, [] { return true; }, nullptr});
+            form_ = std::make_unique<vlm::Form1>(vlm::Services{
+                messages, settings, dialogs, clock, random, backend, autostart, pictures, facts,
+                locale, [] { return true; }, nullptr, nullptr, monitors});
         return *form_;
     }
     void load() {
@@ -272,6 +278,7 @@ public:
     vlm::IniSettingsStore settings{path(QStringLiteral("config/vlm.ini"))};
     vlm::HelperPictureSource pictures{qEnvironmentVariable("VLM_DECODE_HELPER")};
     vlm::ProgramFacts facts;
+    QList<vlm::Monitor> (*monitors)() = nullptr; // null: the screens
     QLocale locale = QLocale::c();
 
 private:

@@ -42,4 +42,17 @@ TEST(CommandLine, EachArgumentListGivesItsRequestAndAnUnknownOptionIsNamed) {
             << arguments.join(u' ').toStdString();
     const QString problem = vlm::parseCommandLine({u"--show"_s, u"--colour"_s}).problem;
     EXPECT_TRUE(problem.contains(u"--colour"_s)) << problem.toStdString();
+
+    // The placement options take a value, beside a request or alone; a bad one is named.
+    const vlm::CommandLine both =
+        vlm::parseCommandLine({u"--fit"_s, u"Span"_s, u"--monitors=each"_s, u"--next"_s});
+    EXPECT_EQ(both.request, ChangeNow);
+    EXPECT_EQ(both.fit.value_or(u"-"_s) + both.monitors.value_or(u"-"_s), u"spaneach"_s);
+    EXPECT_EQ(vlm::parseCommandLine({u"--fit="_s}).fit, QString());
+    for (const QStringList& bad :
+         {QStringList{u"--fit"_s, u"zoom"_s}, {u"--monitors"_s, u"all"_s}, {u"--fit"_s}}) {
+        const vlm::CommandLine refused = vlm::parseCommandLine(bad);
+        EXPECT_EQ(refused.request, Usage) << bad.join(u' ').toStdString();
+        EXPECT_TRUE(refused.problem.contains(bad.first())) << refused.problem.toStdString();
+    }
 }

@@ -87,6 +87,26 @@ TEST_F(DBusBackendTest, PlasmaRunsAScriptNamingAFreshPictureEachTime) {
         << script.toStdString();
     EXPECT_NE(recorder_.calls[1].arguments().value(0).toString(), script);
     EXPECT_EQ(QDir(links_).entryList(QDir::Files).size(), 1);
+
+    // Composed: each screen the picture of the monitor at its place, stretched (fill mode 0);
+    // the next plain change gives Plasma back its own mode (2).
+    const QString second = dir_.filePath(u"vlmimage2.bmp"_s);
+    writeBytes(second, "BM");
+    backend.applyComposed(
+        {{{{}, QRect(0, 0, 8, 6), {}}, {{}, QRect(8, -2, 6, 8), {}}}, {bitmap_, second}, {}, {}});
+    ASSERT_EQ(waitFinished(backend), true);
+    const QString composed = recorder_.calls.last().arguments().value(0).toString();
+    const QString folder = QUrl::fromLocalFile(links_).toString();
+    EXPECT_TRUE(composed.contains(u"[0, 0, \""_s + folder + u"/vlmimage-"_s) &&
+                composed.contains(u"[8, -2, \""_s + folder + u"/vlmimage2-"_s) &&
+                composed.contains(u"var fillMode = 0;"_s))
+        << composed.toStdString();
+    ASSERT_EQ(applied(backend, bitmap_), true);
+    EXPECT_TRUE(
+        recorder_.calls.last().arguments().value(0).toString().contains(u"var fillMode = 2;"_s));
+    ASSERT_EQ(applied(backend, bitmap_), true);
+    EXPECT_TRUE(
+        recorder_.calls.last().arguments().value(0).toString().contains(u"var fillMode = -1;"_s));
 }
 
 TEST_F(DBusBackendTest, FailuresNeverBlockAndAreReportedOncePerKind) {

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QUrl>
 #include <csignal>
@@ -132,6 +133,74 @@ TEST_F(ProcessBackendTest, DesktopToolsGetAFreshNameEachTimeAndNoPileGrows) {
     }
 }
 
+// A composition reaches each tool with the placement that shows it unchanged; a plain change
+// after it gives the desktop its own placement back.
+TEST_F(ProcessBackendTest, ComposedWallpapersKeepTheirPlaceOnEachDesktop) {
+    const QString second = dir_.filePath(u"vlmimage2.bmp"_s);
+    const QString layout = dir_.filePath(u"vlmimage-layout.bmp"_s);
+    writeBytes(second, "BM second");
+    writeBytes(layout, "BM layout");
+    const ComposedWallpaper composed{
+        {{QRect(0, 0, 8, 6), {}, u"HDMI-1"_s}, {QRect(8, 0, 6, 8), {}, u"DP-2"_s}},
+        {bitmap_, second},
+        layout,
+        {}};
+    EXPECT_EQ(SwaybgBackend::composedArguments(composed),
+              (QStringList{u"-o"_s, u"HDMI-1"_s, u"-i"_s, bitmap_, u"-m"_s, u"stretch"_s, u"-o"_s,
+                           u"DP-2"_s, u"-i"_s, second, u"-m"_s, u"stretch"_s}));
+    using Make =
+        std::function<std::unique_ptr<WallpaperBackend>(const QProcessEnvironment&, QString)>;
+    // The tool, its backend, its calls for the composition and for a plain change after it
+    // (a second plain change makes the same calls but for a reset), each link given replaced by
+    // the content it names.
+    const std::tuple<QString, Make, QStringList, QStringList> tools[] = {
+        {u"swaymsg"_s,
+         &CommandBackend::sway,
+         {u"output \"HDMI-1\" bg \"BM first picture\" stretch; "
+          u"output \"DP-2\" bg \"BM second\" stretch"_s},
+         {u"output * bg \"BM first picture\" fill"_s}},
+        {u"pcmanfm"_s,
+         &CommandBackend::lxde,
+         {u"--set-wallpaper=BM layout --wallpaper-mode=screen"_s},
+         {u"--set-wallpaper=BM first picture"_s}},
+        {u"pcmanfm-qt"_s,
+         &CommandBackend::lxqt,
+         {u"--set-wallpaper=BM first picture --wallpaper-mode=stretch"_s},
+         {u"--set-wallpaper=BM first picture"_s}},
+        {u"gsettings"_s,
+         &GSettingsBackend::cinnamon,
+         {u"set org.cinnamon.desktop.background picture-options 'spanned'"_s,
+          u"set org.cinnamon.desktop.background picture-uri 'BM layout'"_s},
+         {u"reset org.cinnamon.desktop.background picture-options"_s,
+          u"set org.cinnamon.desktop.background picture-uri 'BM first picture'"_s}},
+    };
+    for (const auto& [tool, make, whenComposed, plainAfter] : tools) {
+        const QString folder = links_ + tool;
+        // One line a call, every link as the content it names.
+        const QString log = dir_.filePath(tool + u".log"_s);
+        writeScript(bin_ + u'/' + tool, "echo \"$*\" >> '" + log.toUtf8() + "'\n");
+        const auto calls = [&] {
+            QString text = QString::fromUtf8(readBytes(log));
+            static const QRegularExpression link(
+                u"(file://)?"_s + QRegularExpression::escape(dir_.path()) + u"/data/[^\"' ]+"_s);
+            for (auto match = link.match(text); match.hasMatch(); match = link.match(text))
+                text.replace(match.capturedStart(), match.capturedLength(),
+                             QString::fromUtf8(
+                                 readBytes(QUrl::fromUserInput(match.captured()).toLocalFile())));
+            QFile::remove(log);
+            return text.split(u'\n', Qt::SkipEmptyParts);
+        };
+        const auto backend = make(environment_, folder);
+        backend->applyComposed(composed);
+        ASSERT_EQ(waitFinished(*backend), true) << tool.toStdString() << reported();
+        EXPECT_EQ(calls(), whenComposed) << tool.toStdString();
+        ASSERT_EQ(applied(*backend, bitmap_), true);
+        EXPECT_EQ(calls(), plainAfter) << tool.toStdString();
+        ASSERT_EQ(applied(*backend, bitmap_), true);
+        EXPECT_EQ(calls(), plainAfter.filter(QRegularExpression(u"^(?!reset)"_s)));
+    }
+}
+
 TEST_F(ProcessBackendTest, AfterARestartTheNameTheDesktopShowsIsNotReused) {
     const QString shown = AlternatingPath(links_).prepare(bitmap_);
     // A new run does not know which name the desktop shows; it must not write that one.
@@ -251,6 +320,25 @@ TEST_F(ProcessBackendTest, XfceSetsEveryExistingLastImageAndCreatesOnesWhenNone)
     EXPECT_EQ(query(workspace3) + query(dp) + query(hdmi + u"image-style"_s),
               other + other + u"5"_s);
     EXPECT_TRUE(query(u"/backdrop/screen0/monitoreDP-9/workspace0/last-image"_s).isEmpty());
+
+    // Composed: each monitor's properties get its own bitmap, stretched (style 3), one of the
+    // older numbered kind by its number; a plain change resets the style.
+    const QString second = dir_.filePath(u"vlmimage2.bmp"_s);
+    writeBytes(second, "BM");
+    const QString numbered = u"/backdrop/screen0/monitor1/workspace0/last-image"_s;
+    query(numbered, {u"-n"_s, u"-t"_s, u"string"_s, u"-s"_s, u"/old.png"_s});
+    existing.applyComposed(
+        {{{QRect(0, 0, 8, 6), {}, u"DP-2"_s}, {QRect(8, 0, 6, 8), {}, u"HDMI-1"_s}},
+         {bitmap_, second},
+         {},
+         {}});
+    ASSERT_EQ(waitFinished(existing), true) << reported();
+    const QString dpStyle = QString(dp).replace(u"last-image"_s, u"image-style"_s);
+    EXPECT_EQ(QStringList({query(dp), query(workspace3), query(numbered), query(dpStyle),
+                           query(hdmi + u"image-style"_s)}),
+              QStringList({bitmap_, second, second, u"3"_s, u"3"_s}));
+    ASSERT_EQ(applied(existing, other), true);
+    EXPECT_EQ(query(dpStyle) + query(hdmi + u"image-style"_s) + query(numbered), other);
 }
 
 } // namespace

@@ -184,6 +184,18 @@ TEST_F(X11RootBackendTest, PictureInMemoryWinsAndCoversEachMonitorWithoutDistort
                                                    {{315, 50}, 0x00ff00}, {{200, 150}, 0x000000}};
     for (const auto& [point, colour] : expected)
         EXPECT_EQ(reader_->pixel(point.x(), point.y()), colour) << point.x() << ',' << point.y();
+
+    // A composed layout goes onto the root unscaled at its place; the rest of the root is black.
+    backend.applyComposed({{{QRect(20, 10, 50, 50), {}, {}}, {QRect(70, 10, 50, 50), {}, {}}},
+                           {bitmap_},
+                           {},
+                           solid({100, 50}, Qt::red, {50, 0, 50, 50}, Qt::green)});
+    ASSERT_EQ(waitFinished(backend), true);
+    const std::pair<QPoint, quint32> composed[] = {{{19, 30}, 0},         {{20, 10}, 0xff0000},
+                                                   {{69, 59}, 0xff0000},  {{70, 10}, 0x00ff00},
+                                                   {{119, 59}, 0x00ff00}, {{120, 30}, 0}};
+    for (const auto& [point, colour] : composed)
+        EXPECT_EQ(reader_->pixel(point.x(), point.y()), colour) << point.x() << ',' << point.y();
 }
 
 using X11RootBackendFailures = BackendTest;

@@ -8,6 +8,7 @@ namespace vlm {
 
 class ApplicationService;
 class CollectionList;
+class PlacementOptions;
 class Schedule;
 class WallpaperChange;
 
@@ -16,6 +17,7 @@ struct RemoteControlTargets {
     WallpaperChange& change;
     const CollectionList& collection;
     Schedule& schedule;
+    PlacementOptions& placement;
     std::function<void()> showSettings; // as the tray menu's show item
     std::function<void()> quit;         // as a quit asked for from outside
     // Watched for changes of the properties, besides the collection and the schedule.

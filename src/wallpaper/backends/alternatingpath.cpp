@@ -23,7 +23,8 @@ QString AlternatingPath::defaultFolder(const QString& xdgDataHome, const QString
 namespace {
 
 QStringList ourNames(const QDir& dir) {
-    return dir.entryList({QStringLiteral("vlmimage-*")}, QDir::Files | QDir::System | QDir::Hidden);
+    return dir.entryList({QStringLiteral("vlmimage*-*")},
+                         QDir::Files | QDir::System | QDir::Hidden);
 }
 
 } // namespace
@@ -35,8 +36,8 @@ void AlternatingPath::removeAll(const QString& folder) {
     QDir().rmdir(folder); // only when empty: anything else in it is not ours
 }
 
-QString AlternatingPath::nameFor(qint64 serial, const QString& suffix) const {
-    return folder_ + QStringLiteral("/vlmimage-%1").arg(serial) + suffix;
+QString AlternatingPath::nameFor(const QString& stem, qint64 serial, const QString& suffix) const {
+    return folder_ + u'/' + stem + QStringLiteral("-%1").arg(serial) + suffix;
 }
 
 QString AlternatingPath::prepare(const QString& bitmapPath, QString* error) {
@@ -53,17 +54,18 @@ QString AlternatingPath::prepare(const QString& bitmapPath, QString* error) {
     if (!QDir().mkpath(folder_))
         return fail(QStringLiteral("cannot create the folder %1").arg(folder_));
     const QString suffix = bitmap.suffix().isEmpty() ? QString() : u'.' + bitmap.suffix().toLower();
+    const QString stem = bitmap.completeBaseName();
 
     // The time makes the name new after a restart too, when the desktop still shows one of ours.
     qint64 serial = std::max(QDateTime::currentMSecsSinceEpoch(), lastSerial_ + 1);
-    while (QFileInfo::exists(nameFor(serial, suffix)))
+    while (QFileInfo::exists(nameFor(stem, serial, suffix)))
         ++serial;
-    const QString target = nameFor(serial, suffix);
+    const QString target = nameFor(stem, serial, suffix);
     if (!hardLink(bitmap.absoluteFilePath(), target) &&
         !QFile::copy(bitmap.absoluteFilePath(), target))
         return fail(QStringLiteral("cannot link or copy %1 to %2").arg(bitmapPath, target));
     lastSerial_ = serial;
-    current_ = target;
+    current_.insert(stem, target);
     return target;
 }
 
@@ -73,7 +75,7 @@ void AlternatingPath::dropPrevious() {
     // The name shown before, and any a failed change or an earlier run left behind.
     QDir dir(folder_);
     for (const QString& name : ourNames(dir)) {
-        if (dir.filePath(name) != current_)
+        if (!current_.values().contains(dir.filePath(name)))
             dir.remove(name);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 namespace vlm {
@@ -10,7 +11,8 @@ namespace vlm {
 // folder is on another file system). Never one used before, not even two changes back: GNOME
 // keeps the pictures it loaded by their path for a while and would show the old one again.
 // Once the desktop took the new name the others are deleted, so nothing piles up; the bitmap
-// itself keeps its name and place.
+// itself keeps its name and place. Each bitmap (one a monitor) gets names of its own, from its
+// base name: vlmimage.bmp gives vlmimage-<serial>.bmp, vlmimage2.bmp vlmimage2-<serial>.bmp.
 class AlternatingPath {
 public:
     explicit AlternatingPath(QString folder);
@@ -18,7 +20,7 @@ public:
     // Makes a new name refer to the bitmap's current content and returns its absolute path, or
     // an empty string (with a reason in error) when that fails.
     QString prepare(const QString& bitmapPath, QString* error = nullptr);
-    // Deletes every name but the one prepare() returned last.
+    // Deletes every name but the one prepare() returned last for each bitmap.
     void dropPrevious();
 
     // ${XDG_DATA_HOME:-$HOME/.local/share}/vlm/wallpaper: kept across log-outs, unlike a cache.
@@ -27,11 +29,11 @@ public:
     static void removeAll(const QString& folder);
 
 private:
-    QString nameFor(qint64 serial, const QString& suffix) const;
+    QString nameFor(const QString& stem, qint64 serial, const QString& suffix) const;
 
     QString folder_;
-    QString current_;       // the name last prepared; empty before the first
-    qint64 lastSerial_ = 0; // names carry the time they were made, always rising
+    QHash<QString, QString> current_; // by the bitmap's base name, the name last prepared
+    qint64 lastSerial_ = 0;           // names carry the time they were made, always rising
 };
 
 } // namespace vlm

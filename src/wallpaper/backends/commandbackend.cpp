@@ -96,36 +96,49 @@ std::unique_ptr<CommandBackend> CommandBackend::userCommand(const QString& comma
 namespace {
 
 // LXQt and LXDE: their file managers draw the desktop. The desktop's own wallpaper mode is
-// kept, as the user chose it.
+// kept, as the user chose it, unless the program composes the wallpaper: then `mode` shows the
+// composition unchanged, and the desktop takes it as `form`.
 std::unique_ptr<CommandBackend> pcmanfmBackend(const QString& name, const QString& program,
                                                const QProcessEnvironment& environment,
-                                               QString linkFolder) {
-    return std::make_unique<CommandBackend>(
+                                               QString linkFolder, ComposedForm form,
+                                               const QString& mode) {
+    auto backend = std::make_unique<CommandBackend>(
         name,
         [program](const QString& path) {
             return QList<ProcessStep>{{program, {QStringLiteral("--set-wallpaper=") + path}}};
         },
         environment, std::move(linkFolder));
+    backend->setComposedSteps(
+        form, [program, mode](const ComposedWallpaper&, const QStringList& paths) {
+            return QList<ProcessStep>{{program,
+                                       {QStringLiteral("--set-wallpaper=") + paths.value(0),
+                                        QStringLiteral("--wallpaper-mode=") + mode}}};
+        });
+    return backend;
 }
 
 } // namespace
 
 std::unique_ptr<CommandBackend> CommandBackend::lxqt(const QProcessEnvironment& environment,
                                                      QString linkFolder) {
+    // pcmanfm-qt has no mode across screens: every screen shows the first monitor's picture.
     return pcmanfmBackend(QStringLiteral("lxqt"), QStringLiteral("pcmanfm-qt"), environment,
-                          std::move(linkFolder));
+                          std::move(linkFolder), ComposedForm::FirstMonitor,
+                          QStringLiteral("stretch"));
 }
 
 std::unique_ptr<CommandBackend> CommandBackend::lxde(const QProcessEnvironment& environment,
                                                      QString linkFolder) {
+    // pcmanfm's "screen" stretches one picture over all monitors.
     return pcmanfmBackend(QStringLiteral("lxde"), QStringLiteral("pcmanfm"), environment,
-                          std::move(linkFolder));
+                          std::move(linkFolder), ComposedForm::LayoutFile,
+                          QStringLiteral("screen"));
 }
 
 std::unique_ptr<CommandBackend> CommandBackend::sway(const QProcessEnvironment& environment,
                                                      QString linkFolder) {
     // sway restarts its own swaybg for the new setting and keeps it after we exit.
-    return std::make_unique<CommandBackend>(
+    auto backend = std::make_unique<CommandBackend>(
         QStringLiteral("sway"),
         [](const QString& path) {
             return QList<ProcessStep>{
@@ -133,6 +146,22 @@ std::unique_ptr<CommandBackend> CommandBackend::sway(const QProcessEnvironment& 
                  {QStringLiteral("output * bg %1 fill").arg(swayQuoted(path))}}};
         },
         environment, std::move(linkFolder));
+    // Each output its own picture, stretched over exactly its size, in one message: sway
+    // starts its swaybg anew for every output command it gets.
+    backend->setComposedSteps(ComposedForm::MonitorFiles, [](const ComposedWallpaper& wallpaper,
+                                                             const QStringList& paths) {
+        QStringList commands;
+        for (qsizetype i = 0; i < wallpaper.monitors.size() && i < paths.size(); ++i) {
+            const QString& output = wallpaper.monitors[i].name;
+            if (!output.isEmpty())
+                commands.append(QStringLiteral("output %1 bg %2 stretch")
+                                    .arg(swayQuoted(output), swayQuoted(paths[i])));
+        }
+        if (commands.isEmpty()) // no output names known: the first picture on all
+            commands.append(QStringLiteral("output * bg %1 stretch").arg(swayQuoted(paths[0])));
+        return QList<ProcessStep>{{QStringLiteral("swaymsg"), {commands.join(u"; ")}}};
+    });
+    return backend;
 }
 
 std::unique_ptr<CommandBackend> CommandBackend::hyprpaper(const QProcessEnvironment& environment,
@@ -152,28 +181,55 @@ std::unique_ptr<CommandBackend> CommandBackend::hyprpaper(const QProcessEnvironm
         environment, std::move(linkFolder));
 }
 
+void CommandBackend::setComposedSteps(ComposedForm form, ComposedStepMaker makeSteps) {
+    composedForm_ = form;
+    makeComposedSteps_ = std::move(makeSteps);
+}
+
+QString CommandBackend::linked(const QString& bitmapPath) {
+    if (!links_)
+        return bitmapPath;
+    QString error;
+    const QString path = links_->prepare(bitmapPath, &error);
+    if (!path.isEmpty())
+        return path;
+    reporter_.report(QStringLiteral("link"), error);
+    return bitmapPath;
+}
+
 void CommandBackend::apply(const QString& bitmapPath, const QImage&) {
     runner_.cancel(); // the newest picture wins over commands still running
-    QString path = bitmapPath;
-    if (links_) {
-        QString error;
-        path = links_->prepare(bitmapPath, &error);
-        if (path.isEmpty()) {
-            reporter_.report(QStringLiteral("link"), error);
-            path = bitmapPath;
-        }
+    run(makeSteps_(linked(bitmapPath)));
+}
+
+void CommandBackend::applyComposed(const ComposedWallpaper& wallpaper) {
+    if (!makeComposedSteps_) {
+        apply(wallpaper.bitmaps.value(0), QImage());
+        return;
     }
-    runner_.runSequence(makeSteps_(path),
-                        [this](const ProcessOutcome& outcome, const ProcessStep& step) {
-                            if (!outcome.ok()) {
-                                reporter_.report(outcome.kind(step), outcome.describe(step));
-                                reportFinished(false);
-                                return;
-                            }
-                            if (links_)
-                                links_->dropPrevious();
-                            reportFinished(true);
-                        });
+    runner_.cancel();
+    QStringList paths;
+    if (composedForm_ == ComposedForm::LayoutFile)
+        paths.append(linked(wallpaper.layoutBitmap));
+    else if (composedForm_ == ComposedForm::MonitorFiles)
+        for (const QString& bitmap : wallpaper.bitmaps)
+            paths.append(linked(bitmap));
+    else
+        paths.append(linked(wallpaper.bitmaps.value(0)));
+    run(makeComposedSteps_(wallpaper, paths));
+}
+
+void CommandBackend::run(const QList<ProcessStep>& steps) {
+    runner_.runSequence(steps, [this](const ProcessOutcome& outcome, const ProcessStep& step) {
+        if (!outcome.ok()) {
+            reporter_.report(outcome.kind(step), outcome.describe(step));
+            reportFinished(false);
+            return;
+        }
+        if (links_)
+            links_->dropPrevious();
+        reportFinished(true);
+    });
 }
 
 } // namespace vlm

@@ -14,6 +14,10 @@ namespace vlm {
 class CommandBackend final : public WallpaperBackend {
 public:
     using StepMaker = std::function<QList<ProcessStep>(const QString& path)>;
+    // The steps for a composed wallpaper; paths: the names to give the program, one a monitor
+    // (MonitorFiles), else one.
+    using ComposedStepMaker =
+        std::function<QList<ProcessStep>(const ComposedWallpaper&, const QStringList& paths)>;
 
     // linkFolder: when set, the commands get a fresh name per change (AlternatingPath) for
     // programs that ignore a path they already show; otherwise the bitmap's own path.
@@ -40,10 +44,20 @@ public:
 
     QString name() const override { return name_; }
     void apply(const QString& bitmapPath, const QImage& picture) override;
+    ComposedForm composedForm() const override { return composedForm_; }
+    void applyComposed(const ComposedWallpaper& wallpaper) override;
+
+    // How the program shows a composed wallpaper; without it, as apply() the first monitor's.
+    void setComposedSteps(ComposedForm form, ComposedStepMaker makeSteps);
 
 private:
+    QString linked(const QString& bitmapPath);
+    void run(const QList<ProcessStep>& steps);
+
     QString name_;
     StepMaker makeSteps_;
+    ComposedForm composedForm_ = ComposedForm::FirstMonitor;
+    ComposedStepMaker makeComposedSteps_;
     ProcessRunner runner_;
     std::optional<AlternatingPath> links_;
     FailureReporter reporter_;

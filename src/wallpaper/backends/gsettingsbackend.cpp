@@ -65,6 +65,17 @@ std::unique_ptr<GSettingsBackend> GSettingsBackend::deepin(const QProcessEnviron
 }
 
 void GSettingsBackend::apply(const QString& bitmapPath, const QImage&) {
+    // Back to the desktop's own placement once the program stops composing.
+    show(bitmapPath, spanned_ ? Options::Reset : Options::Leave);
+    spanned_ = false;
+}
+
+void GSettingsBackend::applyComposed(const ComposedWallpaper& wallpaper) {
+    spanned_ = true;
+    show(wallpaper.layoutBitmap, Options::Span);
+}
+
+void GSettingsBackend::show(const QString& bitmapPath, Options options) {
     runner_.cancel(); // a newer picture supersedes writes still running
     QString error;
     QString path = links_.prepare(bitmapPath, &error);
@@ -73,33 +84,41 @@ void GSettingsBackend::apply(const QString& bitmapPath, const QImage&) {
         reporter_.report(QStringLiteral("link"), error);
         path = bitmapPath;
     }
-    tryAlternative(0, path);
+    tryAlternative(0, path, options);
 }
 
-void GSettingsBackend::tryAlternative(int index, const QString& path) {
+void GSettingsBackend::tryAlternative(int index, const QString& path, Options options) {
     QList<ProcessStep> steps;
+    // Each schema of the set keeps its placement in picture-options.
+    const QString optionsKey = QStringLiteral("picture-options");
+    const QString schema = alternatives_.at(index).first().schema;
+    if (options == Options::Span)
+        steps.append({QStringLiteral("gsettings"),
+                      {QStringLiteral("set"), schema, optionsKey, QStringLiteral("'spanned'")}});
+    else if (options == Options::Reset)
+        steps.append({QStringLiteral("gsettings"), {QStringLiteral("reset"), schema, optionsKey}});
     for (const GSettingsKey& key : alternatives_.at(index)) {
         const QString value =
             key.uri ? QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) : path;
         steps.append({QStringLiteral("gsettings"),
                       {QStringLiteral("set"), key.schema, key.key, gvariantStringLiteral(value)}});
     }
-    runner_.runSequence(
-        steps, [this, index, path](const ProcessOutcome& outcome, const ProcessStep& step) {
-            if (outcome.ok()) {
-                links_.dropPrevious();
-                reportFinished(true);
-                return;
-            }
-            const bool missingTool = outcome.status == ProcessOutcome::Status::NotFound;
-            if (!missingTool && index + 1 < alternatives_.size()) {
-                tryAlternative(index + 1, path);
-                return;
-            }
-            reporter_.report(outcome.kind(step), outcome.describe(step) + QStringLiteral(" (") +
-                                                     step.arguments.mid(1, 2).join(u' ') + u')');
-            reportFinished(false);
-        });
+    runner_.runSequence(steps, [this, index, path, options](const ProcessOutcome& outcome,
+                                                            const ProcessStep& step) {
+        if (outcome.ok()) {
+            links_.dropPrevious();
+            reportFinished(true);
+            return;
+        }
+        const bool missingTool = outcome.status == ProcessOutcome::Status::NotFound;
+        if (!missingTool && index + 1 < alternatives_.size()) {
+            tryAlternative(index + 1, path, options);
+            return;
+        }
+        reporter_.report(outcome.kind(step), outcome.describe(step) + QStringLiteral(" (") +
+                                                 step.arguments.mid(1, 2).join(u' ') + u')');
+        reportFinished(false);
+    });
 }
 
 } // namespace vlm

@@ -38,15 +38,22 @@ public:
 
     QString name() const override { return name_; }
     void apply(const QString& bitmapPath, const QImage& picture) override;
+    // The layout's bitmap with each schema's picture-options 'spanned'.
+    ComposedForm composedForm() const override { return ComposedForm::LayoutFile; }
+    void applyComposed(const ComposedWallpaper& wallpaper) override;
 
 private:
-    void tryAlternative(int index, const QString& path);
+    // What a change does to the picture-options key beside the picture's.
+    enum class Options { Leave, Span, Reset };
+    void show(const QString& bitmapPath, Options options);
+    void tryAlternative(int index, const QString& path, Options options);
 
     QString name_;
     QList<QList<GSettingsKey>> alternatives_;
     ProcessRunner runner_;
     AlternatingPath links_;
     FailureReporter reporter_;
+    bool spanned_ = false; // picture-options were set to 'spanned' in this run
 };
 
 // value as a GVariant text string literal, so gsettings never reinterprets quotes or brackets

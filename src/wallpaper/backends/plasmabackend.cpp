@@ -22,17 +22,59 @@ QString javaScriptStringLiteral(const QString& text) {
     return literal + u'"';
 }
 
-QString PlasmaBackend::script(const QString& fileUri) {
-    return QStringLiteral("var uri = %1;\n"
-                          "var all = desktops();\n"
+namespace {
+
+// Plasma's image wallpaper takes Qt's fill modes: 0 stretches, 2 (its default) crops to cover.
+constexpr int kStretch = 0;
+constexpr int kPreserveAspectCrop = 2;
+
+QString forEveryDesktop(const QString& prelude, const QString& body) {
+    return prelude +
+           QStringLiteral("var all = desktops();\n"
                           "for (var i = 0; i < all.length; i++) {\n"
-                          "    var d = all[i];\n"
-                          "    d.wallpaperPlugin = \"org.kde.image\";\n"
+                          "    var d = all[i];\n") +
+           body +
+           QStringLiteral("    d.wallpaperPlugin = \"org.kde.image\";\n"
                           "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", "
                           "\"General\"];\n"
                           "    d.writeConfig(\"Image\", uri);\n"
-                          "}\n")
-        .arg(javaScriptStringLiteral(fileUri));
+                          "    if (fillMode >= 0)\n"
+                          "        d.writeConfig(\"FillMode\", fillMode);\n"
+                          "}\n");
+}
+
+} // namespace
+
+QString PlasmaBackend::script(const QString& fileUri, std::optional<int> fillMode) {
+    return forEveryDesktop(QStringLiteral("var uri = %1;\nvar fillMode = %2;\n")
+                               .arg(javaScriptStringLiteral(fileUri))
+                               .arg(fillMode.value_or(-1)),
+                           QString());
+}
+
+QString PlasmaBackend::composedScript(const QList<std::pair<QPoint, QString>>& shown) {
+    QStringList entries;
+    for (const auto& [corner, uri] : shown)
+        entries.append(QStringLiteral("[%1, %2, %3]")
+                           .arg(corner.x())
+                           .arg(corner.y())
+                           .arg(javaScriptStringLiteral(uri)));
+    return forEveryDesktop(
+        QStringLiteral("var shown = [%1];\nvar fillMode = %2;\n")
+            .arg(entries.join(QStringLiteral(", ")))
+            .arg(kStretch),
+        QStringLiteral("    var uri = shown[0][2];\n"
+                       "    if (d.screen >= 0) {\n"
+                       "        var g = screenGeometry(d.screen), nearest = -1;\n"
+                       "        for (var j = 0; j < shown.length; j++) {\n"
+                       "            var away = Math.abs(shown[j][0] - g.x) + "
+                       "Math.abs(shown[j][1] - g.y);\n"
+                       "            if (nearest < 0 || away < nearest) {\n"
+                       "                nearest = away;\n"
+                       "                uri = shown[j][2];\n"
+                       "            }\n"
+                       "        }\n"
+                       "    }\n"));
 }
 
 PlasmaBackend::PlasmaBackend(QDBusConnection bus, QString linkFolder,
@@ -40,18 +82,37 @@ PlasmaBackend::PlasmaBackend(QDBusConnection bus, QString linkFolder,
     : bus_(std::move(bus)), links_(std::move(linkFolder)), timeout_(timeout),
       reporter_(QStringLiteral("plasma"), std::move(sink)) {}
 
-void PlasmaBackend::apply(const QString& bitmapPath, const QImage&) {
-    const quint64 sequence = ++sequence_;
+QString PlasmaBackend::linked(const QString& bitmapPath) {
     QString error;
     QString path = links_.prepare(bitmapPath, &error);
     if (path.isEmpty()) {
         reporter_.report(QStringLiteral("link"), error);
         path = bitmapPath;
     }
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+}
+
+void PlasmaBackend::apply(const QString& bitmapPath, const QImage&) {
+    // Back to Plasma's own fill mode once the program stops composing.
+    run(script(linked(bitmapPath),
+               stretched_ ? std::optional<int>(kPreserveAspectCrop) : std::nullopt));
+    stretched_ = false;
+}
+
+void PlasmaBackend::applyComposed(const ComposedWallpaper& wallpaper) {
+    QList<std::pair<QPoint, QString>> shown;
+    for (qsizetype i = 0; i < wallpaper.monitors.size() && i < wallpaper.bitmaps.size(); ++i)
+        shown.append({wallpaper.monitors[i].logical.topLeft(), linked(wallpaper.bitmaps[i])});
+    stretched_ = true;
+    run(composedScript(shown));
+}
+
+void PlasmaBackend::run(const QString& script) {
+    const quint64 sequence = ++sequence_;
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
         QStringLiteral("org.kde.PlasmaShell"), QStringLiteral("evaluateScript"));
-    call << script(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
+    call << script;
     auto* watcher =
         new QDBusPendingCallWatcher(bus_.asyncCall(call, int(timeout_.count())), &context_);
     QObject::connect(
@@ -61,8 +122,8 @@ void PlasmaBackend::apply(const QString& bitmapPath, const QImage&) {
             if (reply.isError()) {
                 const QDBusError failure = reply.error();
                 // Plasma's own words; a timeout's message ("... blocked ...") must not match.
-                const bool locked = failure.message().contains(
-                    QStringLiteral("widgets are locked"), Qt::CaseInsensitive);
+                const bool locked = failure.message().contains(QStringLiteral("widgets are locked"),
+                                                               Qt::CaseInsensitive);
                 reporter_.report(locked ? QStringLiteral("locked") : failure.name(),
                                  locked ? QStringLiteral("plasmashell refused the wallpaper "
                                                          "because the widgets are locked; "

@@ -19,8 +19,16 @@ public:
 
     QString name() const override { return QStringLiteral("swaybg"); }
     void apply(const QString& bitmapPath, const QImage& picture) override;
+    // One swaybg with each output's picture, stretched over exactly its size.
+    ComposedForm composedForm() const override { return ComposedForm::MonitorFiles; }
+    void applyComposed(const ComposedWallpaper& wallpaper) override;
+
+    // swaybg's arguments for a composed wallpaper.
+    static QStringList composedArguments(const ComposedWallpaper& wallpaper);
 
 private:
+    // Starts swaybg; the earlier ones showing `shown` end once it had time to draw.
+    void start(const QStringList& arguments, const QString& shown);
     void settle(qint64 pid, const QString& path, quint64 sequence);
 
     QProcessEnvironment environment_;

@@ -52,7 +52,31 @@ SwaybgBackend::SwaybgBackend(const QProcessEnvironment& environment,
     : environment_(environment), settleTime_(settleTime),
       reporter_(QStringLiteral("swaybg"), std::move(sink)) {}
 
+QStringList SwaybgBackend::composedArguments(const ComposedWallpaper& wallpaper) {
+    QStringList arguments;
+    for (qsizetype i = 0; i < wallpaper.monitors.size() && i < wallpaper.bitmaps.size(); ++i) {
+        if (!wallpaper.monitors[i].name.isEmpty())
+            arguments << QStringLiteral("-o") << wallpaper.monitors[i].name << QStringLiteral("-i")
+                      << wallpaper.bitmaps[i] << QStringLiteral("-m") << QStringLiteral("stretch");
+    }
+    if (arguments.isEmpty()) // no output names known: the first picture on all
+        arguments << QStringLiteral("-i") << wallpaper.bitmaps.value(0) << QStringLiteral("-m")
+                  << QStringLiteral("stretch");
+    return arguments;
+}
+
 void SwaybgBackend::apply(const QString& bitmapPath, const QImage&) {
+    start({QStringLiteral("-i"), bitmapPath, QStringLiteral("-m"), QStringLiteral("fill")},
+          bitmapPath);
+}
+
+void SwaybgBackend::applyComposed(const ComposedWallpaper& wallpaper) {
+    // The first monitor's bitmap is the one a plain change shows too, so either kind of
+    // earlier swaybg is found by it.
+    start(composedArguments(wallpaper), wallpaper.bitmaps.value(0));
+}
+
+void SwaybgBackend::start(const QStringList& arguments, const QString& bitmapPath) {
     const quint64 sequence = ++sequence_;
     const QString program = findProgramIn(environment_, QStringLiteral("swaybg"));
     if (program.isEmpty()) {
@@ -66,8 +90,7 @@ void SwaybgBackend::apply(const QString& bitmapPath, const QImage&) {
     }
     QProcess process;
     process.setProgram(program);
-    process.setArguments(
-        {QStringLiteral("-i"), bitmapPath, QStringLiteral("-m"), QStringLiteral("fill")});
+    process.setArguments(arguments);
     process.setProcessEnvironment(environment_);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());

@@ -30,6 +30,9 @@ public:
 
     QString name() const override { return QStringLiteral("x11"); }
     void apply(const QString& bitmapPath, const QImage& picture) override;
+    // The layout's image goes onto the root at the layout's place, unscaled.
+    ComposedForm composedForm() const override { return ComposedForm::LayoutInMemory; }
+    void applyComposed(const ComposedWallpaper& wallpaper) override;
 
     // Monitor areas to use instead of the screens Qt reports (tests, other platforms).
     void setMonitors(QList<QRect> monitors);
@@ -49,6 +52,7 @@ private:
         QString path;
         QImage picture;
         QList<QRect> monitors;
+        std::optional<QPoint> composedAt; // a composed layout's place on the root: no scaling
     };
     struct Result {
         bool ok = false;
@@ -58,6 +62,7 @@ private:
 
     struct Worker;
 
+    void start(Job job);
     static Result render(const Worker& worker, const Job& job);
     static std::optional<Result> firstError(xcb_connection_t* connection);
     void finishJob(quint64 sequence, const Result& result);

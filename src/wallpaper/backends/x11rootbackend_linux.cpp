@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QPainter>
 #include <QScreen>
 #include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
@@ -182,8 +183,16 @@ void X11RootBackend::setMonitors(QList<QRect> monitors) {
     monitors_ = std::move(monitors);
 }
 
+void X11RootBackend::applyComposed(const ComposedWallpaper& wallpaper) {
+    start({++sequence_,
+           wallpaper.bitmaps.value(0),
+           wallpaper.layout,
+           {},
+           layoutBox(monitorAreas(wallpaper.monitors)).topLeft()});
+}
+
 void X11RootBackend::apply(const QString& bitmapPath, const QImage& picture) {
-    Job job{++sequence_, bitmapPath, picture, {}};
+    Job job{++sequence_, bitmapPath, picture, {}, std::nullopt};
     if (monitors_) {
         job.monitors = *monitors_;
     } else if (QGuiApplication::platformName() == QLatin1String("xcb")) {
@@ -194,6 +203,10 @@ void X11RootBackend::apply(const QString& bitmapPath, const QImage& picture) {
                                       qRound(area.width() * ratio), qRound(area.height() * ratio)));
         }
     }
+    start(std::move(job));
+}
+
+void X11RootBackend::start(Job job) {
     std::lock_guard lock(worker_->mutex);
     // Only the newest picture matters when changes come faster than the X server takes them.
     worker_->pending = std::move(job);
@@ -253,7 +266,16 @@ X11RootBackend::Result X11RootBackend::render(const Worker& worker, const Job& j
                     .arg(screen->root_depth)};
 
     const QSize rootSize(screen->width_in_pixels, screen->height_in_pixels);
-    const QImage image = rootImage(picture, rootSize, job.monitors);
+    QImage image;
+    if (!job.composedAt) {
+        image = rootImage(picture, rootSize, job.monitors);
+    } else if (*job.composedAt == QPoint(0, 0) && picture.size() == rootSize) {
+        image = picture.convertToFormat(QImage::Format_RGB32);
+    } else {
+        image = QImage(rootSize, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter(&image).drawImage(*job.composedAt, picture);
+    }
     const int stride = layout->bytesPerLine(image.width());
     const qint64 requestBytes =
         std::min<qint64>(qint64(xcb_get_maximum_request_length(c)) * 4, stripBytesLimit);

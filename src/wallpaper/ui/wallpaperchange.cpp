@@ -8,20 +8,60 @@
 #include "schedule/ui/schedule.h"
 #include "services/services.h"
 #include "wallpaper/bitmapheader.h"
+#include "wallpaper/placementoptions.h"
 #include "wallpaper/randomindex.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QFutureWatcher>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace vlm {
 
 WallpaperChange::WallpaperChange(QObject* parent, Services& services,
                                  const WallpaperChangeControls& ui, CollectionList& collection,
-                                 Schedule& schedule)
-    : QObject(parent), services_(services), collection_(collection), schedule_(schedule), ui_(ui) {
+                                 Schedule& schedule, PlacementOptions& placement)
+    : QObject(parent), services_(services), collection_(collection), schedule_(schedule),
+      placement_(placement), ui_(ui),
+      composer_(services.pictures, services.wallpaper, services.facts.wallpaperBitmapPath()),
+      chooser_(services.pictures) {
+    connect(&composer_, &WallpaperComposer::shown, this, [this] {
+        ui_.PosledniZmena->setText(renderHms(services_.clock.now().time()));
+        if (composedEntry_)
+            history_.record(composedPaths_);
+        moveOn(composedEntry_);
+    });
+    connect(&composer_, &WallpaperComposer::failed, this, &WallpaperChange::composingFailed);
+    // Screens come and go, turn and change resolution in bursts of signals: one showing after.
+    layoutSettle_.setSingleShot(true);
+    layoutSettle_.setInterval(500);
+    connect(&layoutSettle_, &QTimer::timeout, this, [this] {
+        // Without composing, the desktop places the picture itself, for any layout.
+        if (placement_.composing())
+            showInPlaceAgain();
+    });
+    connect(&placement_, &PlacementOptions::placementSet, this, &WallpaperChange::showInPlaceAgain);
+    // A picture per monitor, once asked for, is a change: the monitors take the next entries at
+    // once (one asked for during start-up waits for the start's own change).
+    connect(&placement_, &PlacementOptions::monitorPicturesSet, this,
+            [this](MonitorPictures choice) {
+                if (choice == MonitorPictures::Each && collection_.ListCount() > 0)
+                    Zmenit_Click();
+                else
+                    showInPlaceAgain();
+            });
+    for (QScreen* screen : QGuiApplication::screens())
+        watchScreen(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+        watchScreen(screen);
+        layoutSettle_.start();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { layoutSettle_.start(); });
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
+            [this] { layoutSettle_.start(); });
     connect(ui_.Nahled, &ImageBox::clicked, this, [this] { Nahled_Click(); });
     connect(ui_.mnuChangeNow, &QAction::triggered, this, [this] { mnuChangeNow_Click(); });
     connect(ui_.mnuPrevious, &QAction::triggered, this, [this] { mnuPrevious_Click(); });
@@ -44,15 +84,33 @@ void WallpaperChange::mnuPrevious_Click() {
         startWaitingChange();
 }
 
+void WallpaperChange::watchScreen(QScreen* screen) {
+    connect(screen, &QScreen::geometryChanged, this, [this] { layoutSettle_.start(); });
+    connect(screen, &QScreen::orientationChanged, this, [this] { layoutSettle_.start(); });
+}
+
+void WallpaperChange::showInPlaceAgain() {
+    if (!history_.current())
+        return;
+    waiting_.push_back(Request::Again);
+    if (!running_)
+        startWaitingChange();
+}
+
 void WallpaperChange::startWaitingChange() {
     while (!waiting_.empty() && !running_) {
         const Request request = waiting_.front();
         waiting_.pop_front();
+        if (request == Request::Again) {
+            if (const std::optional<QStringList> shown = history_.current())
+                showAgain(*shown);
+            continue;
+        }
         if (request == Request::Previous) {
             // The step is taken when its turn comes, after the changes asked for before it.
             if (const std::optional<QStringList> before = history_.stepBack()) {
                 schedule_.ScheduleNextChange();
-                startShowing(std::nullopt, before->first());
+                showAgain(*before);
             } else {
                 Q_EMIT changeFinished(); // the oldest picture is on the desktop: nothing to do
             }
@@ -71,8 +129,82 @@ void WallpaperChange::startWaitingChange() {
         }
         // The entry is taken now: choosing another one while its picture decodes does not
         // change what this change shows.
-        startShowing(current, collection_.entry(current));
+        if (placement_.composing())
+            startComposedChange(current);
+        else
+            startShowing(current, collection_.entry(current));
     }
+}
+
+void WallpaperChange::showAgain(const QStringList& paths) {
+    if (placement_.composing())
+        startComposing(std::nullopt, paths, wallpaperMonitors(services_));
+    else
+        startShowing(std::nullopt, paths.first());
+}
+
+void WallpaperChange::startComposedChange(int current) {
+    const QList<Monitor> monitors = wallpaperMonitors(services_);
+    const bool each = placement_.monitorPictures() == MonitorPictures::Each &&
+                      placement_.placement() != Placement::Span && monitors.size() > 1;
+    const bool oneForAll = services_.wallpaper.composedForm() == ComposedForm::FirstMonitor;
+    if (each && oneForAll && !saidOneForAll_) {
+        saidOneForAll_ = true;
+        qCWarning(wallpaperLog).noquote()
+            << QStringLiteral("this desktop (%1) cannot show a picture per monitor: every "
+                              "monitor shows the same picture")
+                   .arg(services_.wallpaper.name());
+    }
+    if (!each || oneForAll) {
+        startComposing(current, {collection_.entry(current)}, monitors);
+        return;
+    }
+    // The next entries in the list's order, from the current one, as far as a choice looks.
+    const int count = collection_.ListCount();
+    QList<int> entries;
+    QStringList candidates;
+    for (int i = 0; i < std::min<int>(count, int(monitors.size()) + kOrientationLookAhead); ++i) {
+        entries.append((current + i) % count);
+        candidates.append(collection_.entry(entries.last()));
+    }
+    QList<bool> portrait;
+    for (const Monitor& monitor : monitors)
+        portrait.append(monitor.area.height() > monitor.area.width());
+    running_ = true;
+    ui_.Nahled->setWorking(true);
+    chooser_.disconnect(this);
+    connect(&chooser_, &MonitorEntryChooser::finished, this,
+            [this, entries, candidates, monitors](const QList<int>& positions) {
+                QStringList paths;
+                for (const int position : positions)
+                    paths.append(candidates[position]);
+                const int last = *std::max_element(positions.begin(), positions.end());
+                startComposing(entries[last], paths, monitors);
+            });
+    chooser_.choose(portrait, candidates);
+}
+
+void WallpaperChange::startComposing(std::optional<int> entry, const QStringList& paths,
+                                     const QList<Monitor>& monitors) {
+    running_ = true;
+    ui_.Nahled->setWorking(true);
+    composedEntry_ = entry;
+    composedPaths_ =
+        placement_.monitorPictures() == MonitorPictures::Each ? paths : paths.mid(0, 1);
+    composer_.compose({composedPaths_, placement_.placement(), placement_.background(), monitors});
+}
+
+void WallpaperChange::composingFailed(const QString& path, const DecodedPicture& picture) {
+    reportNotShowable(path, picture.detail);
+    moveOn(composedEntry_);
+}
+
+void WallpaperChange::reportNotShowable(const QString& path, const QString& detail) {
+    if (reported_.contains(path))
+        return;
+    reported_.insert(path);
+    qCWarning(pictureLog).noquote()
+        << QStringLiteral("cannot show %1 as the wallpaper: %2").arg(path, detail);
 }
 
 void WallpaperChange::startShowing(std::optional<int> entry, const QString& path) {
@@ -90,11 +222,7 @@ void WallpaperChange::pictureArrived(std::optional<int> entry, const QString& pa
     job_.reset();
     if (picture.image.isNull()) {
         // A placeholder card is no wallpaper: the one in place stays.
-        if (!reported_.contains(path)) {
-            reported_.insert(path);
-            qCWarning(pictureLog).noquote()
-                << QStringLiteral("cannot show %1 as the wallpaper: %2").arg(path, picture.detail);
-        }
+        reportNotShowable(path, picture.detail);
         moveOn(entry);
         return;
     }
@@ -152,6 +280,8 @@ void WallpaperChange::dropChanges() {
     ++generation_;
     waiting_.clear();
     job_.reset();
+    composer_.cancel();
+    chooser_.cancel();
     running_ = false;
     ui_.Nahled->setWorking(false);
 }

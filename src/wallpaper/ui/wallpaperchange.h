@@ -1,21 +1,26 @@
 #pragma once
 
 #include "platform/picturesource.h"
+#include "wallpaper/monitorentries.h"
 #include "wallpaper/shownhistory.h"
+#include "wallpaper/wallpapercomposer.h"
 
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTimer>
 #include <deque>
 #include <optional>
 
 class QAction;
 class QCheckBox;
 class QLabel;
+class QScreen;
 
 namespace vlm {
 
 class CollectionList;
+class PlacementOptions;
 class Schedule;
 class ImageBox;
 struct Services;
@@ -36,12 +41,15 @@ struct WallpaperChangeControls {
 // Changes asked for meanwhile wait their turn, so "next, next" shows two pictures. An entry
 // that cannot be shown leaves the wallpaper as it is and is reported once. The pictures shown
 // are remembered, so a step back shows the one before again.
+// With a placement set, or a picture per monitor, the program composes what each monitor shows
+// (WallpaperComposer); a change then takes as many entries as there are monitors, and the
+// pictures in place are composed again when the monitors or the placement change.
 class WallpaperChange : public QObject {
     Q_OBJECT
 public:
     // Becomes the schedule's change handler.
     WallpaperChange(QObject* parent, Services& services, const WallpaperChangeControls& ui,
-                    CollectionList& collection, Schedule& schedule);
+                    CollectionList& collection, Schedule& schedule, PlacementOptions& placement);
 
     void Zmenit_Click();
     void Nahled_Click() { Zmenit_Click(); }
@@ -59,9 +67,21 @@ Q_SIGNALS:
     void changeFinished();
 
 private:
-    // A change shows the collection's current entry; a step back, the picture shown before.
-    enum class Request { Next, Previous };
+    // A change shows the collection's current entry; a step back, the picture shown before;
+    // again, the pictures in place for a new layout or placement.
+    enum class Request { Next, Previous, Again };
     void startWaitingChange();
+    // Shows pictures shown before (a step back, or again) without moving the collection on.
+    void showAgain(const QStringList& paths);
+    void startComposedChange(int current);
+    // Composes paths for the monitors; `entry` is the last collection entry they take.
+    void startComposing(std::optional<int> entry, const QStringList& paths,
+                        const QList<Monitor>& monitors);
+    void composingFailed(const QString& path, const DecodedPicture& picture);
+    void reportNotShowable(const QString& path, const QString& detail);
+    // The monitors or the placement changed: the pictures in place are shown for them.
+    void showInPlaceAgain();
+    void watchScreen(QScreen* screen);
     // Starts decoding the picture of the change; `entry` is the collection's entry it shows,
     // none for a picture shown again.
     void startShowing(std::optional<int> entry, const QString& path);
@@ -85,7 +105,14 @@ private:
     PictureJobPtr job_;  // the running change's picture
     CollectionList& collection_;
     Schedule& schedule_;
+    PlacementOptions& placement_;
     const WallpaperChangeControls ui_;
+    WallpaperComposer composer_;
+    MonitorEntryChooser chooser_;
+    std::optional<int> composedEntry_; // the running composition's last entry
+    QStringList composedPaths_;        // and its pictures, one a monitor or one for all
+    QTimer layoutSettle_;              // a new layout arrives as a burst of signals
+    bool saidOneForAll_ = false;
 };
 
 } // namespace vlm
