@@ -14,11 +14,21 @@ int QtMessageBox::show(const QString& prompt, int style, const QString& title) {
     text.replace(u'\r', u'\n');
     box.setText(text);
     switch (style) {
-    case kStyleError: box.setIcon(QMessageBox::Critical); break;
-    case kStyleNotice: box.setIcon(QMessageBox::Warning); break;
-    case kStyleInformation: box.setIcon(QMessageBox::Information); break;
-    case kStyleQuestion: box.setIcon(QMessageBox::Question); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
+    case kStyleError:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case kStyleNotice:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case kStyleInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case kStyleQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     if (style == kStyleQuestion) {
         box.addButton(QMessageBox::Yes)->setText(QStringLiteral("&Ano"));
