@@ -1,7 +1,6 @@
 #include "common/decodewire.h"
 #include "decoder/decoders.h"
 
-#include <QScopeGuard>
 #include <libheif/heif.h>
 
 namespace vlm::decoder {
@@ -12,25 +11,42 @@ void releaseImage(void* image) {
     heif_image_release(static_cast<heif_image*>(image));
 }
 
+// The file's primary picture, read from its container; null when the container is broken.
+class PrimaryPicture {
+public:
+    explicit PrimaryPicture(const QByteArray& data) : context_(heif_context_alloc()) {
+        if (!context_)
+            return;
+        // Each side's limit; the pixel count is checked before anything is decoded.
+        heif_context_set_maximum_image_size_limit(context_, int(decodewire::kRaster.maxSide));
+        if (heif_context_read_from_memory_without_copy(context_, data.constData(),
+                                                       std::size_t(data.size()), nullptr)
+                .code == heif_error_Ok)
+            heif_context_get_primary_image_handle(context_, &handle_);
+    }
+    ~PrimaryPicture() {
+        if (handle_)
+            heif_image_handle_release(handle_);
+        if (context_)
+            heif_context_free(context_);
+    }
+    PrimaryPicture(const PrimaryPicture&) = delete;
+    PrimaryPicture& operator=(const PrimaryPicture&) = delete;
+
+    heif_image_handle* handle() const { return handle_; }
+
+private:
+    heif_context* context_;
+    heif_image_handle* handle_ = nullptr;
+};
+
 } // namespace
 
 QImage decodeHeif(const QByteArray& data, const Box& box) {
-    heif_context* context = heif_context_alloc();
-    if (!context)
-        return {};
-    const auto freeContext = qScopeGuard([context] { heif_context_free(context); });
-    // Each side's limit; the pixel count is checked below, before anything is decoded.
-    heif_context_set_maximum_image_size_limit(context, int(decodewire::kRaster.maxSide));
-    if (heif_context_read_from_memory_without_copy(context, data.constData(),
-                                                   std::size_t(data.size()), nullptr)
-            .code != heif_error_Ok)
-        return {};
-    heif_image_handle* handle = nullptr;
-    if (heif_context_get_primary_image_handle(context, &handle).code != heif_error_Ok)
-        return {};
-    const auto releaseHandle = qScopeGuard([handle] { heif_image_handle_release(handle); });
-    if (!rasterSizeAllowed(heif_image_handle_get_width(handle),
-                           heif_image_handle_get_height(handle)))
+    const PrimaryPicture primary(data);
+    heif_image_handle* handle = primary.handle();
+    if (!handle || !rasterSizeAllowed(heif_image_handle_get_width(handle),
+                                      heif_image_handle_get_height(handle)))
         return {};
 
     // libheif turns and mirrors the picture as the file says (irot, imir).
@@ -70,20 +86,11 @@ QImage decodeHeif(const QByteArray& data, const Box& box) {
 
 // The primary picture's size after its rotation, read from the container.
 QSize measureHeif(const QByteArray& data) {
-    heif_context* context = heif_context_alloc();
-    if (!context)
+    const PrimaryPicture primary(data);
+    if (!primary.handle())
         return {};
-    const auto freeContext = qScopeGuard([context] { heif_context_free(context); });
-    if (heif_context_read_from_memory_without_copy(context, data.constData(),
-                                                   std::size_t(data.size()), nullptr)
-            .code != heif_error_Ok)
-        return {};
-    heif_image_handle* handle = nullptr;
-    if (heif_context_get_primary_image_handle(context, &handle).code != heif_error_Ok)
-        return {};
-    const QSize size(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle));
-    heif_image_handle_release(handle);
-    return size;
+    return {heif_image_handle_get_width(primary.handle()),
+            heif_image_handle_get_height(primary.handle())};
 }
 
 } // namespace vlm::decoder
