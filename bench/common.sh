@@ -15,15 +15,15 @@ source "$bench_root/bench/pictures.sh"
 # Builds what the benchmarks run when it is missing (Release, with the benchmark helpers).
 ensure_release_build() {
     local tool
-    for tool in "$vlm" "$(dirname "$vlm")/vlm-decode" "$bare_window" "$window_timer" "$root_timer" \
-        "$answer_probe" "$helper_peak"; do
+    for tool in "$vlm" "$(dirname "$vlm")/vlm-decode" "$(dirname "$vlm")/vlm-decode-common" \
+        "$bare_window" "$window_timer" "$root_timer" "$answer_probe" "$helper_peak"; do
         [ -x "$tool" ] || break
     done
     [ -x "$tool" ] && return
     cmake -S "$bench_root" -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DVLM_BUILD_TESTS=OFF >/dev/null
-    cmake --build "$bench_build" -j"$(nproc)" --target vlm vlm-decode bare_window window_timer \
-        root_timer answer_probe helper_peak
+    cmake --build "$bench_build" -j"$(nproc)" --target vlm vlm-decode vlm-decode-common bare_window \
+        window_timer root_timer answer_probe helper_peak
 }
 
 # Starts Xvfb and points DISPLAY, HOME and the XDG folders at private places; all is removed

@@ -1,5 +1,5 @@
 // The peak memory of a program's picture helpers: every INTERVAL_MS until ended (SIGTERM) or
-// until PID ends, finds the processes below PID named vlm-decode and reads their peak resident
+// until PID ends, finds the processes below PID named vlm-decode* and reads their peak resident
 // memory (VmHWM), which only grows while a helper lives. Prints "KIB HELPERS": the largest peak
 // seen and how many helpers were seen. A helper that lives less than one interval may be missed.
 //   helper_peak PID INTERVAL_MS
@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
     while (!ended && kill(program, 0) == 0) {
         const std::map<int, Process> all = processes();
         for (const auto& [pid, process] : all) {
-            if (process.name != "vlm-decode" || !below(all, pid, program))
+            // vlm-decode and vlm-decode-common (whose name the kernel cuts to 15 letters)
+            if (!process.name.starts_with("vlm-decode") || !below(all, pid, program))
                 continue;
             seen.insert(pid);
             const long kib = peakKib(pid);
