@@ -65,7 +65,9 @@ void ApplicationService::post(std::function<void()> Handlers::*handler) {
 
 bool ApplicationService::set(std::function<bool(const QString&)> Handlers::*handler,
                              const QString& value, bool valid) {
-    // Checked at once, so a bad value gets its error; carried out in turn, as methods are.
+    // Checked at once: a bad value changes and stores nothing (Qt 6.4 answers a property write
+    // through an adaptor with success whatever the setter says). Carried out in turn, as
+    // methods are.
     if (!valid)
         return false;
     queue_.post([this, handler, value] {
