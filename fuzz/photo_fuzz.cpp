@@ -1,6 +1,6 @@
-// The picture helper's photo decoders (WebP, TIFF, HEIC/HEIF/AVIF, JPEG XL), its SVG renderer
-// and its Exif reading on any bytes. (The program's reader of the helper's answer is fuzzed with
-// the picture bytes.)
+// The picture helper's photo decoders (WebP, TIFF, HEIC/HEIF/AVIF, JPEG XL), its SVG renderer,
+// its Exif reading and its header size readers on any bytes. (The program's reader of the
+// helper's answer is fuzzed with the picture bytes.)
 #include "decoder/confine.h"
 #include "decoder/decoders.h"
 #include "fuzzsupport.h"
@@ -60,6 +60,12 @@ static void fuzzOne(const QByteArray& input, FuzzedDataProvider&) {
         fuzz::check(image.isNull() || QRect(QPoint(), box.size).contains(image.rect()),
                     "a picture larger than its box");
     }
+    // The size readers parse the same untrusted headers without decoding; what they may get
+    // wrong on them, the sanitizers catch.
+    using Measure = QSize (*)(const QByteArray&);
+    for (const Measure measure : {decoder::measureJpeg, decoder::measurePng, decoder::measureGif,
+                                  decoder::measureBmp, decoder::measureHeif})
+        static_cast<void>(measure(input));
     const int orientation = decoder::exifOrientation(input);
     fuzz::check(orientation >= 1 && orientation <= 8, "an orientation outside 1 to 8");
 }
