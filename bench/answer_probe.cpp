@@ -79,12 +79,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::signal(SIGTERM, [](int) { ended = 1; });
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c)) {
-        std::fprintf(stderr, "answer_probe: cannot connect to the X display\n");
+    const auto [c, root] = benchx::connectDisplay("answer_probe");
+    if (!c)
         return 1;
-    }
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     const xcb_window_t window = findWindow(c, root, argv[1]);
     if (window == XCB_WINDOW_NONE) {
         std::fprintf(stderr, "answer_probe: no window \"%s\"\n", argv[1]);

@@ -41,11 +41,9 @@ int printPixel(xcb_connection_t* c, xcb_window_t root, int16_t x, int16_t y) {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--pixel") == 0) {
-        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(c))
-            return 1;
-        return printPixel(c, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
-                          int16_t(std::atoi(argv[2])), int16_t(std::atoi(argv[3])));
+        const auto [c, root] = benchx::connectDisplay("root_timer");
+        return c ? printPixel(c, root, int16_t(std::atoi(argv[2])), int16_t(std::atoi(argv[3])))
+                 : 1;
     }
     int first = 1;
     int timeout = 120;
@@ -55,12 +53,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [TIMEOUT_SECONDS] -- COMMAND [ARGUMENTS...]\n", argv[0]);
         return 2;
     }
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c)) {
-        std::fprintf(stderr, "root_timer: cannot connect to the X display\n");
+    const auto [c, root] = benchx::connectDisplay("root_timer");
+    if (!c)
         return 1;
-    }
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
     const xcb_atom_t rootPicture = atom(c, "_XROOTPMAP_ID"); // also a round trip: mask applied

@@ -33,12 +33,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string title = argv[1];
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c)) {
-        std::fprintf(stderr, "window_timer: cannot connect to the X display\n");
+    const auto [c, root] = benchx::connectDisplay("window_timer");
+    if (!c)
         return 1;
-    }
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
     const xcb_atom_t netWmName = atom(c, "_NET_WM_NAME");

@@ -1,7 +1,9 @@
 #pragma once
 
-// What the benchmarks' small X clients ask the server: an atom, and a window's text property.
+// What the benchmarks' small X clients ask the server: the display, an atom, and a window's
+// text property.
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -9,6 +11,24 @@
 #include <xcb/xcb.h>
 
 namespace benchx {
+
+// The display's connection and its first screen's root window.
+struct Display {
+    xcb_connection_t* c = nullptr;
+    xcb_window_t root = XCB_WINDOW_NONE;
+};
+
+// Connects to $DISPLAY; a null connection, said on standard error in `tool`'s name, when there
+// is none.
+inline Display connectDisplay(const char* tool) {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        std::fprintf(stderr, "%s: cannot connect to the X display\n", tool);
+        xcb_disconnect(c);
+        return {};
+    }
+    return {c, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root};
+}
 
 template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 
