@@ -4,7 +4,6 @@
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QtEndian>
 
 namespace vlm::decoder {
 
@@ -44,10 +43,9 @@ QImage eightBitChannels(QImage image) {
 // A GIF paints every frame on its logical screen, which its header declares and Qt allocates
 // whole before the first frame: checked here, before Qt sees it.
 bool gifScreenAllowed(const QByteArray& data) {
-    if (data.size() < 10)
-        return true; // the reader fails on it
-    return rasterSizeAllowed(qFromLittleEndian<quint16>(data.constData() + 6),
-                             qFromLittleEndian<quint16>(data.constData() + 8));
+    const QSize screen = measureGif(data);
+    return !screen.isValid() || // no GIF header: the reader fails on it
+           rasterSizeAllowed(screen.width(), screen.height());
 }
 
 bool acceptableJpegSize(QSize size) {
