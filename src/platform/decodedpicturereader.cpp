@@ -1,75 +1,94 @@
 #include "platform/decodedpicturereader.h"
 
+#include "platform/largeimage.h"
+
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
 
 namespace vlm {
 
+std::span<char> DecodedPictureReader::space() {
+    if (failed_)
+        return {};
+    if (headerFilled_ < qsizetype(sizeof header_))
+        return {header_ + headerFilled_, sizeof header_ - std::size_t(headerFilled_)};
+    if (image_.isNull()) // a size-only answer has no pixels
+        return {};
+    // The rows of a four-byte format follow each other without padding.
+    return {reinterpret_cast<char*>(image_.bits()) + filled_, std::size_t(pixelBytes_ - filled_)};
+}
+
+bool DecodedPictureReader::received(qsizetype count) {
+    if (failed_ || count <= 0)
+        return !failed_;
+    if (count > qsizetype(space().size())) { // more than there was room for: the caller's fault
+        failed_ = true;
+        return false;
+    }
+    if (headerFilled_ < qsizetype(sizeof header_)) {
+        headerFilled_ += count;
+        if (headerFilled_ == qsizetype(sizeof header_))
+            failed_ = !startImage();
+        return !failed_;
+    }
+    filled_ += count;
+    fixRows(int(filled_ / image_.bytesPerLine()));
+    return true;
+}
+
 bool DecodedPictureReader::append(QByteArrayView bytes) {
     while (!failed_ && !bytes.isEmpty()) {
-        if (sizeOnly_ && size_.isValid()) { // a size-only answer has no pixels
-            failed_ = true;
+        const std::span<char> room = space();
+        if (room.empty()) {
+            receivedTooMuch();
             break;
         }
-        if (image_.isNull()) {
-            const qsizetype take =
-                std::min<qsizetype>(bytes.size(), decodewire::kHeaderSize - header_.size());
-            header_.append(bytes.first(take));
-            bytes = bytes.sliced(take);
-            if (header_.size() == qsizetype(decodewire::kHeaderSize))
-                failed_ = !startImage();
-            continue;
-        }
-        if (row_ == image_.height()) { // bytes past the announced pixels
-            failed_ = true;
-            break;
-        }
-        const qsizetype take = std::min(bytes.size(), rowBytes_ - filled_);
-        std::memcpy(image_.scanLine(row_) + filled_, bytes.data(), std::size_t(take));
+        const qsizetype take = std::min(bytes.size(), qsizetype(room.size()));
+        std::memcpy(room.data(), bytes.data(), std::size_t(take));
         bytes = bytes.sliced(take);
-        filled_ += take;
-        if (filled_ == rowBytes_)
-            endRow();
+        received(take);
     }
     return !failed_;
 }
 
 bool DecodedPictureReader::startImage() {
-    const char* header = header_.constData();
-    if (std::memcmp(header, format_.magic, sizeof format_.magic) != 0)
+    if (std::memcmp(header_, format_.magic, sizeof format_.magic) != 0)
         return false;
-    const auto width = qFromLittleEndian<quint32>(header + 8);
-    const auto height = qFromLittleEndian<quint32>(header + 12);
+    const auto width = qFromLittleEndian<quint32>(header_ + 8);
+    const auto height = qFromLittleEndian<quint32>(header_ + 12);
     if (width == 0 || height == 0 || width > format_.maxSide || height > format_.maxSide ||
         quint64{width} * height > format_.maxPixels)
         return false;
     size_ = QSize(int(width), int(height));
     if (sizeOnly_)
         return true;
-    const auto format = format_.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32;
-    image_ = QImage(int(width), int(height), format);
-    rowBytes_ = qsizetype(width) * format_.bytesPerPixel;
-    return !image_.isNull();
+    static_assert(sizeof(quint32) == 4);
+    if (format_.bytesPerPixel != 4)
+        return false;
+    image_ = newLargeImage(size_, format_.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32);
+    pixelBytes_ = image_.sizeInBytes();
+    return !image_.isNull() && image_.bytesPerLine() == qsizetype(width) * 4;
 }
 
-void DecodedPictureReader::endRow() {
-    // in place; a no-op on little-endian machines
-    quint32* pixels = reinterpret_cast<quint32*>(image_.scanLine(row_));
-    qFromLittleEndian<quint32>(pixels, image_.width(), pixels);
-    if (format_.opaque) // RGB32 wants 0xFF there; a hostile helper may send anything
-        for (qsizetype x = 0, width = image_.width(); x < width; ++x)
-            pixels[x] |= 0xFF000000u;
-    ++row_;
-    filled_ = 0;
+// Whole rows, in place, as they arrive: the words come little-endian (a no-op to turn on most
+// machines), and an opaque format's pixels get their 0xFF, which a hostile helper may not send.
+void DecodedPictureReader::fixRows(int end) {
+    for (; fixedRows_ < end; ++fixedRows_) {
+        auto* pixels = reinterpret_cast<quint32*>(image_.scanLine(fixedRows_));
+        qFromLittleEndian<quint32>(pixels, image_.width(), pixels);
+        if (format_.opaque)
+            for (qsizetype x = 0, width = image_.width(); x < width; ++x)
+                pixels[x] |= 0xFF000000u;
+    }
 }
 
 QSize DecodedPictureReader::finishSize() const {
-    return sizeOnly_ && !failed_ ? size_ : QSize();
+    return sizeOnly_ && !failed_ && size_.isValid() ? size_ : QSize();
 }
 
 QImage DecodedPictureReader::finish() {
-    if (sizeOnly_ || failed_ || image_.isNull() || row_ != image_.height())
+    if (sizeOnly_ || failed_ || image_.isNull() || filled_ != pixelBytes_)
         return {};
     failed_ = true; // the image is handed out once
     return std::move(image_);

@@ -29,14 +29,14 @@ inline constexpr HelperLimits kPhotoLimits{rlim_t{4096} * 1024 * 1024, 40,
 
 // Sets up process (its program and arguments already set) to start the helper under limits,
 // in its own process group, ended with the program, reading its standard input from inputFd
-// (a descriptor of the program's, which stays open until the start; -1: a pipe the program
-// writes), with no other descriptor of the program's, an environment of its own, first in
-// line for the kernel's out-of-memory killer, and inside bubblewrap where probeHelperSandbox()
-// found that it works.
-void prepareHelper(QProcess& process, const HelperLimits& limits, int inputFd);
+// and writing its standard output to outputFd (descriptors of the program's, which stay open
+// until the start; -1: pipes of QProcess's own), with no other descriptor of the program's, an
+// environment of its own, first in line for the kernel's out-of-memory killer, and inside
+// bubblewrap where probeHelperSandbox() found that it works.
+void prepareHelper(QProcess& process, const HelperLimits& limits, int inputFd, int outputFd = -1);
 
 // prepareHelper() without bubblewrap.
-void limitHelper(QProcess& process, const HelperLimits& limits, int inputFd);
+void limitHelper(QProcess& process, const HelperLimits& limits, int inputFd, int outputFd = -1);
 
 // What a helper's environment holds: a locale, the folders fontconfig finds its files by, and
 // Qt's offscreen platform; nothing else of the program's (no preloaded library, no token).

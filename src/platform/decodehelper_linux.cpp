@@ -56,7 +56,7 @@ void preferForOutOfMemoryKill() {
 
 // Runs in the forked child before exec: async-signal-safe calls only. A limit that cannot
 // be applied ends the child, so a helper never runs without its limits.
-void limitChild(const HelperLimits& limits, int inputFd) {
+void limitChild(const HelperLimits& limits, int inputFd, int outputFd) {
     setpgid(0, 0); // its own group, so a timeout also kills anything it started
     const bool limited = setLimit(RLIMIT_CPU, limits.cpuSeconds) && setLimit(RLIMIT_CORE, 0) &&
                          setLimit(RLIMIT_FSIZE, 0) &&
@@ -65,7 +65,8 @@ void limitChild(const HelperLimits& limits, int inputFd) {
     std::signal(SIGXFSZ, SIG_IGN);
     preferForOutOfMemoryKill();
     if (!limited || (inputFd >= 0 && dup2(inputFd, STDIN_FILENO) != STDIN_FILENO) ||
-        !closeOthersAtExec() || prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        (outputFd >= 0 && dup2(outputFd, STDOUT_FILENO) != STDOUT_FILENO) || !closeOthersAtExec() ||
+        prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
         prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0) != 0)
         _exit(126);
 }
@@ -104,15 +105,19 @@ QProcessEnvironment helperEnvironment() {
     return environment;
 }
 
-void limitHelper(QProcess& process, const HelperLimits& limits, int inputFd) {
+void limitHelper(QProcess& process, const HelperLimits& limits, int inputFd, int outputFd) {
+    // replaced by inputFd and outputFd in the child
     if (inputFd >= 0)
-        process.setStandardInputFile(QProcess::nullDevice()); // replaced by inputFd in the child
+        process.setStandardInputFile(QProcess::nullDevice());
+    if (outputFd >= 0)
+        process.setStandardOutputFile(QProcess::nullDevice());
     process.setProcessEnvironment(helperEnvironment());
-    process.setChildProcessModifier([limits, inputFd] { limitChild(limits, inputFd); });
+    process.setChildProcessModifier(
+        [limits, inputFd, outputFd] { limitChild(limits, inputFd, outputFd); });
 }
 
-void prepareHelper(QProcess& process, const HelperLimits& limits, int inputFd) {
-    limitHelper(process, limits, inputFd);
+void prepareHelper(QProcess& process, const HelperLimits& limits, int inputFd, int outputFd) {
+    limitHelper(process, limits, inputFd, outputFd);
     startInBubblewrap(process);
 }
 

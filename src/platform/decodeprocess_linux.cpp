@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -129,6 +130,65 @@ DecodedPicture failure(PictureProblem problem, QString detail) {
     return {QImage(), problem, std::move(detail), {}};
 }
 
+DecodedPicture brokenAnswer() {
+    return failure(PictureProblem::Refused, QStringLiteral("the decoder's answer is broken"));
+}
+
+// The helper's standard output: a pipe of the program's own, which the reader's image is read
+// from directly, a megabyte at a time, rather than through QProcess's buffers and copies.
+class OutputPipe {
+public:
+    OutputPipe() {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0)
+            return;
+        readEnd_ = ends[0];
+        writeEnd_ = ends[1];
+        ::fcntl(readEnd_, F_SETFL, O_NONBLOCK);   // the helper's end blocks
+        ::fcntl(readEnd_, F_SETPIPE_SZ, 1 << 20); // the most an unprivileged process gets; a hint
+    }
+    ~OutputPipe() {
+        closeWriteEnd();
+        if (readEnd_ >= 0)
+            ::close(readEnd_);
+    }
+    OutputPipe(const OutputPipe&) = delete;
+    OutputPipe& operator=(const OutputPipe&) = delete;
+
+    bool isOpen() const { return readEnd_ >= 0; }
+    int readEnd() const { return readEnd_; }
+    int writeEnd() const { return writeEnd_; }
+    // Once the helper has its copy: the end of the output is then the helper's.
+    void closeWriteEnd() {
+        if (writeEnd_ >= 0)
+            ::close(std::exchange(writeEnd_, -1));
+    }
+
+    // Reads what the pipe holds into the reader. False when the answer can no longer be valid.
+    bool readInto(DecodedPictureReader& reader) {
+        for (;;) {
+            const std::span<char> room = reader.space();
+            char extra = 0;
+            const ssize_t got = room.empty() ? ::read(readEnd_, &extra, 1)
+                                             : ::read(readEnd_, room.data(), room.size());
+            if (got == 0 || (got < 0 && errno == EAGAIN))
+                return true;
+            if (got < 0 && errno != EINTR)
+                return false;
+            if (got > 0 && room.empty()) {
+                reader.receivedTooMuch();
+                return false;
+            }
+            if (got > 0 && !reader.received(got))
+                return false;
+        }
+    }
+
+private:
+    int readEnd_ = -1;
+    int writeEnd_ = -1;
+};
+
 DecodedPicture fromExit(int exitCode, QProcess::ExitStatus status, DecodedPictureReader& reader) {
     if (status != QProcess::NormalExit)
         return failure(PictureProblem::Refused,
@@ -141,7 +201,7 @@ DecodedPicture fromExit(int exitCode, QProcess::ExitStatus status, DecodedPictur
             const QSize size = image.size();
             return {std::move(image), PictureProblem::None, {}, size};
         }
-        return failure(PictureProblem::Refused, QStringLiteral("the decoder's answer is broken"));
+        return brokenAnswer();
     case decodewire::kBroken:
         return failure(PictureProblem::Broken, QStringLiteral("the picture is broken"));
     case decodewire::kTooLarge:
@@ -191,6 +251,10 @@ private:
                                                                            : kPhotoLimits;
         const QSize box = helperBox(request_.box, format);
         reader_.emplace(format, request_.sizeOnly);
+        output_.emplace();
+        if (!output_->isOpen())
+            return finish(failure(PictureProblem::Refused,
+                                  QStringLiteral("the helper vlm-decode could not start")));
         process_ = new QProcess;
         process_->setProgram(decodewire::isCommonKind(opened.kind->format) ? commonHelper_
                                                                            : helper_);
@@ -201,13 +265,13 @@ private:
                 : QStringList{kind,
                               request_.cover ? QStringLiteral("cover") : QStringLiteral("within"),
                               QString::number(box.width()), QString::number(box.height())});
-        prepareHelper(*process_, limits, opened.file->fd());
+        prepareHelper(*process_, limits, opened.file->fd(), output_->writeEnd());
         // The output is taken as it comes, so a helper that floods the pipe or answers nonsense
         // is stopped.
-        connect(process_, &QProcess::readyReadStandardOutput, this, [this] {
-            if (!reader_->append(process_->readAllStandardOutput()))
-                finish(failure(PictureProblem::Refused,
-                               QStringLiteral("the decoder's answer is broken")));
+        notifier_ = new QSocketNotifier(output_->readEnd(), QSocketNotifier::Read, this);
+        connect(notifier_, &QSocketNotifier::activated, this, [this] {
+            if (!output_->readInto(*reader_))
+                finish(brokenAnswer());
         });
         connect(process_, &QProcess::readyReadStandardError, this, [this] {
             constexpr qsizetype kMostMessageBytes = 4096; // the rest is read and dropped
@@ -215,9 +279,8 @@ private:
             messages_.truncate(kMostMessageBytes);
         });
         connect(process_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus how) {
-            if (!reader_->append(process_->readAllStandardOutput()))
-                return finish(failure(PictureProblem::Refused,
-                                      QStringLiteral("the decoder's answer is broken")));
+            if (!output_->readInto(*reader_)) // what the helper wrote before it ended
+                return finish(brokenAnswer());
             messages_ += process_->readAllStandardError();
             finish(fromExit(code, how, *reader_));
         });
@@ -228,6 +291,7 @@ private:
         });
         timeout_.start(limits.timeout);
         process_->start(QIODevice::ReadOnly);
+        output_->closeWriteEnd();
     }
 
     void finish(DecodedPicture picture) {
@@ -243,6 +307,7 @@ private:
     // A helper still running is killed, and its process object lives on until the system has
     // reaped it, so that nothing here waits.
     void stopHelper() {
+        delete std::exchange(notifier_, nullptr);
         if (!process_)
             return;
         QProcess* process = std::exchange(process_, nullptr);
@@ -262,6 +327,8 @@ private:
     QTimer timeout_;
     QProcess* process_ = nullptr;
     std::optional<DecodedPictureReader> reader_;
+    std::optional<OutputPipe> output_;
+    QSocketNotifier* notifier_ = nullptr;
     QByteArray messages_;
     bool done_ = false;
 };
