@@ -41,6 +41,25 @@ QImage decodeHeif(const QByteArray& data, const Box& box);
 // JPEG: libjpeg-turbo for colour photographs, decoded at the smallest scale the box allows;
 // Qt's reader for the rest. Both upright by the Exif orientation.
 QImage decodeJpeg(const QByteArray& data, const Box& box);
+
+// Where a photo's rows go when they are handed on as they decode, with no image of the whole
+// picture: RGB32 words, whole rows, top to bottom.
+class RowWriter {
+public:
+    virtual ~RowWriter() = default;
+    // Before the first row. False: the rows cannot be taken.
+    virtual bool start(QSize size) = 0;
+    virtual bool rows(const uchar* pixels, qsizetype bytes) = 0;
+};
+enum class Streamed {
+    NotTaken, // nothing was written: decode the picture whole
+    Written,
+    Failed, // after start(): the picture is broken, or the writer failed
+};
+// A colour JPEG that libjpeg's own scale brings to exactly the size wanted for box, already
+// upright (the usual 4K photograph on a 1080p screen), decoded into a strip of rows that goes to
+// out as it fills.
+Streamed streamJpeg(const QByteArray& data, const Box& box, RowWriter& out);
 // BMP, PNG, GIF, ICO with Qt's reader for `format`, named explicitly (no plugin guesses a kind).
 QImage decodeWithQt(const QByteArray& data, const Box& box, const char* format);
 // JPEG XL: the first frame.

@@ -173,6 +173,51 @@ unsigned int eighthsFor(QSize upright, const Box& box) {
     return 8;
 }
 
+enum class Prepared { Ready, NotColour, Broken };
+
+// The header read, the picture checked, and libjpeg set to decode it to RGB32 at its scale.
+Prepared prepare(Decompressor& d, bool (*acceptable)(QSize), const JpegRequest& request) {
+    if (!readHeader(d))
+        return Prepared::Broken;
+    const bool colour = d.info.num_components == 3 && (d.info.jpeg_color_space == JCS_YCbCr ||
+                                                       d.info.jpeg_color_space == JCS_RGB);
+    if (!colour)
+        return Prepared::NotColour;
+    const QSize natural(int(std::min<JDIMENSION>(d.info.image_width, 1 << 30)),
+                        int(std::min<JDIMENSION>(d.info.image_height, 1 << 30)));
+    if (!acceptable(natural))
+        return Prepared::Broken;
+    // The byte order of an RGB32 pixel in memory.
+    d.info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+    // The fast transform's rounding is invisible at wallpaper sizes. Chroma keeps its smooth
+    // upsampling: plain upsampling saves little and leaves coloured fringes at sharp edges.
+    d.info.dct_method = JDCT_IFAST;
+    return scaleTo(d, eighthsFor(transformedSize(natural, request.transformation), request.box))
+               ? Prepared::Ready
+               : Prepared::Broken;
+}
+
+// The rows decoded into strip (kBatch rows of the decoded width) and handed to out a strip at a
+// time.
+bool streamRows(Decompressor& d, QImage& strip, RowWriter& out) {
+    if (setjmp(d.errors.jump))
+        return false;
+    jpeg_start_decompress(&d.info);
+    if (int(d.info.output_width) != strip.width())
+        return false;
+    JSAMPROW rows[kBatch];
+    for (JDIMENSION i = 0; i < kBatch; ++i)
+        rows[i] = strip.scanLine(int(i));
+    while (d.info.output_scanline < d.info.output_height) {
+        const JDIMENSION count = std::min(kBatch, d.info.output_height - d.info.output_scanline);
+        const JDIMENSION got = jpeg_read_scanlines(&d.info, rows, count);
+        if (!out.rows(strip.constBits(), qsizetype(got) * strip.bytesPerLine()))
+            return false;
+    }
+    jpeg_finish_decompress(&d.info);
+    return true;
+}
+
 } // namespace
 
 QSize transformedSize(QSize size, QImageIOHandler::Transformations transformation) {
@@ -182,23 +227,8 @@ QSize transformedSize(QSize size, QImageIOHandler::Transformations transformatio
 std::optional<QImage> decodeColourJpeg(QIODevice& device, bool (*acceptable)(QSize),
                                        const JpegRequest& request) {
     Decompressor d(device);
-    if (!readHeader(d))
-        return QImage();
-    const bool colour = d.info.num_components == 3 && (d.info.jpeg_color_space == JCS_YCbCr ||
-                                                       d.info.jpeg_color_space == JCS_RGB);
-    if (!colour)
-        return std::nullopt;
-    const QSize natural(int(std::min<JDIMENSION>(d.info.image_width, 1 << 30)),
-                        int(std::min<JDIMENSION>(d.info.image_height, 1 << 30)));
-    if (!acceptable(natural))
-        return QImage();
-    // The byte order of an RGB32 pixel in memory.
-    d.info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
-    // The fast transform's rounding is invisible at wallpaper sizes. Chroma keeps its smooth
-    // upsampling: plain upsampling saves little and leaves coloured fringes at sharp edges.
-    d.info.dct_method = JDCT_IFAST;
-    if (!scaleTo(d, eighthsFor(transformedSize(natural, request.transformation), request.box)))
-        return QImage();
+    if (const Prepared prepared = prepare(d, acceptable, request); prepared != Prepared::Ready)
+        return prepared == Prepared::NotColour ? std::nullopt : std::optional<QImage>(QImage());
     const QSize decoded(int(d.info.output_width), int(d.info.output_height));
     QImage image(transformedSize(decoded, request.transformation), QImage::Format_RGB32);
     const bool turned = request.transformation != QImageIOHandler::TransformationNone;
@@ -214,6 +244,25 @@ std::optional<QImage> decodeColourJpeg(QIODevice& device, bool (*acceptable)(QSi
         image.setDotsPerMeterY(d.info.Y_density * 100);
     }
     return image;
+}
+
+Streamed streamColourJpeg(QIODevice& device, bool (*acceptable)(QSize), const JpegRequest& request,
+                          RowWriter& out) {
+    if (request.transformation != QImageIOHandler::TransformationNone)
+        return Streamed::NotTaken;
+    Decompressor d(device);
+    if (prepare(d, acceptable, request) != Prepared::Ready)
+        return Streamed::NotTaken; // decodeColourJpeg tells why
+    const QSize decoded(int(d.info.output_width), int(d.info.output_height));
+    const QSize natural(int(d.info.image_width), int(d.info.image_height));
+    if (decoded != photoSize(natural, request.box))
+        return Streamed::NotTaken; // it needs scaling beyond libjpeg's
+    QImage strip(decoded.width(), int(kBatch), QImage::Format_RGB32);
+    if (strip.isNull() || strip.bytesPerLine() != qsizetype(decoded.width()) * 4)
+        return Streamed::NotTaken;
+    if (!out.start(decoded))
+        return Streamed::Failed;
+    return streamRows(d, strip, out) ? Streamed::Written : Streamed::Failed;
 }
 
 } // namespace vlm::decoder

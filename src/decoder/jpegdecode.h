@@ -29,6 +29,12 @@ struct JpegRequest {
 std::optional<QImage> decodeColourJpeg(QIODevice& device, bool (*acceptable)(QSize),
                                        const JpegRequest& request = {});
 
+// decodeColourJpeg's picture handed to out a strip of rows at a time, when it is upright and
+// libjpeg's scale gives exactly the size wanted for the request's box; NotTaken otherwise, also
+// for data decodeColourJpeg does not take or fails on, before anything is written.
+Streamed streamColourJpeg(QIODevice& device, bool (*acceptable)(QSize), const JpegRequest& request,
+                          RowWriter& out);
+
 // The size a picture of size takes after transformation.
 QSize transformedSize(QSize size, QImageIOHandler::Transformations transformation);
 

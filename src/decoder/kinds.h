@@ -17,6 +17,8 @@ struct Kind {
     // What its decoder loads late: the one Qt plugin named, nothing (""), or null for all that
     // any decoder loads, where the decoder's libraries may load more than their own.
     const char* lateLibraries = nullptr;
+    // Hands the rows on as they decode where it can, before decode is tried; null: never.
+    Streamed (*stream)(const QByteArray& data, const Box& box, RowWriter& out) = nullptr;
 
     LateLibraries late() const {
         if (!lateLibraries)
@@ -38,7 +40,7 @@ inline constexpr char kPng[] = "png", kGif[] = "gif", kBmp[] = "bmp", kIco[] = "
 
 // The common kinds, which both helper executables decode.
 inline constexpr Kind kCommonKinds[] = {
-    {"jpeg", decodeJpeg, measureJpeg, false, "imageformats/libqjpeg.so"},
+    {"jpeg", decodeJpeg, measureJpeg, false, "imageformats/libqjpeg.so", streamJpeg},
     {"png", decodeWithQtAs<kPng>, measurePng, false, ""},
     {"gif", decodeWithQtAs<kGif>, measureGif, false, "imageformats/libqgif.so"},
     {"bmp", decodeWithQtAs<kBmp>, measureBmp, false, ""},

@@ -19,10 +19,13 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QtEndian>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -44,6 +47,9 @@ bool parseSide(const char* text, const wire::Format& format, int& side) {
 // Reads all of standard input: the picture's file, or a pipe. An input larger than the decoders
 // are given is refused as too large, an unreadable one as broken.
 wire::HelperExit readInput(QByteArray& input, qint64 maxBytes) {
+    struct stat status {};
+    if (fstat(STDIN_FILENO, &status) == 0 && S_ISREG(status.st_mode) && status.st_size < maxBytes)
+        input.reserve(qsizetype(status.st_size) + 1); // the file read without growing the buffer
     std::vector<char> chunk(64 * 1024);
     for (;;) {
         const size_t n = std::fread(chunk.data(), 1, chunk.size(), stdin);
@@ -69,8 +75,22 @@ wire::HelperExit failureExit() {
     return wire::kBroken;
 }
 
+bool writeFailed = false;
+
+// Straight to the pipe, without stdio's buffer: a photo's rows go in a few large writes.
 bool writeAll(const void* data, size_t size) {
-    return std::fwrite(data, 1, size, stdout) == size;
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0 && !writeFailed) {
+        const ssize_t written = ::write(STDOUT_FILENO, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        writeFailed = written <= 0;
+        if (written > 0) {
+            bytes += written;
+            size -= std::size_t(written);
+        }
+    }
+    return !writeFailed;
 }
 
 // One row as the format wants it: 0xAARRGGBB little-endian words, laid on white for an opaque
@@ -119,7 +139,7 @@ bool writePixels(const QImage& image, const wire::Format& format) {
         for (int y = 0; y < image.height(); ++y)
             if (!writeAll(image.constScanLine(y), rowBytes))
                 return false;
-        return std::fflush(stdout) == 0;
+        return true;
     }
     std::vector<uchar> row(rowBytes);
     for (int y = 0; y < image.height(); ++y) {
@@ -127,7 +147,43 @@ bool writePixels(const QImage& image, const wire::Format& format) {
         if (!writeAll(row.data(), row.size()))
             return false;
     }
-    return std::fflush(stdout) == 0;
+    return true;
+}
+
+// A photo's rows written as they decode: the words of the opaque format, on a little-endian
+// machine.
+class StandardOutputRows final : public decoders::RowWriter {
+public:
+    explicit StandardOutputRows(const wire::Format& format) : format_(format) {}
+    bool start(QSize size) override { return writeHeader(size, format_); }
+    bool rows(const uchar* pixels, qsizetype bytes) override {
+        return writeAll(pixels, std::size_t(bytes));
+    }
+
+private:
+    const wire::Format& format_;
+};
+
+// The picture streamed where its kind can, else decoded whole and written.
+wire::HelperExit decodeAndWrite(const Kind& kind, const QByteArray& input, const decoders::Box& box,
+                                const wire::Format& format) {
+    if (kind.stream && format.opaque && Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+        StandardOutputRows out(format);
+        switch (kind.stream(input, box, out)) {
+        case decoders::Streamed::Written:
+            return wire::kDecoded;
+        case decoders::Streamed::Failed:
+            return writeFailed ? wire::kWriteFailed : failureExit();
+        case decoders::Streamed::NotTaken:
+            break;
+        }
+    }
+    const QImage image = kind.decode(input, box);
+    if (image.isNull()) {
+        std::fputs("vlm-decode: the picture could not be decoded\n", stderr);
+        return failureExit();
+    }
+    return writePixels(image, format) ? wire::kDecoded : wire::kWriteFailed;
 }
 
 // The upright size, from the header where the kind has a reader for it; else the picture is
@@ -181,13 +237,7 @@ int main(int argc, char** argv) {
         const QSize size = measure(*kind, input);
         if (size.isEmpty())
             return failureExit();
-        return writeHeader(size, *format) && std::fflush(stdout) == 0 ? wire::kDecoded
-                                                                      : wire::kWriteFailed;
+        return writeHeader(size, *format) ? wire::kDecoded : wire::kWriteFailed;
     }
-    const QImage image = kind->decode(input, {QSize(width, height), fit == "cover"});
-    if (image.isNull()) {
-        std::fputs("vlm-decode: the picture could not be decoded\n", stderr);
-        return failureExit();
-    }
-    return writePixels(image, *format) ? wire::kDecoded : wire::kWriteFailed;
+    return decodeAndWrite(*kind, input, {QSize(width, height), fit == "cover"}, *format);
 }

@@ -77,22 +77,42 @@ QImage decodeWithQt(const QByteArray& data, const Box& box, const char* format) 
     return uprightWithin(eightBitChannels(std::move(image)), 1, box);
 }
 
-QImage decodeJpeg(const QByteArray& data, const Box& box) {
+namespace {
+
+// The scan cap, and the orientation from the header; nullopt when the picture has too many scans.
+std::optional<JpegRequest> jpegRequest(const QByteArray& data, QBuffer& buffer, const Box& box) {
     // Every scan starts with an SOS marker, which entropy-coded data cannot contain.
     if (data.count(QByteArrayView("\xFF\xDA", 2)) > kMaxJpegScans) {
         noteRefusal(Refusal::Limit);
-        return {};
+        return std::nullopt;
     }
-    QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader header(&buffer, "jpeg");
     header.setAutoTransform(true);
     const JpegRequest request{header.transformation(), box};
     buffer.seek(0);
-    if (std::optional<QImage> image = decodeColourJpeg(buffer, acceptableJpegSize, request))
+    return request;
+}
+
+} // namespace
+
+QImage decodeJpeg(const QByteArray& data, const Box& box) {
+    QBuffer buffer;
+    const std::optional<JpegRequest> request = jpegRequest(data, buffer, box);
+    if (!request)
+        return {};
+    if (std::optional<QImage> image = decodeColourJpeg(buffer, acceptableJpegSize, *request))
         return image->isNull() ? QImage() : uprightWithin(*std::move(image), 1, box);
     return decodeWithQt(data, box, "jpeg"); // grayscale and CMYK
+}
+
+Streamed streamJpeg(const QByteArray& data, const Box& box, RowWriter& out) {
+    QBuffer buffer;
+    const std::optional<JpegRequest> request = jpegRequest(data, buffer, box);
+    if (!request)
+        return Streamed::NotTaken; // decodeJpeg refuses it the same way
+    return streamColourJpeg(buffer, acceptableJpegSize, *request, out);
 }
 
 } // namespace vlm::decoder

@@ -1,4 +1,5 @@
 #include "unit/picturebytes.h"
+#include "platform/largeimage.h"
 #include "wallpaper/backends/coverimage.h"
 
 #include <QPainter>
@@ -69,4 +70,20 @@ TEST(PackPixels, GenericPackingMatchesTheServersLayouts) {
     for (const auto& [layout, first, rows, hex] : cases)
         EXPECT_EQ(packPixels(image, layout, first, rows).toHex(), hex)
             << layout.bitsPerPixel << " bits, rows " << first << '+' << rows;
+}
+
+// The pages of a screen's picture just freed serve the next one, which the kernel would otherwise
+// clear again; a picture over twice their size gets pages of its own and leaves them kept.
+TEST(LargeImage, TheLastFreedPagesServeTheNextPictureOfTheirSize) {
+    QImage first = vlm::newLargeImage(QSize(1920, 1080));
+    ASSERT_FALSE(first.isNull());
+    const uchar* pages = first.constBits();
+    first = QImage();
+    QImage second = vlm::newLargeImage(QSize(1920, 1080), QImage::Format_ARGB32);
+    EXPECT_EQ(second.constBits(), pages);
+    EXPECT_EQ(second.format(), QImage::Format_ARGB32);
+    second = QImage();
+    const QImage larger = vlm::newLargeImage(QSize(3840, 2160));
+    EXPECT_NE(larger.constBits(), pages);
+    EXPECT_EQ(vlm::newLargeImage(QSize(1920, 1080)).constBits(), pages);
 }

@@ -131,3 +131,62 @@ TEST(JpegDecode, BrokenDataAndRefusedSizesGiveNoPicture) {
         EXPECT_TRUE(decoded.has_value() && decoded->isNull()) << broken.size() << " bytes";
     }
 }
+
+namespace {
+
+// Takes streamed rows as the helper's output would, or refuses them after `rowsTaken` bytes.
+struct CollectedRows final : vlm::decoder::RowWriter {
+    QSize size;
+    QByteArray bytes;
+    qsizetype refuseAfter = -1;
+    bool start(QSize started) override {
+        size = started;
+        return true;
+    }
+    bool rows(const uchar* pixels, qsizetype count) override {
+        if (refuseAfter >= 0 && bytes.size() + count > refuseAfter)
+            return false;
+        bytes.append(reinterpret_cast<const char*>(pixels), count);
+        return true;
+    }
+    QImage image() const {
+        return QImage(reinterpret_cast<const uchar*>(bytes.constData()), size.width(),
+                      size.height(), QImage::Format_RGB32)
+            .copy();
+    }
+};
+
+} // namespace
+
+// A photo that libjpeg's own scale brings to the wanted size goes out row by row exactly as the
+// whole decode gives it; anything else is left to the whole decode, before a byte is written.
+TEST(JpegDecode, StreamsOnlyWhatNeedsNoFurtherWorkAndExactlyAsDecoded) {
+    using vlm::decoder::Streamed;
+    const QByteArray plain = encodeJpeg(vlmtest::pattern(256, 128), kKinds[1]);
+    const vlm::decoder::Box half{QSize(128, 64), true};
+    for (const vlm::decoder::Box& box : {half, vlm::decoder::Box{QSize(64, 64), false},
+                                         vlm::decoder::Box{QSize(400, 400), true}}) {
+        CollectedRows out;
+        ASSERT_EQ(vlm::decoder::streamJpeg(plain, box, out), Streamed::Written);
+        const QImage whole = vlm::decoder::decodeJpeg(plain, box);
+        EXPECT_EQ(out.size, whole.size());
+        EXPECT_EQ(out.image(), whole);
+    }
+    const QByteArray turned = vlmtest::withOrientation(plain, 6);
+    const QByteArray grey = encodeJpeg(vlmtest::pattern(256, 128), kKinds[4]);
+    for (const auto& [data, box] : {std::pair{plain, vlm::decoder::Box{QSize(100, 50), true}},
+                                    std::pair{turned, half}, std::pair{grey, half},
+                                    std::pair{QByteArray("not a picture"), half}}) {
+        CollectedRows out;
+        EXPECT_EQ(vlm::decoder::streamJpeg(data, box, out), Streamed::NotTaken);
+        EXPECT_FALSE(out.size.isValid());
+        EXPECT_TRUE(out.bytes.isEmpty());
+    }
+    CollectedRows early; // the data ends after the header
+    EXPECT_EQ(vlm::decoder::streamJpeg(plain.left(plain.size() / 2), half, early),
+              Streamed::Failed);
+    EXPECT_LT(early.bytes.size(), 128 * 64 * 4);
+    CollectedRows refusing;
+    refusing.refuseAfter = 128 * 4 * 20;
+    EXPECT_EQ(vlm::decoder::streamJpeg(plain, half, refusing), Streamed::Failed);
+}
