@@ -49,11 +49,12 @@ void Startup::Form_Load() {
                            .arg(services.facts.versionMinor)
                            .arg(services.facts.versionRevision));
 
-    form_.tray().CreateTray_Click();
-    form_.hideIcon().refresh();
-
     form_.options().restore();
     form_.placement().restore();
+    // The tray comes first only where the window may hide at start, which needs it; a window
+    // in view comes before it (a question on the session bus and a window of its own).
+    if (ui_.Check2->isChecked())
+        showTray();
     // Without a tray the window stays; the hide icon's tooltip already says why.
     if (ui_.Check2->isChecked() && form_.tray().canHideWindow()) {
         form_.Image9_Click();
@@ -74,6 +75,12 @@ void Startup::Form_Load() {
         greetFirstStart();
     else
         reopenCollection();
+    showTray();
+}
+
+void Startup::showTray() {
+    form_.tray().CreateTray_Click(); // once
+    form_.hideIcon().refresh();
 }
 
 bool Startup::runUninstallIfAsked() {
@@ -86,6 +93,7 @@ bool Startup::runUninstallIfAsked() {
 }
 
 void Startup::greetFirstStart() {
+    showTray();
     form_.services().messages.show(
         messageText(
             {"Vítejte v aplikaci.", "",
@@ -120,6 +128,7 @@ void Startup::showBeforeReading() {
     while (window && !window->isExposed() && waited.elapsed() < 250)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); // the first paint
+    showTray();
 }
 
 void Startup::reopenCollection() {

@@ -33,6 +33,7 @@ private:
     void greetFirstStart();
     void reopenCollection();
     void showBeforeReading();
+    void showTray();
     QString option(const char* key) const;
 
     Form1& form_;
