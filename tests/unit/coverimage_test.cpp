@@ -1,5 +1,5 @@
-#include "unit/picturebytes.h"
 #include "platform/largeimage.h"
+#include "unit/picturebytes.h"
 #include "wallpaper/backends/coverimage.h"
 
 #include <QPainter>

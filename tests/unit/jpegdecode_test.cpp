@@ -174,9 +174,9 @@ TEST(JpegDecode, StreamsOnlyWhatNeedsNoFurtherWorkAndExactlyAsDecoded) {
     }
     const QByteArray turned = vlmtest::withOrientation(plain, 6);
     const QByteArray grey = encodeJpeg(vlmtest::pattern(256, 128), kKinds[4]);
-    for (const auto& [data, box] : {std::pair{plain, vlm::decoder::Box{QSize(100, 50), true}},
-                                    std::pair{turned, half}, std::pair{grey, half},
-                                    std::pair{QByteArray("not a picture"), half}}) {
+    for (const auto& [data, box] :
+         {std::pair{plain, vlm::decoder::Box{QSize(100, 50), true}}, std::pair{turned, half},
+          std::pair{grey, half}, std::pair{QByteArray("not a picture"), half}}) {
         CollectedRows out;
         EXPECT_EQ(vlm::decoder::streamJpeg(data, box, out), Streamed::NotTaken);
         EXPECT_FALSE(out.size.isValid());
