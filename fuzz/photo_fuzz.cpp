@@ -1,6 +1,6 @@
 // The picture helper's photo decoders (WebP, TIFF, HEIC/HEIF/AVIF, JPEG XL), its SVG renderer,
-// its Exif reading and its header size readers on any bytes. (The program's reader of the
-// helper's answer is fuzzed with the picture bytes.)
+// its Exif reading, its streaming JPEG path and its header size readers on any bytes. (The
+// program's reader of the helper's answer is fuzzed with the picture bytes.)
 #include "decoder/confine.h"
 #include "decoder/decoders.h"
 #include "fuzzsupport.h"
@@ -37,6 +37,20 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     return 0;
 }
 
+// Counts what the streaming JPEG path hands on, as the helper's output would carry it.
+struct CountedRows final : decoder::RowWriter {
+    QSize size;
+    qsizetype bytes = 0;
+    bool start(QSize started) override {
+        size = started;
+        return true;
+    }
+    bool rows(const uchar*, qsizetype count) override {
+        bytes += count;
+        return true;
+    }
+};
+
 static void fuzzOne(const QByteArray& input, FuzzedDataProvider&) {
     const decoder::Box box{QSize(320, 200)};
     const auto png = [](const QByteArray& data, const decoder::Box& box) {
@@ -60,6 +74,11 @@ static void fuzzOne(const QByteArray& input, FuzzedDataProvider&) {
         fuzz::check(image.isNull() || QRect(QPoint(), box.size).contains(image.rect()),
                     "a picture larger than its box");
     }
+    CountedRows rows;
+    if (decoder::streamJpeg(input, box, rows) == decoder::Streamed::Written)
+        fuzz::check(QRect(QPoint(), box.size).contains(QRect(QPoint(), rows.size)) &&
+                        rows.bytes == qsizetype(rows.size.width()) * rows.size.height() * 4,
+                    "streamed rows that are not the picture announced");
     // The size readers parse the same untrusted headers without decoding; what they may get
     // wrong on them, the sanitizers catch.
     using Measure = QSize (*)(const QByteArray&);
