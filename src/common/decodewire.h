@@ -69,6 +69,16 @@ enum HelperExit : int {
     kRefused = 6,      // a limit of the decoder's (a JPEG's scan count) refused it
 };
 
+// `vlm-decode-common serve` takes requests on its standard input, a sequenced-packet socket:
+// each is the arguments of a one-picture run separated by spaces, with the picture's and the
+// answer's descriptors (SCM_RIGHTS). A fresh process forked for the request decodes it, and
+// the server replies with how that process ended.
+inline constexpr std::size_t kMostRequestBytes = 64;
+struct ServedExit {
+    std::int32_t signalled; // 1: ended by a signal (a limit, the filter), 0: exited
+    std::int32_t value;     // the signal, or the exit status (HelperExit)
+};
+
 // The format of a kind's answer; null for a kind the helper does not know.
 inline constexpr const Format* formatFor(std::string_view kind) {
     return isDrawingKind(kind) ? &kDrawing : isRasterKind(kind) ? &kRaster : nullptr;

@@ -33,10 +33,19 @@ struct LateLibraries {
     static QStringList everyQtPlugin(); // the image readers installed and the offscreen platform
 };
 
+// What the confined process does besides decoding.
+enum class Serving {
+    OnePicture,
+    // forks a process per request, received with its descriptors on standard input, which
+    // installs the one-picture filter on top before it decodes (serve.h)
+    ForkPerPicture,
+};
+
 // Confines this process for good. Called before the first byte of input is read, while only
 // standard input, output and error are open and only one thread runs (a fuzzer run may hold
 // descriptors of its own).
-Confinement confineDecoding(const FuzzerRoom& fuzzer = {}, const LateLibraries& late = {});
+Confinement confineDecoding(const FuzzerRoom& fuzzer = {}, const LateLibraries& late = {},
+                            Serving serving = Serving::OnePicture);
 
 // decodingReadablePaths(), and what the build's sanitizer reads.
 QStringList readablePaths();
@@ -59,7 +68,9 @@ int landlockVersion();
 FileRules restrictFiles(const QStringList& readable, const QStringList& writable);
 
 // seccomp: the system calls decoding makes, and nothing else; for a fuzzer also writing files
-// (where Landlock lets it), removing them, and its timers and resource counts.
-bool installSyscallFilter(bool forFuzzer);
+// (where Landlock lets it), removing them, and its timers and resource counts; for a server
+// also forking, waiting for its children and talking on its socket. Filters add up: one
+// installed on top of another can only take calls away.
+bool installSyscallFilter(bool forFuzzer, Serving serving = Serving::OnePicture);
 
 } // namespace vlm::decoder

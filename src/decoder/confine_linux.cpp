@@ -67,7 +67,7 @@ bool singleThreaded() {
 
 } // namespace
 
-Confinement confineDecoding(const FuzzerRoom& fuzzer, const LateLibraries& late) {
+Confinement confineDecoding(const FuzzerRoom& fuzzer, const LateLibraries& late, Serving serving) {
     // Without Landlock a fuzzer's filter would let it write anywhere.
     const bool forFuzzer = !fuzzer.writable.isEmpty();
     if (!forFuzzer && !onlyStandardDescriptorsOpen())
@@ -85,7 +85,7 @@ Confinement confineDecoding(const FuzzerRoom& fuzzer, const LateLibraries& late)
         return refuse("the kernel offers Landlock, yet its rules could not be applied");
     if (forFuzzer && files != FileRules::Applied)
         return refuse("the kernel offers no Landlock, which a fuzzer's writes need");
-    if (!installSyscallFilter(forFuzzer))
+    if (!installSyscallFilter(forFuzzer, serving))
         return refuse("the system-call filter could not be installed");
     if (files == FileRules::Applied)
         return Confinement::Full;

@@ -10,11 +10,13 @@
 //
 // Usage: vlm-decode KIND within|cover WIDTH HEIGHT < picture > pixels
 //        vlm-decode KIND size < picture > header   (the upright size only, no pixels)
+//        vlm-decode serve <> socket                 (the common kinds, a process each: serve.h)
 
 #include "common/decodewire.h"
 #include "decoder/confine.h"
 #include "decoder/decoders.h"
 #include "decoder/kinds.h"
+#include "decoder/serve.h"
 
 #include <QGuiApplication>
 #include <QImageReader>
@@ -197,26 +199,40 @@ QSize measure(const Kind& kind, const QByteArray& input) {
                                                                                       : QSize();
 }
 
-} // namespace
+// What every common kind loads late: a server decodes any of them after it is confined.
+decoders::LateLibraries commonKindsLateLibraries() {
+    decoders::LateLibraries late{{}, false, false};
+    for (const Kind& kind : decoders::kCommonKinds) {
+        const decoders::LateLibraries own = kind.late();
+        late.qtPlugins += own.qtPlugins;
+        late.pixbufLoaders = late.pixbufLoaders || own.pixbufLoaders;
+        late.textConverters = late.textConverters || own.textConverters;
+    }
+    late.qtPlugins.removeDuplicates();
+    return late;
+}
 
-int main(int argc, char** argv) {
+int decodeCommand(int argc, char** argv, bool confine) {
     int width = 0;
     int height = 0;
     const Kind* kind = argc == 5 || argc == 3 ? decoders::findKind(argv[1]) : nullptr;
     const wire::Format* format = kind ? wire::formatFor(kind->name) : nullptr;
     const std::string_view fit = kind ? argv[2] : "";
     const bool sizeOnly = argc == 3 && fit == "size";
-    if (!format ||
+    // A server loaded only what the common kinds load.
+    const bool decodable = format && (confine || wire::isCommonKind(kind->name));
+    if (!decodable ||
         (!sizeOnly && ((fit != "within" && fit != "cover") || !parseSide(argv[3], *format, width) ||
                        !parseSide(argv[4], *format, height)))) {
         std::fputs("usage: vlm-decode KIND within|cover WIDTH HEIGHT < picture > pixels\n"
-                   "       vlm-decode KIND size < picture > header\n",
+                   "       vlm-decode KIND size < picture > header\n"
+                   "       vlm-decode serve <> socket\n",
                    stderr);
         return wire::kBadArguments;
     }
     // The decoders see only input that arrives after this, in a process that can no longer
     // reach the user's files, the network or other programs.
-    if (decoders::confineDecoding({}, kind->late()) == decoders::Confinement::Failed) {
+    if (confine && decoders::confineDecoding({}, kind->late()) == decoders::Confinement::Failed) {
         std::fputs("vlm-decode: the system-call filter could not be installed\n", stderr);
         return wire::kNotConfined;
     }
@@ -240,4 +256,12 @@ int main(int argc, char** argv) {
         return writeHeader(size, *format) ? wire::kDecoded : wire::kWriteFailed;
     }
     return decodeAndWrite(*kind, input, {QSize(width, height), fit == "cover"}, *format);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "serve")
+        return decoders::serveDecoding(decodeCommand, commonKindsLateLibraries());
+    return decodeCommand(argc, argv, true);
 }

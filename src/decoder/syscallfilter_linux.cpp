@@ -143,6 +143,23 @@ constexpr int kFuzzerNeeds[] = {
     SCMP_SYS(unlinkat),  SCMP_SYS(openat),    SCMP_SYS(open),
 };
 
+// A server's own calls: its requests and replies on the socket it was given, a process per
+// request and waiting for it; the forked process loads its own filter on top (seccomp, and
+// no_new_privs set again by libseccomp) and asks to end with the server.
+constexpr int kServerNeeds[] = {SCMP_SYS(recvmsg), SCMP_SYS(sendto), SCMP_SYS(wait4),
+                                SCMP_SYS(seccomp)};
+
+bool addServerRules(const Filter& filter) {
+    for (const int call : kServerNeeds) {
+        if (!add(filter, SCMP_ACT_ALLOW, call))
+            return false;
+    }
+    return allowMasked(filter, SCMP_SYS(clone), 0, CLONE_THREAD, 0) &&
+           // the request's descriptors become the forked process's standard input and output
+           allowEqual(filter, SCMP_SYS(dup2), 1, {STDIN_FILENO, STDOUT_FILENO}) &&
+           allowEqual(filter, SCMP_SYS(prctl), 0, {PR_SET_PDEATHSIG, PR_SET_NO_NEW_PRIVS});
+}
+
 bool addArgumentRules(const Filter& filter, bool forFuzzer) {
     const auto self = static_cast<scmp_datum_t>(getpid());
     return
@@ -172,7 +189,7 @@ bool addArgumentRules(const Filter& filter, bool forFuzzer) {
 
 } // namespace
 
-bool installSyscallFilter(bool forFuzzer) {
+bool installSyscallFilter(bool forFuzzer, Serving serving) {
     const Filter filter(seccomp_init(SCMP_ACT_ERRNO(EPERM)), seccomp_release);
     // Every thread gets the filter, should a library have started one before.
     if (!filter || seccomp_attr_set(filter.get(), SCMP_FLTATR_CTL_TSYNC, 1) != 0)
@@ -189,6 +206,8 @@ bool installSyscallFilter(bool forFuzzer) {
         if (forFuzzer && !add(filter, SCMP_ACT_ALLOW, call))
             return false;
     }
+    if (serving == Serving::ForkPerPicture && !addServerRules(filter))
+        return false;
     return addArgumentRules(filter, forFuzzer) && seccomp_load(filter.get()) == 0;
 }
 

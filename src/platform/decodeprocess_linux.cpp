@@ -2,6 +2,7 @@
 #include "platform/bubblewrap.h"
 #include "platform/decodedpicturereader.h"
 #include "platform/decodehelper.h"
+#include "platform/decodeserver.h"
 #include "platform/gnomebackground.h"
 #include "platform/picturekind.h"
 #include "platform/picturesource.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QPointer>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -215,9 +217,10 @@ DecodedPicture fromExit(int exitCode, QProcess::ExitStatus status, DecodedPictur
 
 class HelperPictureJob final : public PictureJob {
 public:
-    HelperPictureJob(QString helper, QString commonHelper, PictureRequest request)
+    HelperPictureJob(QString helper, QString commonHelper, PictureRequest request,
+                     DecodeServer* server)
         : helper_(std::move(helper)), commonHelper_(std::move(commonHelper)),
-          request_(std::move(request)) {
+          request_(std::move(request)), server_(server) {
         connect(&opening_, &QFutureWatcher<OpenedPicture>::finished, this,
                 [this] { startHelper(opening_.result()); });
         const QSize screens = request_.screens.isEmpty() ? request_.box : request_.screens;
@@ -255,17 +258,13 @@ private:
         if (!output_->isOpen())
             return finish(failure(PictureProblem::Refused,
                                   QStringLiteral("the helper vlm-decode could not start")));
-        process_ = new QProcess;
-        process_->setProgram(decodewire::isCommonKind(opened.kind->format) ? commonHelper_
-                                                                           : helper_);
         const QString kind = QString::fromLatin1(opened.kind->format);
-        process_->setArguments(
+        const QStringList arguments =
             request_.sizeOnly
                 ? QStringList{kind, QStringLiteral("size")}
                 : QStringList{kind,
                               request_.cover ? QStringLiteral("cover") : QStringLiteral("within"),
-                              QString::number(box.width()), QString::number(box.height())});
-        prepareHelper(*process_, limits, opened.file->fd(), output_->writeEnd());
+                              QString::number(box.width()), QString::number(box.height())};
         // The output is taken as it comes, so a helper that floods the pipe or answers nonsense
         // is stopped.
         notifier_ = new QSocketNotifier(output_->readEnd(), QSocketNotifier::Read, this);
@@ -273,25 +272,47 @@ private:
             if (!output_->readInto(*reader_))
                 finish(brokenAnswer());
         });
+        timeout_.start(limits.timeout);
+        const bool common = decodewire::isCommonKind(opened.kind->format);
+        served_ = common && server_ &&
+                  server_->decode(arguments, opened.file->fd(), output_->writeEnd(),
+                                  [this](int code, QProcess::ExitStatus how) {
+                                      served_ = false;
+                                      decoderEnded(code, how);
+                                  });
+        if (!served_)
+            startProcess(common ? commonHelper_ : helper_, arguments, limits, opened.file->fd());
+        output_->closeWriteEnd();
+    }
+
+    // A helper of this picture's own, when the server is busy or there is none.
+    void startProcess(const QString& program, const QStringList& arguments,
+                      const HelperLimits& limits, int pictureFd) {
+        process_ = new QProcess;
+        process_->setProgram(program);
+        process_->setArguments(arguments);
+        prepareHelper(*process_, limits, pictureFd, output_->writeEnd());
         connect(process_, &QProcess::readyReadStandardError, this, [this] {
             constexpr qsizetype kMostMessageBytes = 4096; // the rest is read and dropped
             messages_ += process_->readAllStandardError();
             messages_.truncate(kMostMessageBytes);
         });
         connect(process_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus how) {
-            if (!output_->readInto(*reader_)) // what the helper wrote before it ended
-                return finish(brokenAnswer());
             messages_ += process_->readAllStandardError();
-            finish(fromExit(code, how, *reader_));
+            decoderEnded(code, how);
         });
         connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
             if (error == QProcess::FailedToStart)
                 finish(failure(PictureProblem::Refused,
                                QStringLiteral("the helper vlm-decode could not start")));
         });
-        timeout_.start(limits.timeout);
         process_->start(QIODevice::ReadOnly);
-        output_->closeWriteEnd();
+    }
+
+    void decoderEnded(int code, QProcess::ExitStatus how) {
+        if (!output_->readInto(*reader_)) // what the decoder wrote before it ended
+            return finish(brokenAnswer());
+        finish(fromExit(code, how, *reader_));
     }
 
     void finish(DecodedPicture picture) {
@@ -308,6 +329,8 @@ private:
     // reaped it, so that nothing here waits.
     void stopHelper() {
         delete std::exchange(notifier_, nullptr);
+        if (std::exchange(served_, false) && server_)
+            server_->cancel();
         if (!process_)
             return;
         QProcess* process = std::exchange(process_, nullptr);
@@ -329,6 +352,8 @@ private:
     std::optional<DecodedPictureReader> reader_;
     std::optional<OutputPipe> output_;
     QSocketNotifier* notifier_ = nullptr;
+    QPointer<DecodeServer> server_;
+    bool served_ = false; // the server decodes this picture
     QByteArray messages_;
     bool done_ = false;
 };
@@ -340,12 +365,18 @@ HelperPictureSource::HelperPictureSource(QString helper)
     if (helper_.isEmpty())
         return;
     const QFileInfo common(QFileInfo(helper_).dir().filePath(QStringLiteral("vlm-decode-common")));
-    if (common.isFile() && common.isExecutable())
+    if (common.isFile() && common.isExecutable()) {
         commonHelper_ = common.filePath();
+        server_ = std::make_unique<DecodeServer>(commonHelper_);
+    }
 }
 
+HelperPictureSource::~HelperPictureSource() = default;
+HelperPictureSource::HelperPictureSource(HelperPictureSource&&) noexcept = default;
+HelperPictureSource& HelperPictureSource::operator=(HelperPictureSource&&) noexcept = default;
+
 PictureJobPtr HelperPictureSource::decode(const PictureRequest& request) {
-    return PictureJobPtr(new HelperPictureJob(helper_, commonHelper_, request));
+    return PictureJobPtr(new HelperPictureJob(helper_, commonHelper_, request, server_.get()));
 }
 
 } // namespace vlm

@@ -66,11 +66,16 @@ public:
 
 // The real source: each picture decodes in a confined vlm-decode process, which reads the file
 // the program opened for it; the program itself reads only the file's first bytes.
+class DecodeServer;
+
 class HelperPictureSource final : public PictureSource {
 public:
     // helper: the vlm-decode executable; empty: every picture fails as one of unknown kind. The
     // common kinds go to vlm-decode-common beside it, when it is there.
     explicit HelperPictureSource(QString helper);
+    ~HelperPictureSource() override;
+    HelperPictureSource(HelperPictureSource&&) noexcept;
+    HelperPictureSource& operator=(HelperPictureSource&&) noexcept;
     PictureJobPtr decode(const PictureRequest& request) override;
 
     // The helper beside the executable, else the installed one (bin/../libexec/vlm of the tree
@@ -79,7 +84,8 @@ public:
 
 private:
     QString helper_;
-    QString commonHelper_; // helper_ when vlm-decode-common is missing
+    QString commonHelper_;                 // helper_ when vlm-decode-common is missing
+    std::unique_ptr<DecodeServer> server_; // of vlm-decode-common
 };
 
 // The widest and the tallest monitor in device pixels: a picture this size covers each one.

@@ -45,24 +45,49 @@ void closeOtherDescriptors() {
     close_range(STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC);
 }
 
+// Where a probe runs: a one-picture helper, the server that forks a decoder per picture, or
+// such a decoder (the server's filter with the one-picture filter on top).
+enum class Stage { Helper, Server, ServedDecoder };
+
+// Runs the probe in a decoder forked by a confined server; its result as inConfinedChild's.
+[[noreturn]] void probeInServedDecoder(const Probe& probe) {
+    const pid_t decoder = fork();
+    if (decoder == 0) {
+        if (!vlm::decoder::installSyscallFilter(false))
+            _exit(kNotConfined);
+        _exit(probe.attempt(STDIN_FILENO) < 0 ? errno : 0);
+    }
+    int status = 0;
+    if (decoder < 0 || waitpid(decoder, &status, 0) != decoder)
+        _exit(kNotConfined);
+    _exit(WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status));
+}
+
 // The errno the probe failed with in a confined child (0: none), or minus the signal that ended
 // it. The child holds a socket made before the confinement as its input, as a taken-over helper
 // would.
-int inConfinedChild(const Probe& probe) {
+int inConfinedChild(const Probe& probe, Stage stage = Stage::Helper) {
     const pid_t child = fork();
     if (child == 0) {
         dup2(socket(AF_UNIX, SOCK_STREAM, 0), STDIN_FILENO);
         close_range(STDERR_FILENO + 1, ~0U, 0);
-        const Confinement confinement = vlm::decoder::confineDecoding();
+        const Confinement confinement = vlm::decoder::confineDecoding(
+            {}, {},
+            stage == Stage::Helper ? vlm::decoder::Serving::OnePicture
+                                   : vlm::decoder::Serving::ForkPerPicture);
         if (confinement == Confinement::Failed)
             _exit(kNotConfined);
         if (probe.needsLandlock && confinement != Confinement::Full)
             _exit(kFilesNotConfined);
+        if (stage == Stage::ServedDecoder)
+            probeInServedDecoder(probe);
         _exit(probe.attempt(STDIN_FILENO) < 0 ? errno : 0);
     }
     int status = 0;
     waitpid(child, &status, 0);
-    return WIFSIGNALED(status) ? -WTERMSIG(status) : WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return -WTERMSIG(status);
+    return WEXITSTATUS(status) > 128 ? 128 - WEXITSTATUS(status) : WEXITSTATUS(status);
 }
 
 // Maps a page (of a file, or anonymous) with the protection, or (later) a readable one that
@@ -129,15 +154,30 @@ TEST(Confinement, DeniesWhatATakenOverDecoderWouldTryAndAllowsDecoding) {
          0},
         {"write to standard error", [](int) { return write(STDERR_FILENO, "", 0); }, 0},
     };
-    for (const Probe& probe : probes) {
-        const int got = inConfinedChild(probe);
-        ASSERT_NE(got, kNotConfined) << "the system-call filter could not be installed";
-        if (got == kFilesNotConfined)
-            EXPECT_LT(syscall(SYS_landlock_create_ruleset, nullptr, 0, 1), 1)
-                << "the kernel offers Landlock, yet it was not applied: " << probe.what;
-        else
-            EXPECT_EQ(got, probe.expected) << probe.what;
+    // A decoder forked by the server is held exactly as a helper of its own.
+    for (const Stage stage : {Stage::Helper, Stage::ServedDecoder}) {
+        for (const Probe& probe : probes) {
+            const int got = inConfinedChild(probe, stage);
+            ASSERT_NE(got, kNotConfined) << "the system-call filter could not be installed";
+            if (got == kFilesNotConfined)
+                EXPECT_LT(syscall(SYS_landlock_create_ruleset, nullptr, 0, 1), 1)
+                    << "the kernel offers Landlock, yet it was not applied: " << probe.what;
+            else
+                EXPECT_EQ(got, probe.expected)
+                    << probe.what << (stage == Stage::Helper ? "" : " (served)");
+        }
     }
+    // The server itself starts a process per picture, and nothing more than a helper may.
+    const Probe serverProbes[] = {
+        {"start a process", [](int) { return fork() == 0 ? (_exit(0), 0L) : 0L; }, 0},
+        {"start a program", [](int) { return execl("/bin/true", "true", nullptr); }, kKilled},
+        {"open a network socket", [](int) { return socket(AF_INET, SOCK_STREAM, 0); }, EPERM},
+        {"signal its parent", [](int) { return kill(getppid(), 0); }, EPERM},
+        {"put a descriptor anywhere but standard input and output",
+         [](int fd) { return dup2(fd, 7); }, EPERM},
+    };
+    for (const Probe& probe : serverProbes)
+        EXPECT_EQ(inConfinedChild(probe, Stage::Server), probe.expected) << probe.what;
     close(server);
 }
 
