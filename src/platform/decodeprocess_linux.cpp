@@ -4,6 +4,7 @@
 #include "platform/decodehelper.h"
 #include "platform/decodeserver.h"
 #include "platform/gnomebackground.h"
+#include "platform/outputpipe.h"
 #include "platform/picturekind.h"
 #include "platform/picturesource.h"
 
@@ -135,61 +136,6 @@ DecodedPicture failure(PictureProblem problem, QString detail) {
 DecodedPicture brokenAnswer() {
     return failure(PictureProblem::Refused, QStringLiteral("the decoder's answer is broken"));
 }
-
-// The helper's standard output: a pipe of the program's own, which the reader's image is read
-// from directly, a megabyte at a time, rather than through QProcess's buffers and copies.
-class OutputPipe {
-public:
-    OutputPipe() {
-        int ends[2];
-        if (::pipe2(ends, O_CLOEXEC) != 0)
-            return;
-        readEnd_ = ends[0];
-        writeEnd_ = ends[1];
-        ::fcntl(readEnd_, F_SETFL, O_NONBLOCK);   // the helper's end blocks
-        ::fcntl(readEnd_, F_SETPIPE_SZ, 1 << 20); // the most an unprivileged process gets; a hint
-    }
-    ~OutputPipe() {
-        closeWriteEnd();
-        if (readEnd_ >= 0)
-            ::close(readEnd_);
-    }
-    OutputPipe(const OutputPipe&) = delete;
-    OutputPipe& operator=(const OutputPipe&) = delete;
-
-    bool isOpen() const { return readEnd_ >= 0; }
-    int readEnd() const { return readEnd_; }
-    int writeEnd() const { return writeEnd_; }
-    // Once the helper has its copy: the end of the output is then the helper's.
-    void closeWriteEnd() {
-        if (writeEnd_ >= 0)
-            ::close(std::exchange(writeEnd_, -1));
-    }
-
-    // Reads what the pipe holds into the reader. False when the answer can no longer be valid.
-    bool readInto(DecodedPictureReader& reader) {
-        for (;;) {
-            const std::span<char> room = reader.space();
-            char extra = 0;
-            const ssize_t got = room.empty() ? ::read(readEnd_, &extra, 1)
-                                             : ::read(readEnd_, room.data(), room.size());
-            if (got == 0 || (got < 0 && errno == EAGAIN))
-                return true;
-            if (got < 0 && errno != EINTR)
-                return false;
-            if (got > 0 && room.empty()) {
-                reader.receivedTooMuch();
-                return false;
-            }
-            if (got > 0 && !reader.received(got))
-                return false;
-        }
-    }
-
-private:
-    int readEnd_ = -1;
-    int writeEnd_ = -1;
-};
 
 DecodedPicture fromExit(int exitCode, QProcess::ExitStatus status, DecodedPictureReader& reader) {
     if (status != QProcess::NormalExit)
