@@ -43,6 +43,7 @@ private:
     QSocketNotifier* replies_ = nullptr;
     QTimer idle_;
     Done done_;
+    int served_ = 0;      // pictures this server has answered
     QByteArray messages_; // a line not yet ended
 };
 

@@ -15,6 +15,9 @@ namespace {
 // Long enough for clicks in a row and a short interval, short enough that an idle program
 // keeps no decoder around.
 constexpr auto kKeptFor = std::chrono::seconds(10);
+// The server's own CPU time (a fork and a wait a picture) counts against the helper's limit
+// however long it runs: a server at a one-second interval is replaced now and then.
+constexpr int kMostPictures = 1000;
 
 } // namespace
 
@@ -34,6 +37,7 @@ bool DecodeServer::start() {
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0)
         return false;
     socket_ = ends[0];
+    served_ = 0;
     process_ = new QProcess;
     process_->setProgram(helper_);
     process_->setArguments({QStringLiteral("serve")});
@@ -93,19 +97,20 @@ bool DecodeServer::decode(const QStringList& arguments, int pictureFd, int outpu
 }
 
 void DecodeServer::readReplies() {
-    if (socket_ < 0)
-        return;
-    for (;;) {
+    while (socket_ >= 0) {
         decodewire::ServedExit exit{};
         const ssize_t got = ::recv(socket_, &exit, sizeof exit, MSG_DONTWAIT);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0 && errno == EAGAIN)
             return;
-        // the server ended, or says something no server says
+        // the server ended, or says something no server says: the picture under way fails
         if (got != ssize_t(sizeof exit) || !done_ || (exit.signalled != 0 && exit.signalled != 1))
-            return stop();
-        idle_.start();
+            return fail();
+        if (++served_ >= kMostPictures)
+            stop();
+        else
+            idle_.start();
         const Done done = std::exchange(done_, nullptr);
         done(exit.value, exit.signalled ? QProcess::CrashExit : QProcess::NormalExit);
     }
@@ -131,10 +136,10 @@ void DecodeServer::stop() {
     delete std::exchange(replies_, nullptr);
     if (socket_ >= 0)
         ::close(std::exchange(socket_, -1));
+    forwardMessages();
     QProcess* process = std::exchange(process_, nullptr);
     if (!process)
         return;
-    forwardMessages();
     process->disconnect(this);
     if (process->state() == QProcess::NotRunning) {
         process->deleteLater();

@@ -1,7 +1,9 @@
 #include "common/decodewire.h"
 #include "platform/decodehelper.h"
+#include "platform/decodeserver.h"
 #include "support/decodenow.h"
 #include "unit/picturebytes.h"
+#include "unit/scratch.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -107,6 +109,30 @@ TEST(DecodeServer, RefusesMalformedRequestsAndServesTheNext) {
     close(ends[0]);
     EXPECT_TRUE(server.waitForFinished(10000));
     EXPECT_EQ(server.exitCode(), 0);
+}
+
+// A server that ends with a picture under way fails that picture at once, as a helper that
+// ended would, rather than leaving it to the time-out.
+TEST(DecodeServer, FailsThePictureUnderWayWhenItEnds) {
+    QTemporaryDir dir;
+    // takes the request, and ends without an answer
+    vlm::DecodeServer server(writeScript(dir.filePath(u"vlm-decode-common"_s), "sleep 0.5\n"));
+    const int picture = open("/dev/null", O_RDONLY);
+    int answer[2];
+    ASSERT_EQ(pipe(answer), 0);
+    std::optional<QProcess::ExitStatus> ended;
+    QEventLoop loop;
+    const bool sent = server.decode({u"png"_s, u"size"_s}, picture, answer[1],
+                                    [&](int, QProcess::ExitStatus status) {
+                                        ended = status;
+                                        loop.quit();
+                                    });
+    ASSERT_TRUE(sent);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(ended, QProcess::CrashExit);
+    for (const int fd : {picture, answer[0], answer[1]})
+        close(fd);
 }
 
 } // namespace
