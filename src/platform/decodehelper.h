@@ -45,6 +45,10 @@ QProcessEnvironment helperEnvironment();
 // Ends the helper and anything it started at once.
 void killHelper(QProcess& process);
 
+// Lets go of a helper's process, whose signals nobody receives any more: one still running is
+// killed, and the object lives on until the system has reaped it, so that nothing waits.
+void discardHelper(QProcess* process);
+
 // What helpers say on standard error (that the kernel cannot confine their file system, why a
 // file failed) goes to the program's own, each line once: every picture starts a new helper.
 // A taken-over helper may say anything, so every byte but printable ASCII is shown as \xNN

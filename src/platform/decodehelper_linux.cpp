@@ -128,6 +128,16 @@ void killHelper(QProcess& process) {
     process.kill();
 }
 
+void discardHelper(QProcess* process) {
+    process->disconnect();
+    if (process->state() == QProcess::NotRunning) {
+        process->deleteLater();
+        return;
+    }
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    killHelper(*process);
+}
+
 void reportHelperMessages(const QByteArray& text) {
     static QMutex saying;
     const QMutexLocker locked(&saying);

@@ -277,16 +277,8 @@ private:
         delete std::exchange(notifier_, nullptr);
         if (std::exchange(served_, false) && server_)
             server_->cancel();
-        if (!process_)
-            return;
-        QProcess* process = std::exchange(process_, nullptr);
-        process->disconnect(this);
-        if (process->state() == QProcess::NotRunning) {
-            process->deleteLater();
-            return;
-        }
-        connect(process, &QProcess::finished, process, &QObject::deleteLater);
-        killHelper(*process);
+        if (QProcess* process = std::exchange(process_, nullptr))
+            discardHelper(process);
     }
 
     QString helper_;

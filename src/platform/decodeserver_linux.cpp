@@ -137,16 +137,8 @@ void DecodeServer::stop() {
     if (socket_ >= 0)
         ::close(std::exchange(socket_, -1));
     forwardMessages();
-    QProcess* process = std::exchange(process_, nullptr);
-    if (!process)
-        return;
-    process->disconnect(this);
-    if (process->state() == QProcess::NotRunning) {
-        process->deleteLater();
-        return;
-    }
-    connect(process, &QProcess::finished, process, &QObject::deleteLater);
-    killHelper(*process);
+    if (QProcess* process = std::exchange(process_, nullptr))
+        discardHelper(process);
 }
 
 void DecodeServer::forwardMessages() {
