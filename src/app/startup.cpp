@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QWindow>
+#include <utility>
 
 namespace vlm {
 
@@ -40,9 +41,6 @@ void Startup::Form_Load() {
     collection.setCollectionFile(QString());
     collection.setCount(QString());
     ui_.AktPozice->setText(QString());
-    // The picker starts where the collection dialogs do: the user's pictures for an installed
-    // program, its own folder for a portable copy.
-    form_.picker().pointAt(form_.commands().collectionsFolder());
 
     ui_.verze->setText(QStringLiteral("verze: %1.%2.%3a")
                            .arg(services.facts.versionMajor)
@@ -54,7 +52,7 @@ void Startup::Form_Load() {
     // The tray comes first only where the window may hide at start, which needs it; a window
     // in view comes before it (a question on the session bus and a window of its own).
     if (ui_.Check2->isChecked())
-        showTray();
+        finishBesideWindow();
     // Without a tray the window stays; the hide icon's tooltip already says why.
     if (ui_.Check2->isChecked() && form_.tray().canHideWindow()) {
         form_.Image9_Click();
@@ -75,12 +73,17 @@ void Startup::Form_Load() {
         greetFirstStart();
     else
         reopenCollection();
-    showTray();
+    finishBesideWindow();
 }
 
-void Startup::showTray() {
+// What a window in view need not wait for: the tray icon, and the picker's folder, whose
+// listing a folder of thousands of photos makes long. The picker starts where the collection
+// dialogs do: the user's pictures for an installed program, its own folder for a portable copy.
+void Startup::finishBesideWindow() {
     form_.tray().CreateTray_Click(); // once
     form_.hideIcon().refresh();
+    if (!std::exchange(pickerPointed_, true))
+        form_.picker().pointAt(form_.commands().collectionsFolder());
 }
 
 bool Startup::runUninstallIfAsked() {
@@ -93,7 +96,7 @@ bool Startup::runUninstallIfAsked() {
 }
 
 void Startup::greetFirstStart() {
-    showTray();
+    finishBesideWindow();
     form_.services().messages.show(
         messageText(
             {"Vítejte v aplikaci.", "",
@@ -128,7 +131,7 @@ void Startup::showBeforeReading() {
     while (window && !window->isExposed() && waited.elapsed() < 250)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); // the first paint
-    showTray();
+    finishBesideWindow();
 }
 
 void Startup::reopenCollection() {

@@ -33,11 +33,12 @@ private:
     void greetFirstStart();
     void reopenCollection();
     void showBeforeReading();
-    void showTray();
+    void finishBesideWindow();
     QString option(const char* key) const;
 
     Form1& form_;
     const StartupControls ui_;
+    bool pickerPointed_ = false;
 };
 
 } // namespace vlm
