@@ -80,10 +80,11 @@ void Startup::Form_Load() {
 // listing a folder of thousands of photos makes long. The picker starts where the collection
 // dialogs do: the user's pictures for an installed program, its own folder for a portable copy.
 void Startup::finishBesideWindow() {
-    form_.tray().CreateTray_Click(); // once
+    if (std::exchange(finishedBesideWindow_, true))
+        return;
+    form_.tray().CreateTray_Click();
     form_.hideIcon().refresh();
-    if (!std::exchange(pickerPointed_, true))
-        form_.picker().pointAt(form_.commands().collectionsFolder());
+    form_.picker().pointAt(form_.commands().collectionsFolder());
 }
 
 bool Startup::runUninstallIfAsked() {

@@ -38,7 +38,7 @@ private:
 
     Form1& form_;
     const StartupControls ui_;
-    bool pickerPointed_ = false;
+    bool finishedBesideWindow_ = false;
 };
 
 } // namespace vlm
